@@ -1,0 +1,35 @@
+// A numbered serial port, used by the boot-loader programming class.
+#pragma once
+
+#include <memory>
+
+#include "Rukdevice.h"
+#include "platform/SerialPort.h"
+
+class TRukCom : public TRukDevice {
+ public:
+  // owner is kept for the caller's bookkeeping only; port 0..255 else 0; baud index 2..9 else 5.
+  TRukCom(void* owner, std::int32_t port, std::int32_t baudIndex, std::int32_t* errorWord,
+          bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl);
+  ~TRukCom() override;
+
+  std::int32_t SetPort(std::int32_t port) override;
+  std::int32_t SetBaudIndex(std::int32_t index) override;
+  void SetTimeout(std::int32_t milliseconds) override;
+  bool Open() override;
+  void Close() override;
+  bool Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) override;
+  bool Write(const void* buffer, std::uint32_t count, std::int32_t flags) override;
+  std::int32_t GetInQueue() override;
+  bool SendBreak(std::int32_t milliseconds) override;
+  bool SetDtr(bool level) override;
+  bool SetRts(bool level) override;
+  bool GetCts() override;
+
+ protected:
+  // Time-outs derived from Timeout; firstByteTimeout replaces the read total constant when non-zero.
+  rukmox::platform::CommTimeouts OpenTimeouts(std::uint32_t firstByteTimeout = 0) const;
+
+  rukmox::platform::CommTimeouts SavedTimeouts{};
+  std::unique_ptr<rukmox::platform::SerialPort> Handle;
+};

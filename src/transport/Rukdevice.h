@@ -1,0 +1,102 @@
+// The abstract byte channel every device class derives from, the error word and the baud table.
+#pragma once
+
+#include <cstdint>
+
+// Bits of the error word. Most are OR-ed in; the radio-module class assigns the last three whole.
+inline constexpr std::int32_t ErrShortTransfer = 0x0001;
+inline constexpr std::int32_t ErrRefused = 0x0002;
+inline constexpr std::int32_t ErrEcho = 0x0008;
+inline constexpr std::int32_t ErrChecksum = 0x0010;
+inline constexpr std::int32_t ErrLength = 0x0020;
+inline constexpr std::int32_t ErrWriteFailed = 0x0080;
+inline constexpr std::int32_t ErrOpen = 0x0400;
+inline constexpr std::int32_t ErrChannel = 0x1000;
+inline constexpr std::int32_t ErrNoAnswer = 0x2000;
+inline constexpr std::int32_t ErrSetup = 0x4000;
+
+// Read and Write refuse to work while one of these is set, until somebody clears the word.
+inline constexpr std::int32_t ErrBlocksTransfer = ErrShortTransfer | ErrLength;
+
+// Rates as decimal text; only indexes 2..9 can be selected, 10 and 11 are empty.
+inline constexpr int BaudTableSize = 12;
+inline constexpr char BaudTable[BaudTableSize][12] = {
+    "110", "300", "1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "", ""};
+inline constexpr std::int32_t DefaultBaudIndex = 5;
+inline constexpr std::int32_t MinBaudIndex = 2;
+inline constexpr std::int32_t MaxBaudIndex = 9;
+
+inline constexpr bool IsSelectableBaudIndex(std::int32_t index) {
+  return index >= MinBaudIndex && index <= MaxBaudIndex;
+}
+
+// The table's rate as a number; a text that is not a number gives 9600.
+std::uint32_t BaudRateOf(std::int32_t index);
+
+class TRukDevice {
+ public:
+  static constexpr int NameSize = 51;
+  static constexpr std::int32_t DefaultTimeout = 100;
+  static constexpr std::int32_t MaxTimeout = 9999;
+
+  TRukDevice(const TRukDevice&) = delete;
+  TRukDevice& operator=(const TRukDevice&) = delete;
+  virtual ~TRukDevice() = default;
+
+  // The 23 operations, in the order every derived class keeps. The plain field operations are
+  // implemented here once; the transports override the ones that touch the device.
+  virtual std::int32_t GetPort();
+  virtual std::int32_t SetPort(std::int32_t port) = 0;
+  virtual std::int32_t GetBaudIndex();
+  virtual std::int32_t SetBaudIndex(std::int32_t index) = 0;
+  virtual void SetDtrControl(std::int32_t mode);
+  virtual void SetRtsControl(std::int32_t mode);
+  virtual void SetTimeout(std::int32_t milliseconds) = 0;
+  virtual std::int32_t GetTimeout();
+  virtual bool Open() = 0;
+  virtual void Close() = 0;
+  virtual bool IsOpen();
+  virtual bool Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) = 0;
+  virtual bool Write(const void* buffer, std::uint32_t count, std::int32_t flags) = 0;
+  virtual std::int32_t GetInQueue() = 0;
+  virtual bool SendBreak(std::int32_t milliseconds) = 0;
+  virtual void SetBreakTime(std::int32_t milliseconds);
+  virtual std::int32_t GetBreakTime();
+  virtual bool SetDtr(bool level) = 0;
+  virtual bool SetRts(bool level) = 0;
+  virtual bool GetCts() = 0;
+  virtual void ClearOptionFlag();
+  virtual void SetOptionFlag();
+  virtual bool GetOptionFlag();
+
+  const char* GetName() const { return Name; }
+  std::int32_t* GetErrorWord() const { return ErrorWord; }
+
+ protected:
+  // Stores the error-word pointer and zeroes the word; the concrete constructors fill the rest.
+  TRukDevice(std::int32_t* errorWord, bool optionFlag, std::int32_t dtrControl,
+             std::int32_t rtsControl);
+
+  void SetName(const char* name);  // bounded to 50 characters
+  void SetError(std::int32_t bits) { *ErrorWord |= bits; }
+  void AssignError(std::int32_t value) { *ErrorWord = value; }
+  void ClearError() { *ErrorWord = 0; }
+  bool TransferBlocked() const { return (*ErrorWord & ErrBlocksTransfer) != 0; }
+
+  // Common checks of SendBreak: the duration to use, or 0 when no break may be sent.
+  std::int32_t BreakDuration(std::int32_t milliseconds) const;
+
+  char Name[NameSize] = {};
+  std::int32_t Port = -1;
+  std::int32_t BaudIndex = -1;
+  std::int32_t Timeout = DefaultTimeout;
+  std::int32_t* ErrorWord;
+  bool Opened = false;
+  bool OptionFlag = true;
+  std::int32_t DtrControl = 0;
+  std::int32_t RtsControl = 0;
+  bool DtrState = false;
+  bool RtsState = false;
+  std::int32_t BreakTime = 0;
+  // The platform handle belongs to each transport, which knows its type.
+};

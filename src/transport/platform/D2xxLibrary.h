@@ -1,0 +1,32 @@
+// Where the FTDI transport's entry points come from: FTDI's own library loaded at run time, or our
+// layer over the kernel's ftdi_sio ttys. Whoever holds the object keeps the entry points valid.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "D2xx.h"
+
+namespace rukmox::platform {
+
+class D2xxLibrary {
+ public:
+  virtual ~D2xxLibrary() = default;
+  const D2xxEntryPoints& Entries() const { return entries_; }
+  // False when a named library file could not be loaded; every entry point is then null.
+  virtual bool Loaded() const { return true; }
+
+ protected:
+  D2xxEntryPoints entries_{};
+};
+
+// RUKMOX_D2XX names a library file: that one, through dlopen. Otherwise our own ftdi_sio layer.
+std::unique_ptr<D2xxLibrary> LoadD2xxLibrary();
+
+// dlopen the file and look up the 17 names; a missing file or name leaves nulls.
+std::unique_ptr<D2xxLibrary> LoadD2xxLibraryFile(const std::string& path);
+
+// Our layer over the kernel's ftdi_sio ttys (plus RUKMOX_DONGLE, listed first).
+std::unique_ptr<D2xxLibrary> MakeFtdiSioLibrary();
+
+}  // namespace rukmox::platform

@@ -1,0 +1,75 @@
+// A tty driven with the Win32 serial model: raw 8N1 line settings, the five-value time-out model
+// at millisecond precision, purge, break, DTR/RTS, modem status and the input-queue count.
+// Every call returns false (or -1) on failure, as the Win32 calls return zero; nothing throws.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace rukmox::platform {
+
+// Read interval, read total multiplier, read total constant, write total multiplier, write total
+// constant, in milliseconds, with Win32's meaning (0 = not used; all read values 0 = wait for n).
+struct CommTimeouts {
+  std::uint32_t ReadIntervalTimeout = 0;
+  std::uint32_t ReadTotalTimeoutMultiplier = 0;
+  std::uint32_t ReadTotalTimeoutConstant = 0;
+  std::uint32_t WriteTotalTimeoutMultiplier = 0;
+  std::uint32_t WriteTotalTimeoutConstant = 0;
+  bool operator==(const CommTimeouts&) const = default;
+};
+
+enum class OpenError { None, NotFound, Busy, Permission, NotATty, Other };
+
+// Purge masks and escape codes share the Win32 values.
+inline constexpr std::uint32_t PurgeTxClear = 0x4;
+inline constexpr std::uint32_t PurgeRxClear = 0x8;
+inline constexpr std::uint32_t EscapeSetRts = 3;
+inline constexpr std::uint32_t EscapeClrRts = 4;
+inline constexpr std::uint32_t EscapeSetDtr = 5;
+inline constexpr std::uint32_t EscapeClrDtr = 6;
+inline constexpr std::uint32_t ModemCtsOn = 0x10;
+
+class SerialPort {
+ public:
+  // Opens the tty non-blocking and exclusively (flock): a tty another program holds is refused.
+  // Puts it into raw 8N1 at 9600 baud until SetLine says otherwise.
+  static std::unique_ptr<SerialPort> Open(const std::string& path, OpenError* error = nullptr);
+
+  ~SerialPort();
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
+
+  // Raw 8N1 at the given rate; dtrControl 2 / rtsControl 2 ask for hardware handshake.
+  bool SetLine(std::uint32_t baudRate, std::uint32_t dtrControl, std::uint32_t rtsControl);
+  std::uint32_t BaudRate() const { return baudRate_; }
+
+  bool SetTimeouts(const CommTimeouts& timeouts);
+  CommTimeouts Timeouts() const { return timeouts_; }
+
+  // ReadFile: returns when count bytes arrived or a time-out of the model ran out (true, with
+  // *received < count). False on a hang-up or an I/O error, with what arrived before in *received.
+  bool Read(void* buffer, std::uint32_t count, std::uint32_t* received);
+  // WriteFile: false on an I/O error or hang-up; a write time-out gives true with *written < count.
+  bool Write(const void* buffer, std::uint32_t count, std::uint32_t* written);
+
+  bool Purge(std::uint32_t mask);
+  bool Drain();  // FlushFileBuffers
+  bool SetBreak(bool on);
+  bool Escape(std::uint32_t function);
+  bool ModemStatus(std::uint32_t* status);  // fails on a tty without modem lines (a pty)
+  std::int32_t InQueue();                   // -1 on failure
+
+  int Descriptor() const { return fd_; }
+  const std::string& Path() const { return path_; }
+
+ private:
+  SerialPort(int fd, std::string path);
+  int fd_;
+  std::string path_;
+  std::uint32_t baudRate_ = 9600;
+  CommTimeouts timeouts_{};
+};
+
+}  // namespace rukmox::platform
