@@ -29,7 +29,15 @@ inline constexpr std::uint32_t EscapeSetRts = 3;
 inline constexpr std::uint32_t EscapeClrRts = 4;
 inline constexpr std::uint32_t EscapeSetDtr = 5;
 inline constexpr std::uint32_t EscapeClrDtr = 6;
+inline constexpr std::uint32_t EscapeSetBreak = 8;
+inline constexpr std::uint32_t EscapeClrBreak = 9;
 inline constexpr std::uint32_t ModemCtsOn = 0x10;
+inline constexpr std::uint32_t ModemDsrOn = 0x20;
+inline constexpr std::uint32_t ModemRingOn = 0x40;
+inline constexpr std::uint32_t ModemRlsdOn = 0x80;
+
+// MAXDWORD as a read interval with both totals 0: return at once with whatever is waiting.
+inline constexpr std::uint32_t MaxDword = 0xFFFFFFFFu;
 
 class SerialPort {
  public:
@@ -42,8 +50,11 @@ class SerialPort {
   SerialPort& operator=(const SerialPort&) = delete;
 
   // Raw 8N1 at the given rate; dtrControl 2 / rtsControl 2 ask for hardware handshake.
+  // Fails, leaving the line as it was, for a rate the tty cannot take.
   bool SetLine(std::uint32_t baudRate, std::uint32_t dtrControl, std::uint32_t rtsControl);
   std::uint32_t BaudRate() const { return baudRate_; }
+  std::uint32_t DtrControl() const { return dtrControl_; }
+  std::uint32_t RtsControl() const { return rtsControl_; }
 
   bool SetTimeouts(const CommTimeouts& timeouts);
   CommTimeouts Timeouts() const { return timeouts_; }
@@ -69,6 +80,8 @@ class SerialPort {
   int fd_;
   std::string path_;
   std::uint32_t baudRate_ = 9600;
+  std::uint32_t dtrControl_ = 0;
+  std::uint32_t rtsControl_ = 0;
   CommTimeouts timeouts_{};
 };
 
