@@ -8,6 +8,11 @@
 
 class TRukCom : public TRukDevice {
  public:
+  static constexpr std::int32_t MaxPort = 255;
+  static constexpr std::uint32_t QueueSize = 4096;
+  static constexpr std::uint32_t PurgeBeforeWriteMask =
+      rukmox::platform::PurgeTxClear | rukmox::platform::PurgeRxClear;
+
   // owner is kept for the caller's bookkeeping only; port 0..255 else 0; baud index 2..9 else 5.
   TRukCom(void* owner, std::int32_t port, std::int32_t baudIndex, std::int32_t* errorWord,
           bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl);
@@ -26,10 +31,21 @@ class TRukCom : public TRukDevice {
   bool SetRts(bool level) override;
   bool GetCts() override;
 
+  // The time-outs the port works with now; all zero while closed.
+  rukmox::platform::CommTimeouts CurrentTimeouts() const;
+
  protected:
-  // Time-outs derived from Timeout; firstByteTimeout replaces the read total constant when non-zero.
+  // Time-outs derived from Timeout; firstByteTimeout replaces the read total constant when
+  // non-zero.
   rukmox::platform::CommTimeouts OpenTimeouts(std::uint32_t firstByteTimeout = 0) const;
 
   rukmox::platform::CommTimeouts SavedTimeouts{};
   std::unique_ptr<rukmox::platform::SerialPort> Handle;
+
+ private:
+  // Drive the modem lines through the handle, whether or not Opened is already set.
+  bool ApplyDtr(bool level);
+  bool ApplyRts(bool level);
+
+  void* Owner;
 };

@@ -15,7 +15,7 @@ std::uint32_t BaudRateOf(std::int32_t index) {
 
 TRukDevice::TRukDevice(std::int32_t* errorWord, bool optionFlag, std::int32_t dtrControl,
                        std::int32_t rtsControl)
-    : ErrorWord(errorWord),
+    : ErrorWord(errorWord != nullptr ? errorWord : &OwnErrorWord),
       OptionFlag(optionFlag),
       DtrControl(dtrControl),
       RtsControl(rtsControl) {
@@ -27,8 +27,12 @@ void TRukDevice::SetName(const char* name) {
   Name[NameSize - 1] = '\0';
 }
 
-std::int32_t TRukDevice::GetPort() { return Port; }
-std::int32_t TRukDevice::GetBaudIndex() { return BaudIndex; }
+std::int32_t TRukDevice::GetPort() {
+  return Port;
+}
+std::int32_t TRukDevice::GetBaudIndex() {
+  return BaudIndex;
+}
 
 void TRukDevice::SetDtrControl(std::int32_t mode) {
   DtrControl = (mode == 1 || mode == 2) ? mode : 0;
@@ -38,14 +42,20 @@ void TRukDevice::SetRtsControl(std::int32_t mode) {
   RtsControl = (mode >= 1 && mode <= 3) ? mode : 0;
 }
 
-std::int32_t TRukDevice::GetTimeout() { return Timeout; }
-bool TRukDevice::IsOpen() { return Opened; }
+std::int32_t TRukDevice::GetTimeout() {
+  return Timeout;
+}
+bool TRukDevice::IsOpen() {
+  return Opened;
+}
 
 void TRukDevice::SetBreakTime(std::int32_t milliseconds) {
   if (milliseconds >= 0) BreakTime = milliseconds;
 }
 
-std::int32_t TRukDevice::GetBreakTime() { return BreakTime; }
+std::int32_t TRukDevice::GetBreakTime() {
+  return BreakTime;
+}
 
 std::int32_t TRukDevice::BreakDuration(std::int32_t milliseconds) const {
   if (!Opened) return 0;
@@ -53,6 +63,12 @@ std::int32_t TRukDevice::BreakDuration(std::int32_t milliseconds) const {
   return duration > 0 ? duration : 0;
 }
 
-void TRukDevice::ClearOptionFlag() { OptionFlag = false; }
-void TRukDevice::SetOptionFlag() { OptionFlag = true; }
-bool TRukDevice::GetOptionFlag() { return OptionFlag; }
+void TRukDevice::ClearOptionFlag() {
+  OptionFlag = false;
+}
+void TRukDevice::SetOptionFlag() {
+  OptionFlag = true;
+}
+bool TRukDevice::GetOptionFlag() {
+  return OptionFlag;
+}

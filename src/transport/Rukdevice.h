@@ -74,6 +74,7 @@ class TRukDevice {
 
  protected:
   // Stores the error-word pointer and zeroes the word; the concrete constructors fill the rest.
+  // Without a word of the caller's the object reports into one of its own.
   TRukDevice(std::int32_t* errorWord, bool optionFlag, std::int32_t dtrControl,
              std::int32_t rtsControl);
 
@@ -99,4 +100,7 @@ class TRukDevice {
   bool RtsState = false;
   std::int32_t BreakTime = 0;
   // The platform handle belongs to each transport, which knows its type.
+
+ private:
+  std::int32_t OwnErrorWord = 0;
 };
