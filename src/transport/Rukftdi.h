@@ -42,9 +42,20 @@ class TRukFtdi : public TRukDevice {
 
   FTTIMEOUTS OpenTimeouts(std::uint32_t firstByteTimeout = 0) const;
 
+  static constexpr const char* SerialDescription = "USB Serial Port";
+
   FTTIMEOUTS SavedTimeouts{};
   bool PurgeBeforeWrite = true;
   std::unique_ptr<rukmox::platform::D2xxLibrary> Library;
   D2xxEntryPoints Entry{};  // copied from Library; null where an entry point is missing
   FT_HANDLE Handle = nullptr;
+
+ private:
+  // The index of the first free device whose description contains `description`, and its
+  // location id; false when there is none.
+  bool FindDevice(const char* description, DWORD* locId);
+  // Undoes a half-done open: the handle goes back to the library, ErrOpen is set.
+  bool FailOpen();
+  // Raises or lowers a line on the held handle; SetDtr/SetRts and Open share it.
+  bool Escape(DWORD function);
 };

@@ -17,10 +17,28 @@ using FT_STATUS = std::uint32_t;  // the low 32 bits of the library's ULONG
 using LPCTSTR = const char*;
 
 inline constexpr FT_STATUS FT_OK = 0;
+inline constexpr FT_STATUS FT_INVALID_HANDLE = 1;
+inline constexpr FT_STATUS FT_DEVICE_NOT_FOUND = 2;
+inline constexpr FT_STATUS FT_DEVICE_NOT_OPENED = 3;
+inline constexpr FT_STATUS FT_IO_ERROR = 4;
+inline constexpr FT_STATUS FT_INSUFFICIENT_RESOURCES = 5;
+inline constexpr FT_STATUS FT_INVALID_PARAMETER = 6;
 inline const FT_HANDLE FT_INVALID_HANDLE_VALUE = reinterpret_cast<FT_HANDLE>(~std::uintptr_t{0});
 
-// Device list flags and FT_W32_CreateFile arguments.
+// Device list flags, chip types and FT_W32_CreateFile arguments.
 inline constexpr DWORD FT_FLAGS_OPENED = 0x1;
+inline constexpr DWORD FT_FLAGS_HISPEED = 0x2;
+inline constexpr DWORD FT_DEVICE_BM = 0;
+inline constexpr DWORD FT_DEVICE_AM = 1;
+inline constexpr DWORD FT_DEVICE_UNKNOWN = 3;
+inline constexpr DWORD FT_DEVICE_2232C = 4;
+inline constexpr DWORD FT_DEVICE_232R = 5;
+inline constexpr DWORD FT_DEVICE_2232H = 6;
+inline constexpr DWORD FT_DEVICE_4232H = 7;
+inline constexpr DWORD FT_DEVICE_232H = 8;
+inline constexpr DWORD FT_DEVICE_X_SERIES = 9;
+inline constexpr DWORD FT_OPEN_BY_SERIAL_NUMBER = 0x1;
+inline constexpr DWORD FT_OPEN_BY_DESCRIPTION = 0x2;
 inline constexpr DWORD FT_OPEN_BY_LOCATION = 0x4;
 inline constexpr DWORD FT_GENERIC_READ = 0x80000000;
 inline constexpr DWORD FT_GENERIC_WRITE = 0x40000000;
@@ -38,6 +56,23 @@ inline constexpr DWORD FT_MS_CTS_ON = 0x10;
 inline constexpr DWORD FT_MS_DSR_ON = 0x20;
 inline constexpr DWORD FT_MS_RING_ON = 0x40;
 inline constexpr DWORD FT_MS_RLSD_ON = 0x80;
+
+// Line settings values of the FTDCB record.
+inline constexpr BYTE FT_NOPARITY = 0;
+inline constexpr BYTE FT_ODDPARITY = 1;
+inline constexpr BYTE FT_EVENPARITY = 2;
+inline constexpr BYTE FT_MARKPARITY = 3;
+inline constexpr BYTE FT_SPACEPARITY = 4;
+inline constexpr BYTE FT_ONESTOPBIT = 0;
+inline constexpr BYTE FT_ONE5STOPBITS = 1;
+inline constexpr BYTE FT_TWOSTOPBITS = 2;
+inline constexpr DWORD FT_DTR_CONTROL_DISABLE = 0;
+inline constexpr DWORD FT_DTR_CONTROL_ENABLE = 1;
+inline constexpr DWORD FT_DTR_CONTROL_HANDSHAKE = 2;
+inline constexpr DWORD FT_RTS_CONTROL_DISABLE = 0;
+inline constexpr DWORD FT_RTS_CONTROL_ENABLE = 1;
+inline constexpr DWORD FT_RTS_CONTROL_HANDSHAKE = 2;
+inline constexpr DWORD FT_RTS_CONTROL_TOGGLE = 3;
 
 struct FTDCB {
   DWORD DCBlength;
@@ -93,8 +128,8 @@ struct FTCOMSTAT {
 };
 
 using FT_CreateDeviceInfoList_t = FT_STATUS (*)(LPDWORD numDevs);
-using FT_GetDeviceInfoDetail_t = FT_STATUS (*)(DWORD index, LPDWORD flags, LPDWORD type,
-                                               LPDWORD id, LPDWORD locId, LPVOID serialNumber,
+using FT_GetDeviceInfoDetail_t = FT_STATUS (*)(DWORD index, LPDWORD flags, LPDWORD type, LPDWORD id,
+                                               LPDWORD locId, LPVOID serialNumber,
                                                LPVOID description, FT_HANDLE* handle);
 using FT_W32_CreateFile_t = FT_HANDLE (*)(LPCTSTR name, DWORD access, DWORD shareMode,
                                           LPVOID securityAttributes, DWORD create,

@@ -1,1 +1,305 @@
-// Being written.
+#include "FtdiSioLayer.h"
+
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "FtdiSioDiscovery.h"
+#include "SerialPort.h"
+
+namespace rukmox::platform {
+namespace {
+
+constexpr std::size_t SerialNumberSize = 16;
+constexpr std::size_t DescriptionSize = 64;
+
+struct OpenDevice {
+  std::unique_ptr<SerialPort> Port;
+  DWORD LocId = 0;
+  FTDCB State{};
+};
+
+// The layer's own state. The transports use it from one thread; the lock only keeps the list and
+// the handle table whole, it does not make one handle usable from two threads.
+struct LayerState {
+  std::mutex Lock;
+  std::vector<FtdiDeviceInfo> Devices;  // as of the last FT_CreateDeviceInfoList
+  std::map<FT_HANDLE, std::unique_ptr<OpenDevice>> Open;
+};
+
+LayerState& State() {
+  static LayerState state;
+  return state;
+}
+
+OpenDevice* Find(FT_HANDLE handle) {
+  LayerState& state = State();
+  std::lock_guard lock(state.Lock);
+  const auto it = state.Open.find(handle);
+  return it == state.Open.end() ? nullptr : it->second.get();
+}
+
+// Copies text into a fixed buffer of the library's size, cut to fit and always terminated.
+void CopyBounded(const std::string& text, void* buffer, std::size_t size) {
+  if (buffer == nullptr) return;
+  auto* out = static_cast<char*>(buffer);
+  const std::size_t n = std::min(text.size(), size - 1);
+  std::memcpy(out, text.data(), n);
+  out[n] = '\0';
+}
+
+// Every exchange of ours is a round trip, and ftdi_sio's default latency timer of 16 ms would add
+// that much to each. A driver or a user without the right simply keeps the default.
+void AskForLowLatency(const SerialPort& port, const FtdiDeviceInfo& info) {
+  serial_struct serial{};
+  if (::ioctl(port.Descriptor(), TIOCGSERIAL, &serial) == 0) {
+    serial.flags |= ASYNC_LOW_LATENCY;
+    if (::ioctl(port.Descriptor(), TIOCSSERIAL, &serial) == 0) return;
+  }
+  if (info.LatencyTimerPath.empty()) return;
+  std::ofstream timer(info.LatencyTimerPath);
+  if (timer) timer << "1\n";
+}
+
+bool Matches(const FtdiDeviceInfo& info, LPCTSTR name, DWORD how) {
+  switch (how) {
+    case FT_OPEN_BY_LOCATION:
+      return info.LocId == static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(name));
+    case FT_OPEN_BY_SERIAL_NUMBER:
+      return name != nullptr && !info.SerialNumber.empty() && info.SerialNumber == name;
+    case FT_OPEN_BY_DESCRIPTION:
+      return name != nullptr && info.Description == name;
+    default:
+      return false;
+  }
+}
+
+FTDCB InitialState(std::uint32_t baudRate) {
+  FTDCB dcb{};
+  dcb.DCBlength = sizeof(FTDCB);
+  dcb.BaudRate = baudRate;
+  dcb.fBinary = 1;
+  dcb.ByteSize = 8;
+  dcb.Parity = FT_NOPARITY;
+  dcb.StopBits = FT_ONESTOPBIT;
+  return dcb;
+}
+
+FT_STATUS CreateDeviceInfoList(LPDWORD numDevs) {
+  if (numDevs == nullptr) return FT_INVALID_PARAMETER;
+  auto devices = DiscoverFtdiDevices();
+  LayerState& state = State();
+  std::lock_guard lock(state.Lock);
+  state.Devices = std::move(devices);
+  *numDevs = static_cast<DWORD>(state.Devices.size());
+  return FT_OK;
+}
+
+FT_STATUS GetDeviceInfoDetail(DWORD index, LPDWORD flags, LPDWORD type, LPDWORD id, LPDWORD locId,
+                              LPVOID serialNumber, LPVOID description, FT_HANDLE* handle) {
+  LayerState& state = State();
+  std::lock_guard lock(state.Lock);
+  if (index >= state.Devices.size()) return FT_DEVICE_NOT_FOUND;
+  const FtdiDeviceInfo& info = state.Devices[index];
+  if (flags != nullptr) *flags = info.Flags;
+  if (type != nullptr) *type = info.Type;
+  if (id != nullptr) *id = info.Id;
+  if (locId != nullptr) *locId = info.LocId;
+  CopyBounded(info.SerialNumber, serialNumber, SerialNumberSize);
+  CopyBounded(info.Description, description, DescriptionSize);
+  if (handle != nullptr) {
+    // As FTDI's library does: the handle, if this process has the device open.
+    *handle = nullptr;
+    for (const auto& [key, device] : state.Open)
+      if (device->LocId == info.LocId) *handle = key;
+  }
+  return FT_OK;
+}
+
+FT_HANDLE CreateFile(LPCTSTR name, DWORD /*access*/, DWORD /*shareMode*/,
+                     LPVOID /*securityAttributes*/, DWORD /*create*/, DWORD attrsAndFlags,
+                     void* /*templateFile*/) {
+  const DWORD how =
+      attrsAndFlags & (FT_OPEN_BY_SERIAL_NUMBER | FT_OPEN_BY_DESCRIPTION | FT_OPEN_BY_LOCATION);
+  const auto devices = DiscoverFtdiDevices();
+  const auto it = std::find_if(devices.begin(), devices.end(), [&](const FtdiDeviceInfo& info) {
+    return Matches(info, name, how);
+  });
+  if (it == devices.end()) return FT_INVALID_HANDLE_VALUE;
+
+  auto port = SerialPort::Open(it->DevicePath);
+  if (!port) return FT_INVALID_HANDLE_VALUE;
+  if (!it->LatencyTimerPath.empty()) AskForLowLatency(*port, *it);
+
+  auto device = std::make_unique<OpenDevice>();
+  device->LocId = it->LocId;
+  device->State = InitialState(port->BaudRate());
+  device->Port = std::move(port);
+  FT_HANDLE handle = device.get();
+  LayerState& state = State();
+  std::lock_guard lock(state.Lock);
+  state.Open.emplace(handle, std::move(device));
+  return handle;
+}
+
+BOOL CloseHandle(FT_HANDLE handle) {
+  std::unique_ptr<OpenDevice> device;
+  {
+    LayerState& state = State();
+    std::lock_guard lock(state.Lock);
+    const auto it = state.Open.find(handle);
+    if (it == state.Open.end()) return false;
+    device = std::move(it->second);
+    state.Open.erase(it);
+  }
+  return true;  // the descriptor closes with the device, outside the lock
+}
+
+BOOL GetCommState(FT_HANDLE handle, FTDCB* dcb) {
+  OpenDevice* device = Find(handle);
+  if (device == nullptr || dcb == nullptr) return false;
+  *dcb = device->State;
+  dcb->DCBlength = sizeof(FTDCB);
+  dcb->BaudRate = device->Port->BaudRate();
+  return true;
+}
+
+BOOL SetCommState(FT_HANDLE handle, FTDCB* dcb) {
+  OpenDevice* device = Find(handle);
+  if (device == nullptr || dcb == nullptr) return false;
+  // The serial layer speaks 8N1 only; say so rather than run the line with other framing.
+  if (dcb->ByteSize != 8 || dcb->Parity != FT_NOPARITY || dcb->StopBits != FT_ONESTOPBIT)
+    return false;
+  if (dcb->BaudRate == 0) return false;
+  // SetLine also sets DTR and RTS from the control modes, as Win32 does.
+  if (!device->Port->SetLine(dcb->BaudRate, dcb->fDtrControl, dcb->fRtsControl)) return false;
+  device->State = *dcb;
+  return true;
+}
+
+BOOL GetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS* timeouts) {
+  OpenDevice* device = Find(handle);
+  if (device == nullptr || timeouts == nullptr) return false;
+  const CommTimeouts t = device->Port->Timeouts();
+  *timeouts = {t.ReadIntervalTimeout, t.ReadTotalTimeoutMultiplier, t.ReadTotalTimeoutConstant,
+               t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant};
+  return true;
+}
+
+BOOL SetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS* timeouts) {
+  OpenDevice* device = Find(handle);
+  if (device == nullptr || timeouts == nullptr) return false;
+  CommTimeouts t;
+  t.ReadIntervalTimeout = timeouts->ReadIntervalTimeout;
+  t.ReadTotalTimeoutMultiplier = timeouts->ReadTotalTimeoutMultiplier;
+  t.ReadTotalTimeoutConstant = timeouts->ReadTotalTimeoutConstant;
+  t.WriteTotalTimeoutMultiplier = timeouts->WriteTotalTimeoutMultiplier;
+  t.WriteTotalTimeoutConstant = timeouts->WriteTotalTimeoutConstant;
+  return device->Port->SetTimeouts(t);
+}
+
+// The tty's queues are the kernel's; the sizes are only a wish.
+BOOL SetupComm(FT_HANDLE handle, DWORD /*readBufferSize*/, DWORD /*writeBufferSize*/) {
+  return Find(handle) != nullptr;
+}
+
+BOOL PurgeComm(FT_HANDLE handle, DWORD mask) {
+  OpenDevice* device = Find(handle);
+  return device != nullptr && device->Port->Purge(mask);
+}
+
+BOOL ReadFile(FT_HANDLE handle, LPVOID buffer, DWORD size, LPDWORD returned, void* overlapped) {
+  if (returned != nullptr) *returned = 0;
+  OpenDevice* device = Find(handle);
+  // Overlapped I/O is not offered; a call that asks for it must not believe it got it.
+  if (device == nullptr || overlapped != nullptr || (buffer == nullptr && size > 0)) return false;
+  std::uint32_t received = 0;
+  const bool ok = device->Port->Read(buffer, size, &received);
+  if (returned != nullptr) *returned = received;
+  return ok;
+}
+
+BOOL WriteFile(FT_HANDLE handle, LPVOID buffer, DWORD size, LPDWORD written, void* overlapped) {
+  if (written != nullptr) *written = 0;
+  OpenDevice* device = Find(handle);
+  if (device == nullptr || overlapped != nullptr || (buffer == nullptr && size > 0)) return false;
+  std::uint32_t sent = 0;
+  const bool ok = device->Port->Write(buffer, size, &sent);
+  if (written != nullptr) *written = sent;
+  return ok;
+}
+
+BOOL SetCommBreak(FT_HANDLE handle) {
+  OpenDevice* device = Find(handle);
+  return device != nullptr && device->Port->SetBreak(true);
+}
+
+BOOL ClearCommBreak(FT_HANDLE handle) {
+  OpenDevice* device = Find(handle);
+  return device != nullptr && device->Port->SetBreak(false);
+}
+
+BOOL EscapeCommFunction(FT_HANDLE handle, DWORD function) {
+  OpenDevice* device = Find(handle);
+  return device != nullptr && device->Port->Escape(function);
+}
+
+BOOL GetCommModemStatus(FT_HANDLE handle, LPDWORD status) {
+  OpenDevice* device = Find(handle);
+  if (device == nullptr || status == nullptr) return false;
+  std::uint32_t value = 0;
+  if (!device->Port->ModemStatus(&value)) return false;
+  *status = value;
+  return true;
+}
+
+BOOL ClearCommError(FT_HANDLE handle, LPDWORD errors, FTCOMSTAT* comstat) {
+  OpenDevice* device = Find(handle);
+  if (device == nullptr) return false;
+  const std::int32_t inQueue = device->Port->InQueue();
+  if (inQueue < 0) return false;
+  // Line errors are not tracked by the tty layer; none are reported.
+  if (errors != nullptr) *errors = 0;
+  if (comstat != nullptr) {
+    *comstat = FTCOMSTAT{};
+    comstat->cbInQue = static_cast<DWORD>(inQueue);
+    int outQueue = 0;
+    if (::ioctl(device->Port->Descriptor(), TIOCOUTQ, &outQueue) == 0 && outQueue > 0)
+      comstat->cbOutQue = static_cast<DWORD>(outQueue);
+  }
+  return true;
+}
+
+}  // namespace
+
+D2xxEntryPoints FtdiSioEntryPoints() {
+  D2xxEntryPoints entries;
+  entries.FT_CreateDeviceInfoList = CreateDeviceInfoList;
+  entries.FT_GetDeviceInfoDetail = GetDeviceInfoDetail;
+  entries.FT_W32_CreateFile = CreateFile;
+  entries.FT_W32_CloseHandle = CloseHandle;
+  entries.FT_W32_GetCommState = GetCommState;
+  entries.FT_W32_SetCommState = SetCommState;
+  entries.FT_W32_GetCommTimeouts = GetCommTimeouts;
+  entries.FT_W32_SetCommTimeouts = SetCommTimeouts;
+  entries.FT_W32_SetupComm = SetupComm;
+  entries.FT_W32_PurgeComm = PurgeComm;
+  entries.FT_W32_ReadFile = ReadFile;
+  entries.FT_W32_WriteFile = WriteFile;
+  entries.FT_W32_SetCommBreak = SetCommBreak;
+  entries.FT_W32_ClearCommBreak = ClearCommBreak;
+  entries.FT_W32_EscapeCommFunction = EscapeCommFunction;
+  entries.FT_W32_GetCommModemStatus = GetCommModemStatus;
+  entries.FT_W32_ClearCommError = ClearCommError;
+  return entries;
+}
+
+}  // namespace rukmox::platform

@@ -1,0 +1,49 @@
+// The device list of our D2XX layer: the dongle named by RUKMOX_DONGLE, then the FTDI ttys the
+// kernel's ftdi_sio driver exposes, found in sysfs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rukmox::platform {
+
+struct FtdiDeviceInfo {
+  std::uint32_t Flags = 0;  // bit 0: another program (or another handle of ours) holds the tty
+  std::uint32_t Type = 3;   // FT_DEVICE_*; 3 = unknown
+  std::uint32_t Id = 0;     // USB vendor id << 16 | product id
+  std::uint32_t LocId = 0;  // see LocationIdOf
+  std::string SerialNumber;
+  std::string Description;
+  std::string DevicePath;        // the tty node to open
+  std::string LatencyTimerPath;  // ftdi_sio's latency_timer attribute; empty for the dongle
+};
+
+// The description RUKMOX_DONGLE's entry carries, and its location id (no USB location has bus 0).
+inline constexpr const char* DongleDescription = "Wireless Port";
+inline constexpr std::uint32_t DongleLocationId = 0x00000001;
+
+// A location id that stays the same for a USB port while devices come and go:
+//   bits 31..24  the bus number,
+//   bits 23..4   the hub port path (sysfs devpath "1.4.2"), one port per nibble, last hop lowest,
+//   bits  3..0   the interface number + 1 (the channels of a multi-channel chip differ here).
+// Bus 3, devpath "1.4", interface 0 gives 0x03000141. A path with a port above 15 or more than
+// five hops does not fit; it gets a 20-bit hash of the path instead, still stable but no longer
+// readable (two such paths on one bus could collide).
+std::uint32_t LocationIdOf(unsigned bus, std::string_view devpath, unsigned interfaceNumber);
+
+// The D2XX type of a chip from its USB bcdDevice, as FTDI's chips report it.
+std::uint32_t ChipTypeOf(unsigned bcdDevice);
+
+// The device list as of now. Roots: RUKMOX_SYSFS_ROOT (default /sys) for sysfs, RUKMOX_DEV_ROOT
+// (default /dev) for the tty nodes; both and RUKMOX_DONGLE are read at each call. The ttyUSB
+// entries come in numeric order.
+std::vector<FtdiDeviceInfo> DiscoverFtdiDevices();
+
+// True while another open file description holds an exclusive lock on the tty, or holds it in
+// exclusive mode (the open fails with EBUSY). The probe opens the node read-only and non-blocking
+// and lets go at once; a node it cannot open for another reason counts as free.
+bool TtyHeldElsewhere(const std::string& path);
+
+}  // namespace rukmox::platform
