@@ -215,7 +215,9 @@ bool SerialPort::Read(void* buffer, std::uint32_t count, std::uint32_t* received
   const bool useInterval =
       !returnAtOnce && !returnAfterFirst && interval != 0 && interval != MaxDword;
   Clock::time_point lastByte{};
-  bool hangUpReported = false;
+  // What the last poll said; with VMIN=VTIME=0 an empty read returns 0 rather than EAGAIN, so
+  // a read that finds nothing only means "gone" right after poll called the tty readable.
+  short polled = 0;
 
   auto finish = [&](bool ok) {
     if (received) *received = got;
@@ -227,15 +229,15 @@ bool SerialPort::Read(void* buffer, std::uint32_t count, std::uint32_t* received
     if (n > 0) {
       got += static_cast<std::uint32_t>(n);
       lastByte = Clock::now();
-      hangUpReported = false;
+      polled = 0;
       if (got == count) return finish(true);
       continue;  // there may be more waiting already
     }
-    if (n == 0) return finish(false);  // end of file: the device is gone
-    if (errno == EINTR) continue;
-    if (errno != EAGAIN && errno != EWOULDBLOCK) return finish(false);  // EIO: unplugged
-    // A hang-up that still leaves nothing to read would otherwise spin until the deadline.
-    if (hangUpReported) return finish(false);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return finish(false);  // EIO: unplugged
+    // Readable but nothing to read is end of file; a hang-up with nothing left is the same.
+    // Either would otherwise spin until the deadline.
+    if (polled != 0 && (n == 0 || (polled & (POLLHUP | POLLERR)) != 0)) return finish(false);
 
     if (returnAtOnce || (returnAfterFirst && got > 0)) return finish(true);
     Deadline deadline = total;
@@ -250,7 +252,7 @@ bool SerialPort::Read(void* buffer, std::uint32_t count, std::uint32_t* received
     if (ready < 0) return finish(false);
     if (ready == 0) return finish(true);
     if (revents & POLLNVAL) return finish(false);
-    if (revents & (POLLHUP | POLLERR)) hangUpReported = !(revents & POLLIN);
+    polled = revents;
   }
 }
 
