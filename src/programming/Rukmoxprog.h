@@ -1,0 +1,96 @@
+// Reprograms the firmware of the dongle or of the MCU through its boot loader on a serial port.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+
+#include "Rukcom.h"
+
+// Device kinds, as EnterBootLoader takes them and as a boot loader reports itself.
+inline constexpr std::int32_t DeviceDongle = 1;
+inline constexpr std::int32_t DeviceMcu = 2;
+
+// Results of ProgramFile. A failing record line n gives ProgramRecordBase + n.
+inline constexpr std::int32_t ProgramOk = 0;
+inline constexpr std::int32_t ProgramEmpty = 1;          // no data, or no record after the header
+inline constexpr std::int32_t ProgramWrongHeader = 2;    // wrong encipherment mode
+inline constexpr std::int32_t ProgramNoBootLoader = 3;   // port not opened or no boot loader on it
+inline constexpr std::int32_t ProgramPrepareFailed = 4;  // the boot loader did not get ready
+inline constexpr std::int32_t ProgramStartFailed = 5;    // the boot loader did not start
+inline constexpr std::int32_t ProgramBadBuffer = 6;      // size field negative or beyond the block
+inline constexpr std::int32_t ProgramRecordBase = 100;
+
+// Modes in byte 1 of the status record.
+inline constexpr std::uint8_t ModeDongleApplication = 1;
+inline constexpr std::uint8_t ModeMcuApplication = 2;
+inline constexpr std::uint8_t ModeBootLoader = 3;
+
+class TRukMoxProg : public TRukCom {
+ public:
+  static constexpr std::uint32_t FrameSize = 200;
+
+  // Byte 1 is the mode, byte 4 the device kind a boot loader reports; the rest is carried along.
+  using TStatusRecord = std::array<std::uint8_t, 8>;
+  // Position in percent (0..100); the second argument is reserved and always 0.
+  using TProgressEvent = std::function<void(std::int32_t position, std::int32_t reserved)>;
+
+  // The arguments of TRukCom; the object starts closed.
+  TRukMoxProg(void* owner, std::int32_t port, std::int32_t baudIndex, std::int32_t* errorWord,
+              bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl);
+  ~TRukMoxProg() override;
+
+  // Leaves the device of the given kind on the open port (opened here if need be) running its
+  // boot loader at 9600 baud. On failure the port is closed.
+  bool EnterBootLoader(std::int32_t kind);
+
+  // Programs a sized buffer: the file's size as a signed 32-bit little-endian integer, then the
+  // file's bytes. Nothing is read beyond the block. Returns one of the Program* results.
+  std::int32_t ProgramFile(std::span<const std::uint8_t> sizedBuffer);
+
+  // Called with 0 once programming starts and after every accepted record; empty by default.
+  TProgressEvent OnProgress;
+
+  // The single steps, as EnterBootLoader and ProgramFile use them. Each leaves the reason of a
+  // failure in the error word (bits of its last attempt only).
+  bool QueryBootStatus(TStatusRecord& status);
+  bool IsInBootLoader();  // closes the port when not
+  bool PrepareProgramming();
+  bool StartProgramming();
+  bool SendRecord(std::span<const std::uint8_t> line);  // one record line, without its line end
+  bool QueryMcuStatus(TStatusRecord& status);
+  bool RequestMcuBoot1();
+  bool RequestMcuBoot2();
+  bool QueryDongleStatus(TStatusRecord& status);
+  bool RequestDongleBoot();
+
+ protected:
+  void BeginFrame();
+  void AddByte(std::uint8_t byte);
+  // Application-mode frames: closing byte makes the frame sum to 0; no echo comes back.
+  bool WriteApplicationFrame();
+  // Boot-loader frames: written, echo read and compared; Checksum then sums the answer.
+  bool SendFrame(bool withChecksum);
+
+  std::uint8_t TxBuffer[FrameSize] = {};
+  std::uint8_t RxBuffer[FrameSize] = {};
+  std::int32_t TxLength = 0;
+  std::uint8_t Checksum = 0;
+
+ private:
+  // One byte into RxBuffer; 0 in `byte` when nothing came.
+  bool ReadByte(std::uint8_t& byte, std::uint32_t firstByteTimeout = 0);
+  // Boot-loader answer bytes, summed into Checksum as they come.
+  bool ReadAnswerByte(std::uint8_t& byte, std::uint32_t firstByteTimeout = 0);
+  bool ReadAnswerBytes(std::uint8_t* bytes, std::uint32_t count);
+  // Reads the closing byte and compares it with the sum; the sum starts again at 0.
+  bool ReadAnswerChecksum(bool& matches);
+  // The rest of a refusal: two bytes and the checksum.
+  void ReadRefusal();
+  void BreakBurst();
+  bool RequestMcuBoot(std::uint8_t command1, std::uint8_t command2,
+                      std::span<const std::uint8_t> more);
+  // After the application has been asked to start its boot loader: back to 9600 and ask it.
+  bool ConfirmBootLoader();
+};
