@@ -1,0 +1,73 @@
+// The simulator: one pseudo-terminal for the dongle's USB channel, one per serial port, and a
+// service thread that answers on them from the shared World.
+//
+//   rukmox::sim::Simulator sim(rukmox::sim::DefaultScenario());
+//   if (!sim.Start(&error)) ...;
+//   setenv("RUKMOX_DONGLE", sim.DonglePath().c_str(), 1);
+//   setenv("RUKMOX_PORTS", sim.PortsVariable().c_str(), 1);
+//   sim.With([](World& w) { w.PinNoise(3, -60); });
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "Scenario.h"
+#include "World.h"
+
+namespace rukmox::sim {
+
+class Service;
+
+class Simulator {
+ public:
+  explicit Simulator(const Scenario& scenario = DefaultScenario());
+  ~Simulator();
+  Simulator(const Simulator&) = delete;
+  Simulator& operator=(const Simulator&) = delete;
+
+  // Opens the pseudo-terminals and starts serving; false with a reason when it cannot.
+  bool Start(std::string* error = nullptr);
+  // Stops serving and closes every pseudo-terminal (programs on them see a hang-up).
+  void Stop();
+  bool Running() const { return running_; }
+
+  // Slave paths, valid after Start: what RUKMOX_DONGLE and RUKMOX_PORTS name.
+  const std::string& DonglePath() const { return donglePath_; }
+  const std::vector<std::string>& PortPaths() const { return portPaths_; }
+  std::string PortsVariable() const;  // the port paths joined with ':'
+
+  // Runs f on the world under the lock and returns its result; the service thread then picks up
+  // whatever f changed (a hang-up, bytes a host sends, ...).
+  template <class F>
+  auto With(F&& f) {
+    struct WakeAfter {
+      Simulator* self;
+      ~WakeAfter() { self->Wake(); }
+    } wake{this};
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::forward<F>(f)(world_);
+  }
+
+  // Shorthands for what tests do most.
+  void HangUp();                                  // unplugs the dongle
+  void HostSend(int remote, const Bytes& bytes);  // a remote's host sends data to the PC
+
+ private:
+  friend class Service;
+  void Wake();
+
+  std::mutex mutex_;
+  World world_;
+  std::unique_ptr<Service> service_;
+  std::thread thread_;
+  std::atomic<bool> running_{false};
+  std::string donglePath_;
+  std::vector<std::string> portPaths_;
+};
+
+}  // namespace rukmox::sim
