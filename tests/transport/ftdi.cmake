@@ -1,0 +1,18 @@
+# Tests of the FTDI side: the mode-string parser, the D2XX loader, our ftdi_sio layer (on a sysfs
+# tree the tests build and on pseudo-terminals) and TRukFtdi.
+
+# A library with only some of the 17 D2XX names, loaded through RUKMOX_D2XX by the loader tests.
+add_library(d2xx_partial_library MODULE ${CMAKE_CURRENT_SOURCE_DIR}/d2xx_partial_library.c)
+set_target_properties(d2xx_partial_library PROPERTIES PREFIX "lib")
+
+foreach(name IN ITEMS test_comm_dcb test_d2xx_loader test_d2xx_discovery test_d2xx_layer
+                      test_ftdi_transport test_ftdi_pty)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
+    add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
+    target_link_libraries(${name} PRIVATE rukmox_transport rukmox_test_support)
+    target_compile_definitions(${name} PRIVATE
+      RUKMOX_PARTIAL_D2XX="$<TARGET_FILE:d2xx_partial_library>")
+    add_dependencies(${name} d2xx_partial_library)
+    gtest_discover_tests(${name} PROPERTIES TIMEOUT 60)
+  endif()
+endforeach()
