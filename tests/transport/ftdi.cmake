@@ -6,16 +6,14 @@ add_library(d2xx_partial_library MODULE ${CMAKE_CURRENT_SOURCE_DIR}/d2xx_partial
 set_target_properties(d2xx_partial_library PROPERTIES PREFIX "lib")
 
 foreach(name IN ITEMS test_comm_dcb test_d2xx_loader test_d2xx_discovery test_d2xx_layer
-                      test_ftdi_transport test_ftdi_pty)
-  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
-    add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
-    target_link_libraries(${name} PRIVATE rukmox_transport rukmox_test_support)
-    target_compile_definitions(${name} PRIVATE
-      RUKMOX_PARTIAL_D2XX="$<TARGET_FILE:d2xx_partial_library>")
-    add_dependencies(${name} d2xx_partial_library)
-    # The tests describe fake ttys with designated initializers and rely on the members' defaults,
-    # which GCC 12 reports as missing initializers.
-    target_compile_options(${name} PRIVATE -Wno-missing-field-initializers)
-    gtest_discover_tests(${name} PROPERTIES TIMEOUT 60)
-  endif()
+                    test_ftdi_transport test_ftdi_pty)
+  add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
+  target_link_libraries(${name} PRIVATE rukmox_transport rukmox_test_support)
+  target_compile_definitions(${name} PRIVATE
+    RUKMOX_PARTIAL_D2XX="$<TARGET_FILE:d2xx_partial_library>")
+  add_dependencies(${name} d2xx_partial_library)
+  # The tests describe fake ttys with designated initializers and rely on the members' defaults,
+  # which GCC 12 reports as missing initializers.
+  target_compile_options(${name} PRIVATE -Wno-missing-field-initializers)
+  gtest_discover_tests(${name} PROPERTIES TIMEOUT 60)
 endforeach()
