@@ -6,7 +6,7 @@ add_library(d2xx_partial_library MODULE ${CMAKE_CURRENT_SOURCE_DIR}/d2xx_partial
 set_target_properties(d2xx_partial_library PROPERTIES PREFIX "lib")
 
 foreach(name IN ITEMS test_comm_dcb test_d2xx_loader test_d2xx_discovery test_d2xx_layer
-                    test_ftdi_transport test_ftdi_pty)
+                      test_ftdi_transport test_ftdi_pty)
   add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
   target_link_libraries(${name} PRIVATE rukmox_transport rukmox_test_support)
   target_compile_definitions(${name} PRIVATE
