@@ -71,6 +71,10 @@ void ModuleTest::ScriptLinkedPair() {
     state->Answer(TRukMox::CmdSetName, target, {});
     state->Answer(TRukMox::CmdSetPower, target, {});
     state->Answer(TRukMox::CmdSetPin, target, {});
+    state->Answer(TRukMox::CmdReadPin, target, {' ', ' ', ' ', ' '});
+    state->Answer(TRukMox::CmdSetAddress, target, {});
+    state->Answer(TRukMox::CmdCheckupRegister, target, {});
+    state->Answer(TRukMox::CmdLinkQuality, target, {0xA2, 0xFF});
     state->Answer(TRukMox::CmdConfig, target, Config());
   }
   state->Answer(TRukMox::CmdInfo, 0, LocalInfo());
