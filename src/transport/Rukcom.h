@@ -41,11 +41,10 @@ class TRukCom : public TRukDevice {
 
   rukmox::platform::CommTimeouts SavedTimeouts{};
   std::unique_ptr<rukmox::platform::SerialPort> Handle;
+  void* Owner;  // the creator; the transport itself never uses it
 
  private:
   // Drive the modem lines through the handle, whether or not Opened is already set.
   bool ApplyDtr(bool level);
   bool ApplyRts(bool level);
-
-  void* Owner;
 };

@@ -119,33 +119,38 @@ TEST_F(SerialPortTest, ReadReturnsAtOnceWhenAllBytesAreThere) {
 
 TEST_F(SerialPortTest, IntervalEndsTheReadAfterTheLastByte) {
   ASSERT_TRUE(port->SetTimeouts({60, 0, 3000, 0, 0}));
+  Clock::time_point sent;
   std::thread sender([&] {
     std::this_thread::sleep_for(100ms);
+    sent = Clock::now();
     pty.Send({7, 8});
   });
   const Outcome r = TimedRead(10);
+  const auto end = Clock::now();
   sender.join();
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.received, 2u);
-  // 100 ms until the bytes come, then one interval of silence.
-  EXPECT_GE(r.took, 160ms - kEarly);
-  EXPECT_LE(r.took, 160ms + kLate);
+  // One interval of silence after the bytes, not the 3 s total.
+  EXPECT_GE(end - sent, 60ms - kEarly);
+  EXPECT_LE(end - sent, 60ms + kLate);
 }
 
 TEST_F(SerialPortTest, IntervalIsCountedFromTheLatestByte) {
-  ASSERT_TRUE(port->SetTimeouts({80, 0, 3000, 0, 0}));
+  ASSERT_TRUE(port->SetTimeouts({120, 0, 3000, 0, 0}));
+  Clock::time_point lastSent;
   std::thread sender([&] {
     for (std::uint8_t b = 0; b < 4; ++b) {
+      if (b != 0) std::this_thread::sleep_for(30ms);  // each gap is well inside the interval
+      lastSent = Clock::now();
       pty.Send({b});
-      std::this_thread::sleep_for(40ms);  // each gap is shorter than the interval
     }
   });
   const Outcome r = TimedRead(10);
+  const auto end = Clock::now();
   sender.join();
   EXPECT_EQ(r.received, 4u);
-  // Last byte at ~120 ms, then 80 ms of silence.
-  EXPECT_GE(r.took, 200ms - kEarly);
-  EXPECT_LE(r.took, 200ms + kLate);
+  EXPECT_GE(end - lastSent, 120ms - kEarly);
+  EXPECT_LE(end - lastSent, 120ms + kLate);
 }
 
 TEST_F(SerialPortTest, AllZeroTimeoutsWaitForTheFullCount) {
