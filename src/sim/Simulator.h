@@ -63,6 +63,7 @@ class Simulator {
 
   std::mutex mutex_;
   World world_;
+  int wakeFd_ = -1;
   std::unique_ptr<Service> service_;
   std::thread thread_;
   std::atomic<bool> running_{false};

@@ -53,6 +53,7 @@ struct Remote : Module {
   bool paired = false;
   std::vector<DataFrame> hostReceived;  // what reached its host over the data channel
   Bytes hostSent;                       // what its host sent back
+  Bytes hostPending;                    // sent by the host, not yet over the air
 };
 
 struct BootLoaderState {
@@ -104,6 +105,7 @@ class World {
   std::vector<PortDevice> ports;
   TimingSpec timing;
   std::mt19937 random;
+  int scanCursor = -1;  // the remote that answered the last scan request
 
   // --- radio ---
   // Current noise on a channel in dBm (walks the noise up to now).
