@@ -1,0 +1,184 @@
+#include "CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <ostream>
+
+#include "Reporter.h"
+#include "Rukmox.h"
+
+namespace rukmox::cli {
+namespace {
+
+const CLI::Validator kChannel = CLI::Range(0, RadioChannelCount - 1);
+
+// Decimal digits only, at most 65535: the window's address field takes digits alone, and we refuse
+// numbers that it would silently cut to their low 16 bits.
+const CLI::Validator kAddress(
+    [](std::string& text) -> std::string {
+      if (text.empty() || text.size() > 5 ||
+          !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return "ADDRESS must be a decimal number from 0 to 65535";
+      if (std::stoul(text) > 65535) return "ADDRESS must be a decimal number from 0 to 65535";
+      return {};
+    },
+    "ADDRESS", "address");
+
+CLI::Validator NameText(std::size_t maxLength, const std::string& what) {
+  return CLI::Validator(
+      [maxLength, what](std::string& text) -> std::string {
+        if (text.size() > maxLength)
+          return what + " takes at most " + std::to_string(maxLength) + " characters";
+        if (!std::all_of(text.begin(), text.end(), IsNameCharacter))
+          return what + " may hold only letters, digits, blanks, '-' and '_'";
+        return {};
+      },
+      what, what);
+}
+
+}  // namespace
+
+bool IsNameCharacter(char c) {
+  return c == ' ' || c == '-' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
+         (c >= 'a' && c <= 'z');
+}
+
+std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLine& line,
+                                    std::ostream& out, std::ostream& err) {
+  CLI::App app{
+      "rukmoxctl: service tool for a pair of short-range radio modules (a USB dongle \"Wireless "
+      "Port\" and the remote module reached through it)",
+      "rukmoxctl"};
+  app.require_subcommand(1);
+  app.fallthrough();  // global options may also follow the command
+  app.footer(
+      "Exit status: 0 success, 1 the operation failed, 2 usage error, 3 the dongle could not be "
+      "opened.");
+
+  GlobalOptions& g = line.global;
+  std::string dongle, ports, lang = "en";
+  int timeout = 0;
+  auto* dongleOption = app.add_option("--dongle", dongle,
+                                      "tty of the dongle (sets RUKMOX_DONGLE: listed first as an "
+                                      "FTDI device \"Wireless Port\")");
+  auto* portsOption = app.add_option(
+      "--ports", ports,
+      "serial ports P1:P2:... for programming (sets RUKMOX_PORTS; port k = entry k)");
+  auto* timeoutOption = app.add_option("--timeout", timeout,
+                                       "base read time-out of the module "
+                                       "link in ms (default 100)")
+                            ->check(CLI::Range(0, 9999));
+  app.add_flag("--json", g.json, "print one JSON object per result");
+  app.add_flag("--trace", g.trace,
+               "write every frame sent and received to stderr, time-stamped, PINs masked");
+  app.add_option("--lang", lang, "language of the messages (default en)")
+      ->check(CLI::IsMember({"it", "en"}));
+
+  auto* info = app.add_subcommand("info", "show the local and the remote device");
+
+  auto* setName = app.add_subcommand("set-name", "give the local (or remote) device a new name");
+  setName->add_flag("--remote", line.remote, "change the remote device");
+  setName->add_option("NAME", line.name, "new name, at most 9 characters")
+      ->required()
+      ->check(NameText(ModuleNameSize - 1, "NAME"));
+
+  auto* setAddress =
+      app.add_subcommand("set-address", "give the local (or remote) device a new radio address");
+  setAddress->add_flag("--remote", line.remote, "change the remote device");
+  std::string addressText;
+  setAddress->add_option("ADDRESS", addressText, "new address, 1 to 65534")
+      ->required()
+      ->check(kAddress);
+
+  auto* setPower = app.add_subcommand("set-power", "set the transmit power of a device");
+  setPower->add_flag("--remote", line.remote, "change the remote device");
+  std::string power;
+  setPower->add_option("LEVEL", power, "min (-10dBm), default (0dBm) or max (+3dBm)")
+      ->required()
+      ->check(CLI::IsMember({"min", "default", "max"}));
+
+  auto* channel = app.add_subcommand("channel", "show the channel, or move the pair to channel N");
+  channel->add_option("N", line.channel, "new channel, 0 to 15")->check(kChannel);
+
+  auto* monitor = app.add_subcommand(
+      "monitor", "link quality and energy every 100 ms, with the automatic channel change");
+  monitor->add_option("--count", line.count, "number of ticks (default: until Ctrl-C)")
+      ->check(CLI::PositiveNumber);
+
+  auto* scan = app.add_subcommand("scan", "look for remote devices on channels FIRST to LAST");
+  std::vector<int> range;
+  scan->add_option("FIRST LAST", range, "channel range (default 0 15)")
+      ->expected(2)
+      ->check(kChannel);
+
+  auto* connect = app.add_subcommand("connect", "scan, then connect the remote device found");
+  connect->add_option("TARGET", line.target, "name or address of the remote device")->required();
+  connect->add_option("--first", line.first, "first channel to scan (default 0)")->check(kChannel);
+  connect->add_option("--last", line.last, "last channel to scan (default 15)")->check(kChannel);
+
+  auto* disconnect = app.add_subcommand("disconnect", "drop the connection to the remote device");
+
+  auto* pin = app.add_subcommand("pin", "set or remove the PIN of the radio link");
+  pin->require_subcommand(1);
+  auto* pinSet = pin->add_subcommand("set", "set a new PIN (the old one is read from the dongle)");
+  pinSet->add_option("NEW", line.pin, "new PIN, 4 characters")
+      ->required()
+      ->check(NameText(PinSize, "NEW"));
+  auto* pinRemove = pin->add_subcommand("remove", "remove the PIN");
+
+  auto* spectrum = app.add_subcommand("spectrum", "energy on the 16 channels, one line per sweep");
+  spectrum->add_option("--sweeps", line.sweeps, "number of sweeps (default: until Ctrl-C)")
+      ->check(CLI::PositiveNumber);
+
+  auto* program =
+      app.add_subcommand("program", "write a programming file into the dongle or the MCU");
+  program->add_option("TARGET", line.programTarget, "dongle or mcu")
+      ->required()
+      ->check(CLI::IsMember({"dongle", "mcu"}));
+  program->add_option("FILE", line.file, "enciphered programming file")->required();
+
+  auto* ping = app.add_subcommand("ping", "measure exchanges per second and round trips");
+  ping->add_option("--count", line.count, "number of pings (default 10)")
+      ->check(CLI::PositiveNumber);
+  ping->add_flag("--remote", line.remote, "ping the remote device");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int status = app.exit(e, out, err);
+    return status == 0 ? ExitOk : ExitUsage;
+  }
+
+  if (*dongleOption) g.dongle = dongle;
+  if (*portsOption) g.ports = ports;
+  if (*timeoutOption) g.timeout = timeout;
+  g.language = lang == "it" ? LanguageItalian : LanguageEnglish;
+
+  const std::pair<CLI::App*, const char*> commands[] = {
+      {info, "info"},          {setName, "set-name"}, {setAddress, "set-address"},
+      {setPower, "set-power"}, {channel, "channel"},  {monitor, "monitor"},
+      {scan, "scan"},          {connect, "connect"},  {disconnect, "disconnect"},
+      {spectrum, "spectrum"},  {program, "program"},  {ping, "ping"}};
+  for (const auto& [sub, name] : commands)
+    if (sub->parsed()) line.command = name;
+  if (pin->parsed()) line.command = pinSet->parsed() ? "pin set" : "pin remove";
+  (void)pinRemove;
+
+  if (setAddress->parsed()) line.address = static_cast<std::uint32_t>(std::stoul(addressText));
+  if (setPower->parsed())
+    line.powerLevel = power == "min"   ? PowerLevelMin
+                      : power == "max" ? PowerLevelMax
+                                       : PowerLevelDefault;
+  if (scan->parsed() && range.size() == 2) {
+    line.first = range[0];
+    line.last = range[1];
+  }
+  if ((scan->parsed() || connect->parsed()) && line.first > line.last) {
+    err << "FIRST must not lie above LAST\nRun with --help for more information.\n";
+    return ExitUsage;
+  }
+  return std::nullopt;
+}
+
+}  // namespace rukmox::cli

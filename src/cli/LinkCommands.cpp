@@ -1,0 +1,190 @@
+// channel, monitor, spectrum, ping: the link page, the spectrum analyser and a latency probe.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "Commands.h"
+#include "Interrupt.h"
+
+namespace rukmox::cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kChannelFailed = 14;
+constexpr int kChannelCaption = 67;
+constexpr auto kPollInterval = std::chrono::milliseconds(100);
+constexpr int kDefaultPings = 10;
+
+// Waits `interval` unless Ctrl-C comes first.
+void PauseFor(std::chrono::milliseconds interval) {
+  const auto end = Clock::now() + interval;
+  while (!InterruptScope::Requested() && Clock::now() < end)
+    std::this_thread::sleep_for(
+        std::min<Clock::duration>(end - Clock::now(), std::chrono::milliseconds(10)));
+}
+
+std::string Fixed1(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+}  // namespace
+
+int RunChannel(Session& session, const CommandLine& line) {
+  if (auto end = session.StartLikeTheWindow()) return *end;
+  Reporter& report = session.Report();
+  TRukMox& device = session.Device();
+  if (line.channel) {
+    // The channel list belongs to the remote panel: it moves a pair, not the dongle alone.
+    if (!session.RemoteLoaded())
+      RefuseWithoutRemote(session, kChannelFailed);
+    else if (!device.ChangeChannel(*line.channel))
+      session.FailWith(kChannelFailed);
+    session.LoadLocal();
+    session.LoadRemote();
+  }
+  if (session.LocalLoaded()) {
+    report.Result()["channel"] = device.Local.Channel;
+    report.Line(report.Text(kChannelCaption) + " " + std::to_string(device.Local.Channel));
+  } else {
+    report.Result()["channel"] = nullptr;
+  }
+  report.Result()["remote_channel"] =
+      session.RemoteLoaded() ? nlohmann::json(device.Current->Channel) : nlohmann::json(nullptr);
+  return report.Finish();
+}
+
+int RunMonitor(Session& session, const CommandLine& line) {
+  if (auto end = session.StartLikeTheWindow()) return *end;
+  Reporter& report = session.Report();
+  TRukMox& device = session.Device();
+  InterruptScope interrupt;
+  std::int32_t channelMoves = 0;
+  std::int32_t energy = 0;
+  for (int tick = 1; !line.count || tick <= *line.count; ++tick) {
+    bool linked = false;
+    bool moved = false;
+    std::int32_t quality = 0;
+    if (device.IsOpen()) {
+      device.AdaptChannel();
+      energy = device.LinkLevel;
+      if (session.RemoteLinked()) {
+        linked = true;
+        quality = NoLevel;
+        device.ReadLinkQuality(quality, true);
+        quality -= NoLevel;
+        // The module moved the pair on its own: read both devices again.
+        if (device.ChannelChanges > channelMoves) {
+          channelMoves = device.ChannelChanges;
+          session.LoadLocal();
+          session.LoadRemote();
+          moved = true;
+        }
+      }
+    }
+    report.EmitObject({{"tick", tick},
+                       {"quality", quality},
+                       {"energy", energy},
+                       {"linked", linked},
+                       {"channel", device.Local.Channel},
+                       {"channel_changes", device.ChannelChanges},
+                       {"moved", moved}});
+    report.Line("Quality (" + std::to_string(quality) + ")  Energy (" + std::to_string(energy) +
+                ")  " + report.Text(kChannelCaption) + " " + std::to_string(device.Local.Channel) +
+                "  " + (linked ? "linked" : "not linked") + (moved ? "  (channel changed)" : ""));
+    if (InterruptScope::Requested() || (line.count && tick == *line.count)) break;
+    // The next tick comes 100 ms after the end of this one, however long this one took.
+    PauseFor(kPollInterval);
+  }
+  return report.FinishStream();
+}
+
+int RunSpectrum(Session& session, const CommandLine& line) {
+  if (auto end = session.StartLikeTheWindow()) return *end;
+  Reporter& report = session.Report();
+  TRukMox& device = session.Device();
+  InterruptScope interrupt;
+  std::int64_t elapsedMs = 0;
+  int readings = 0;
+  for (int sweep = 0; !InterruptScope::Requested() && (!line.sweeps || sweep < *line.sweeps);
+       ++sweep) {
+    std::this_thread::yield();
+    std::uint8_t values[RadioChannelCount] = {};
+    const auto start = Clock::now();
+    const bool ok = device.ReadEnergyScan(values, RadioChannelCount);
+    nlohmann::json object = {{"sweep", sweep}};
+    std::string text;
+    if (ok) {
+      ++readings;
+      elapsedMs =
+          std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+      object["values"] = std::vector<int>(values, values + RadioChannelCount);
+      for (int v : values) {
+        char cell[8];
+        std::snprintf(cell, sizeof cell, "%4d", v);
+        text += cell;
+      }
+    } else {
+      // A failed read leaves its sweep empty, as the chart does.
+      object["values"] = nullptr;
+      object["error_word"] = session.DeviceError();
+      for (int i = 0; i < RadioChannelCount; ++i) text += "   -";
+    }
+    object["time_ms"] = elapsedMs;
+    report.EmitObject(object);
+    report.Line(text.substr(1));
+  }
+  if (readings == 0) report.Fail("No energy reading succeeded.", -1, session.DeviceError());
+  return report.FinishStream();
+}
+
+int RunPing(Session& session, const CommandLine& line) {
+  if (auto end = session.StartLikeTheWindow()) return *end;
+  Reporter& report = session.Report();
+  TRukMox& device = session.Device();
+  if (line.remote && !session.RemoteLinked()) {
+    report.Fail("No remote device is connected.", -1, session.DeviceError());
+    return report.Finish();
+  }
+  InterruptScope interrupt;
+  const int count = line.count.value_or(kDefaultPings);
+  std::vector<double> roundTrips;
+  int sent = 0;
+  std::int32_t lastError = 0;
+  const auto start = Clock::now();
+  for (; sent < count && !InterruptScope::Requested(); ++sent) {
+    const auto before = Clock::now();
+    if (device.Ping(line.remote)) {
+      roundTrips.push_back(
+          std::chrono::duration<double, std::milli>(Clock::now() - before).count());
+    } else {
+      lastError = session.DeviceError();
+    }
+  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  const int answered = static_cast<int>(roundTrips.size());
+  const double perSecond = seconds > 0 ? answered / seconds : 0;
+  double median = 0;
+  if (answered > 0) {
+    std::sort(roundTrips.begin(), roundTrips.end());
+    median = answered % 2 == 1 ? roundTrips[answered / 2]
+                               : (roundTrips[answered / 2 - 1] + roundTrips[answered / 2]) / 2;
+  }
+  report.Result()["count"] = answered;
+  report.Result()["sent"] = sent;
+  report.Result()["per_second"] = perSecond;
+  report.Result()["median_ms"] = answered > 0 ? nlohmann::json(median) : nlohmann::json(nullptr);
+  report.Line(std::to_string(answered) + " exchanges, " + Fixed1(perSecond) +
+              " per second, median round trip " + Fixed1(median) + " ms");
+  if (answered < sent)
+    report.Fail(
+        std::to_string(sent - answered) + " of " + std::to_string(sent) + " pings got no answer.",
+        -1, lastError);
+  return report.Finish();
+}
+
+}  // namespace rukmox::cli

@@ -1,0 +1,202 @@
+// scan, connect, disconnect: the window's network page.
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "Commands.h"
+#include "Interrupt.h"
+#include "Panels.h"
+
+namespace rukmox::cli {
+namespace {
+
+// String-table ids of the network page.
+constexpr int kChannelPrefix = 26;
+constexpr int kFoundPrefix = 27;
+constexpr int kFoundSuffix = 28;
+constexpr int kNothingFound = 29;
+constexpr int kInvalidDevice = 30;
+constexpr int kConnectFailedPin = 31;
+constexpr int kConnectFailed = 32;
+constexpr int kDisconnectFailed = 33;
+constexpr int kColumnCaptions[] = {71, 72, 73, 74};
+
+// The window's scan: 100 ms read time-out and 5 requests per channel.
+constexpr std::int32_t kScanTimeout = 100;
+constexpr std::int32_t kScanRepeat = 5;
+
+// One row of the device list: a record with a name, and where it sits in Devices.
+struct Row {
+  std::int32_t position;
+  const TRemoteDeviceRecord* record;
+};
+
+std::vector<Row> DeviceRows(const TRukMox& device) {
+  std::vector<Row> rows;
+  for (std::size_t i = 0; i < device.Devices.size(); ++i)
+    if (device.Devices[i]->Name[0] != '\0')
+      rows.push_back({static_cast<std::int32_t>(i), device.Devices[i].get()});
+  return rows;
+}
+
+// The window's scan button: scan the range, re-establish the connection that was up before, and
+// announce what was found. Ctrl-C stops it like the stop button.
+std::vector<Row> ScanLikeTheWindow(Session& session, int first, int last) {
+  Reporter& report = session.Report();
+  TRukMox& device = session.Device();
+  InterruptScope interrupt;
+  auto bar = session.MakeProgressBar();
+  const std::int32_t savedTimeout = device.GetTimeout();
+  device.SetTimeout(kScanTimeout);
+  device.ScanRepeat = kScanRepeat;
+  const int channels = last - first + 1;
+  int channelsDone = 0;
+  auto showProgress = [&](int requestsDone) {
+    bar->Show(channelsDone * kScanRepeat + requestsDone, channels * kScanRepeat,
+              report.Text(kChannelPrefix) + std::to_string(first + channelsDone));
+  };
+  device.OnScanStep = [&](std::int32_t, std::int32_t request) {
+    showProgress(request + 1);
+    return InterruptScope::Requested();
+  };
+  device.OnChannelStep = [&](std::int32_t, std::int32_t channelIndex, std::int32_t) {
+    channelsDone = channelIndex + 1;
+    showProgress(0);
+    return InterruptScope::Requested();
+  };
+  showProgress(0);
+
+  std::optional<std::pair<std::string, std::uint32_t>> previous;
+  if (session.RemoteLinked() && device.Local.Linked)
+    previous.emplace(NameOf(device.Current->Name), device.Current->Address);
+
+  device.ScanNetwork(first, last);
+  if (previous && !previous->first.empty() && previous->second >= 1 && previous->second <= 65535) {
+    // Silent, as in the window: a device that is gone simply stays unconnected.
+    device.SelectDeviceByName(previous->first, previous->second);
+    device.ConnectRemote(false);
+  }
+  bar->Clear();
+
+  std::vector<Row> rows = DeviceRows(device);
+  if (rows.empty())
+    report.Inform(report.Text(kNothingFound));
+  else
+    report.Inform(report.Text(kFoundPrefix) + std::to_string(rows.size()) +
+                  report.Text(kFoundSuffix));
+  device.OnScanStep = nullptr;
+  device.OnChannelStep = nullptr;
+  device.SetTimeout(savedTimeout);
+  report.Result()["interrupted"] = InterruptScope::Requested();
+  return rows;
+}
+
+void ReportRows(Reporter& report, const std::vector<Row>& rows) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const Row& row : rows) {
+    const TRemoteDeviceRecord& r = *row.record;
+    list.push_back({{"position", row.position},
+                    {"name", NameOf(r.Name)},
+                    {"address", r.Address},
+                    {"channel", r.Channel},
+                    {"linked", r.Linked},
+                    {"peer_address", r.PeerAddress},
+                    {"connection", ConnectionText(r.Linked, r.PeerAddress)},
+                    {"pin_protected", r.PinProtected}});
+  }
+  report.Result()["devices"] = list;
+  report.Result()["count"] = rows.size();
+  if (rows.empty()) return;
+
+  std::vector<std::vector<std::string>> table;
+  std::vector<std::string> header;
+  for (int id : kColumnCaptions) header.push_back(report.Text(id));
+  header.push_back("PIN");
+  table.push_back(header);
+  for (const Row& row : rows) {
+    const TRemoteDeviceRecord& r = *row.record;
+    table.push_back({NameOf(r.Name), std::to_string(r.Address), std::to_string(r.Channel),
+                     ConnectionText(r.Linked, r.PeerAddress), r.PinProtected ? "yes" : "no"});
+  }
+  std::vector<std::size_t> widths(header.size(), 0);
+  for (const auto& cells : table)
+    for (std::size_t i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], cells[i].size());
+  for (const auto& cells : table) {
+    std::string text;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      text += cells[i];
+      if (i + 1 < cells.size()) text += std::string(widths[i] - cells[i].size() + 2, ' ');
+    }
+    report.Line(text);
+  }
+}
+
+// The row the user named: an all-digit target is an address first, then a name.
+std::optional<Row> FindRow(const std::vector<Row>& rows, const std::string& target) {
+  const bool digits =
+      !target.empty() && target.size() <= 5 &&
+      std::all_of(target.begin(), target.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (digits) {
+    const auto address = static_cast<std::uint32_t>(std::stoul(target));
+    for (const Row& row : rows)
+      if (row.record->Address == address) return row;
+  }
+  for (const Row& row : rows)
+    if (NameOf(row.record->Name) == target) return row;
+  return std::nullopt;
+}
+
+}  // namespace
+
+int RunScan(Session& session, const CommandLine& line) {
+  if (auto end = session.StartLikeTheWindow()) return *end;
+  const std::vector<Row> rows = ScanLikeTheWindow(session, line.first, line.last);
+  ReportRows(session.Report(), rows);
+  return session.Report().Finish();
+}
+
+int RunConnect(Session& session, const CommandLine& line) {
+  if (auto end = session.StartLikeTheWindow()) return *end;
+  Reporter& report = session.Report();
+  TRukMox& device = session.Device();
+  const std::vector<Row> rows = ScanLikeTheWindow(session, line.first, line.last);
+  ReportRows(report, rows);
+  const std::optional<Row> row = FindRow(rows, line.target);
+  if (!row) {
+    report.Fail("No remote device \"" + line.target + "\" was found on channels " +
+                    std::to_string(line.first) + " to " + std::to_string(line.last) + ".",
+                -1, session.DeviceError());
+    return report.Finish();
+  }
+  report.Line("");
+  // From here on the previous connection is gone, whatever follows.
+  device.DisconnectRemote();
+  device.StoreLocalSettings();
+  session.LoadRemote();
+  device.SelectDevice(row->position);
+  if (device.Current == nullptr) {
+    session.FailWith(kInvalidDevice);
+  } else if (device.ConnectRemote(true)) {
+    device.StoreLocalSettings();
+    device.StoreRemoteSettings();
+    session.LoadRemote();
+  } else {
+    session.FailWith(device.Current->PinProtected ? kConnectFailedPin : kConnectFailed);
+  }
+  session.ReportRemote();
+  return report.Finish();
+}
+
+int RunDisconnect(Session& session, const CommandLine&) {
+  if (auto end = session.StartLikeTheWindow()) return *end;
+  TRukMox& device = session.Device();
+  if (device.IsOpen()) {
+    if (!device.DisconnectRemote()) session.FailWith(kDisconnectFailed);
+    device.StoreLocalSettings();
+  }
+  session.LoadRemote();
+  session.ReportRemote();
+  return session.Report().Finish();
+}
+
+}  // namespace rukmox::cli

@@ -1,0 +1,186 @@
+// program dongle|mcu FILE: the window's programming workflow, from preparing the device to opening
+// the module link again.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <thread>
+#include <vector>
+
+#include "Commands.h"
+
+namespace rukmox::cli {
+namespace {
+
+// String-table ids of the programming messages.
+constexpr int kNoFile = 34;
+constexpr int kProgrammed = 36;
+constexpr int kEmptyData = 37;
+constexpr int kWrongEncryption = 38;
+constexpr int kInitFailed = 39;
+constexpr int kStartFailed = 40;
+constexpr int kRecordFailed = 41;
+constexpr int kGenericFailure = 42;
+constexpr int kBootLoaderRefused = 43;
+constexpr int kNoDongleFound = 44;
+constexpr int kCheckupFailed = 45;
+constexpr int kRemoteStoreFailed = 46;
+constexpr int kNoMcuFound = 47;
+
+// Port numbers the search walks through, as COM1 to COM255.
+constexpr std::int32_t kPortCount = 255;
+constexpr auto kAfterRemoteStart = std::chrono::milliseconds(100);
+constexpr auto kBeforeReopen = std::chrono::milliseconds(200);
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+// The file's size as a signed 32-bit little-endian number, then the file's bytes.
+std::optional<std::vector<std::uint8_t>> ReadSizedBuffer(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return std::nullopt;
+  std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(file)),
+                                 std::istreambuf_iterator<char>());
+  if (file.bad() ||
+      data.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 4))
+    return std::nullopt;
+  const auto size = static_cast<std::uint32_t>(data.size());
+  std::vector<std::uint8_t> buffer = {
+      static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
+      static_cast<std::uint8_t>(size >> 16), static_cast<std::uint8_t>(size >> 24)};
+  buffer.insert(buffer.end(), data.begin(), data.end());
+  return buffer;
+}
+
+// The text of a ProgramFile result code, and whether it is a success.
+void ReportResult(Session& session, std::int32_t code, std::int32_t errorWord) {
+  Reporter& report = session.Report();
+  session.Report().Result()["result"] = code;
+  if (code == ProgramOk) {
+    report.Inform(report.Text(kProgrammed));
+    return;
+  }
+  if (code > ProgramRecordBase) {
+    report.Result()["record"] = code - ProgramRecordBase;
+    report.Fail(report.Text(kRecordFailed) + std::to_string(code - ProgramRecordBase) + ".",
+                kRecordFailed, errorWord);
+    return;
+  }
+  int id = kGenericFailure;
+  switch (code) {
+    case ProgramEmpty:
+      id = kEmptyData;
+      break;
+    case ProgramWrongHeader:
+      id = kWrongEncryption;
+      break;
+    case ProgramNoBootLoader:
+    case ProgramPrepareFailed:
+      id = kInitFailed;
+      break;
+    case ProgramStartFailed:
+      id = kStartFailed;
+      break;
+    default:
+      break;
+  }
+  session.FailWith(id, errorWord);
+}
+
+}  // namespace
+
+int RunProgram(Session& session, const CommandLine& line) {
+  Reporter& report = session.Report();
+  const bool dongle = line.programTarget == "dongle";
+  const std::int32_t kind = dongle ? DeviceDongle : DeviceMcu;
+  report.Result()["target"] = line.programTarget;
+
+  // Like the window, which opened the module at its start; a missing dongle is no reason to stop.
+  if (session.OpenModule()) {
+    session.LoadLocal();
+    session.LoadRemote();
+  }
+  TRukMox& device = session.Device();
+
+  if (!FileExists(line.file)) {
+    session.FailWith(kNoFile, 0);
+    return report.Finish();
+  }
+
+  // Prepare the target while the module link is open.
+  if (dongle && device.IsOpen()) {
+    if (!device.SendToBootLoader()) {
+      session.FailWith(kBootLoaderRefused);
+      return report.Finish();
+    }
+    device.Close();
+  } else if (!dongle && device.IsOpen() && session.RemoteLinked()) {
+    if (!device.WriteCheckupRegister(0x00, 0xFF, true)) {
+      session.FailWith(kCheckupFailed);
+      return report.Finish();
+    }
+    if (!device.StoreRemoteSettings()) {
+      session.FailWith(kRemoteStoreFailed);
+      return report.Finish();
+    }
+    device.StartRemoteReprogramming(true);
+    std::this_thread::sleep_for(kAfterRemoteStart);
+  }
+
+  // Look for the boot loader on the serial ports, one after the other.
+  std::int32_t programError = 0;
+  std::unique_ptr<TRukMoxProg> programmer = session.MakeProgrammer(&programError);
+  std::int32_t port = 0;
+  for (; port < kPortCount; ++port) {
+    programError = 0;
+    programmer->SetPort(port);
+    programmer->Open();
+    if (!programmer->IsOpen()) continue;
+    if (programmer->EnterBootLoader(kind)) break;
+    programmer->Close();
+  }
+  if (!programmer->IsOpen()) {
+    programmer.reset();
+    session.FailWith(dongle ? kNoDongleFound : kNoMcuFound, programError);
+    return report.Finish();
+  }
+  report.Result()["port"] = port;
+
+  const auto buffer = ReadSizedBuffer(line.file);
+  if (!buffer) {
+    // The window ends here without a word; a script must learn that nothing was written.
+    programmer.reset();
+    report.Fail("Cannot read the programming file " + line.file + ".", -1, 0);
+    return report.Finish();
+  }
+
+  std::int32_t code = 0;
+  {
+    auto bar = session.MakeProgressBar();
+    programmer->OnProgress = [&](std::int32_t position, std::int32_t) {
+      bar->Show(position, 100, line.file);
+    };
+    bar->Show(0, 100, line.file);
+    code = programmer->ProgramFile(*buffer);
+    programmer->OnProgress = nullptr;
+  }
+  const std::int32_t errorWord = programError;
+  programmer.reset();  // closes its port
+  ReportResult(session, code, errorWord);
+
+  // Every result, failures included, ends with the module link opened again and re-read.
+  std::this_thread::sleep_for(kBeforeReopen);
+  session.ReopenModule();
+  session.LoadLocal();
+  session.LoadRemote();
+  session.ReportLocal();
+  report.Line("");
+  session.ReportRemote();
+  return report.Finish();
+}
+
+}  // namespace rukmox::cli

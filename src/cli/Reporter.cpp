@@ -1,0 +1,64 @@
+#include "Reporter.h"
+
+#include <ostream>
+
+#include "StringTable.h"
+
+namespace rukmox::cli {
+
+Reporter::Reporter(bool json, int language, std::ostream& out, std::ostream& err)
+    : json_(json), language_(language), out_(out), err_(err) {}
+
+std::string Reporter::Text(int id) const {
+  return LoadText(id, language_);
+}
+
+void Reporter::Line(const std::string& text) {
+  if (!json_) out_ << text << '\n' << std::flush;
+}
+
+void Reporter::Inform(const std::string& message) {
+  if (json_) {
+    result_["messages"].push_back(message);
+  } else {
+    out_ << message << '\n' << std::flush;
+  }
+}
+
+void Reporter::Fail(const std::string& message, int id, std::int32_t errorWord,
+                    bool wordInMessage) {
+  failed_ = true;
+  if (json_) {
+    nlohmann::json error = {{"message", message}, {"error_word", errorWord}};
+    if (id >= 0) error["message_id"] = id;
+    result_["errors"].push_back(error);
+    return;
+  }
+  err_ << message;
+  if (!wordInMessage) err_ << " (error word " << errorWord << ")";
+  err_ << '\n' << std::flush;
+}
+
+int Reporter::Finish(int failedStatus) {
+  if (json_) {
+    result_["ok"] = !failed_;
+    if (!result_.contains("errors")) result_["errors"] = nlohmann::json::array();
+    out_ << DumpJson(result_) << '\n' << std::flush;
+  }
+  return failed_ ? failedStatus : ExitOk;
+}
+
+int Reporter::FinishStream() {
+  if (failed_ || !json_) return Finish();
+  return ExitOk;
+}
+
+void Reporter::EmitObject(const nlohmann::json& object) {
+  if (json_) out_ << DumpJson(object) << '\n' << std::flush;
+}
+
+std::string DumpJson(const nlohmann::json& object) {
+  return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace rukmox::cli

@@ -1,0 +1,69 @@
+// Everything rukmoxctl tells its user goes through here: the device panels and information messages
+// to standard output, error messages to standard error, or one JSON object per result when asked.
+// Texts the window would show come from the string table in the chosen language.
+#pragma once
+
+#include <cstdint>
+#include <iosfwd>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace rukmox::cli {
+
+// Exit statuses of rukmoxctl.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitFailed = 1;
+inline constexpr int ExitUsage = 2;
+inline constexpr int ExitNoDongle = 3;
+
+class Reporter {
+ public:
+  Reporter(bool json, int language, std::ostream& out, std::ostream& err);
+
+  bool Json() const { return json_; }
+  int Language() const { return language_; }
+
+  // String-table text `id` in the chosen language.
+  std::string Text(int id) const;
+
+  // The result being built for the JSON object; fields the text form does not need are harmless.
+  nlohmann::json& Result() { return result_; }
+
+  // A line of the text form (ignored in JSON mode).
+  void Line(const std::string& text);
+
+  // What the window shows in an information box.
+  void Inform(const std::string& message);
+
+  // What the window shows in an error box. `id` is the string-table id (-1 for texts of our own),
+  // `errorWord` the device's error word right after the failure; the text form names it unless
+  // the message already carries it.
+  void Fail(const std::string& message, int id, std::int32_t errorWord, bool wordInMessage = false);
+  bool Failed() const { return failed_; }
+
+  // Writes the result (JSON mode) and returns the exit status for it.
+  int Finish(int failedStatus = ExitFailed);
+  // The end of a command that streamed its results: in JSON mode the closing object is written
+  // only when there is a failure to tell.
+  int FinishStream();
+
+  // One JSON object for a stream of results (a monitor tick, a sweep); written at once.
+  void EmitObject(const nlohmann::json& object);
+
+  // A progress indicator may share the error stream; it clears its line before we write.
+  std::ostream& ErrorStream() { return err_; }
+
+ private:
+  bool json_;
+  int language_;
+  std::ostream& out_;
+  std::ostream& err_;
+  nlohmann::json result_ = nlohmann::json::object();
+  bool failed_ = false;
+};
+
+// Serialises without ever throwing: bytes that are not UTF-8 become U+FFFD.
+std::string DumpJson(const nlohmann::json& object);
+
+}  // namespace rukmox::cli

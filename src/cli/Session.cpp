@@ -1,0 +1,132 @@
+#include "Session.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ostream>
+
+#include "Panels.h"
+
+namespace rukmox::cli {
+namespace {
+
+// The window's construction arguments for the module object.
+constexpr std::int32_t kRemoteBaudIndex = 5;
+constexpr bool kOptionFlag = true;
+constexpr std::int32_t kControlMode = 0;
+// The programming object's: the first port, 9600 baud.
+constexpr std::int32_t kFirstPort = 0;
+constexpr std::int32_t kProgrammingBaudIndex = 5;
+
+}  // namespace
+
+Session::Session(const GlobalOptions& options, Reporter& reporter)
+    : options_(options), reporter_(reporter) {
+  if (options_.dongle) setenv("RUKMOX_DONGLE", options_.dongle->c_str(), 1);
+  if (options_.ports) setenv("RUKMOX_PORTS", options_.ports->c_str(), 1);
+  if (options_.trace) {
+    usbTrace_ = std::make_unique<FrameTrace>(reporter_.ErrorStream(), "usb", true);
+    serialTrace_ = std::make_unique<FrameTrace>(reporter_.ErrorStream(), "com", false);
+  }
+}
+
+Session::~Session() {
+  // Close and release the module before the trace it reports into.
+  if (device_ && device_->IsOpen()) device_->Close();
+  device_.reset();
+}
+
+bool Session::OpenModule() {
+  if (!device_) {
+    std::unique_ptr<platform::D2xxLibrary> library;
+    if (usbTrace_)
+      library = std::make_unique<TracingD2xxLibrary>(platform::LoadD2xxLibrary(), *usbTrace_);
+    device_ =
+        std::make_unique<TRukMox>(nullptr, TRukMox::MoxPort, kRemoteBaudIndex, &deviceError_,
+                                  kOptionFlag, kControlMode, kControlMode, std::move(library));
+    if (options_.timeout) device_->SetTimeout(*options_.timeout);
+  }
+  if (!device_->IsOpen()) device_->Open();
+  return device_->IsOpen();
+}
+
+bool Session::ReopenModule() {
+  if (!device_) return OpenModule();
+  device_->Open();
+  return device_->IsOpen();
+}
+
+std::optional<int> Session::StartLikeTheWindow() {
+  if (!OpenModule()) {
+    reporter_.Fail(reporter_.Text(kLoadFailedText) + std::to_string(deviceError_) + ".",
+                   kLoadFailedText, deviceError_, true);
+    return reporter_.Finish(ExitNoDongle);
+  }
+  if (!LoadLocal()) return reporter_.Finish();
+  LoadRemote();
+  return std::nullopt;
+}
+
+bool Session::LoadLocal() {
+  localLoaded_ = false;
+  if (!device_ || !device_->IsOpen()) return false;
+  if (device_->ReadLocalInfo()) {
+    localLoaded_ = true;
+    return true;
+  }
+  reporter_.Fail(reporter_.Text(kLoadFailedText) + std::to_string(deviceError_) + ".",
+                 kLoadFailedText, deviceError_, true);
+  return false;
+}
+
+bool Session::LoadRemote() {
+  remoteLoaded_ = device_ && device_->IsOpen() && RemoteLinked() && device_->ReadRemoteInfo();
+  return remoteLoaded_;
+}
+
+bool Session::RemoteLinked() const {
+  return device_ && device_->Current != nullptr && device_->Current->Linked;
+}
+
+void Session::ReportLocal() {
+  if (localLoaded_) {
+    reporter_.Result()["local"] = LocalPanelJson(device_->Local);
+    PrintLocalPanel(reporter_, device_->Local);
+  } else {
+    reporter_.Result()["local"] = nullptr;
+    reporter_.Line(reporter_.Text(50) + ": -");
+  }
+}
+
+void Session::ReportRemote() {
+  if (remoteLoaded_) {
+    reporter_.Result()["remote"] = RemotePanelJson(*device_->Current);
+    PrintRemotePanel(reporter_, *device_->Current);
+  } else {
+    reporter_.Result()["remote"] = nullptr;
+    reporter_.Line(reporter_.Text(51) + ": -");
+  }
+}
+
+void Session::FailWith(int id) {
+  FailWith(id, deviceError_);
+}
+
+void Session::FailWith(int id, std::int32_t errorWord) {
+  reporter_.Fail(reporter_.Text(id), id, errorWord);
+}
+
+std::unique_ptr<TRukMoxProg> Session::MakeProgrammer(std::int32_t* errorWord) {
+  if (serialTrace_)
+    return std::make_unique<TracingProg>(*serialTrace_, kFirstPort, kProgrammingBaudIndex,
+                                         errorWord);
+  return std::make_unique<TRukMoxProg>(nullptr, kFirstPort, kProgrammingBaudIndex, errorWord,
+                                       kOptionFlag, kControlMode, kControlMode);
+}
+
+std::unique_ptr<ProgressBar> Session::MakeProgressBar() {
+  return std::make_unique<ProgressBar>(reporter_.ErrorStream(),
+                                       !options_.trace && IsTerminal(STDERR_FILENO));
+}
+
+}  // namespace rukmox::cli

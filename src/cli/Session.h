@@ -1,0 +1,79 @@
+// The module object as the window holds it: created with the window's arguments, opened once,
+// read into the two panels. Commands work on it through the window's own steps.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "CommandLine.h"
+#include "ProgressBar.h"
+#include "Reporter.h"
+#include "Rukmox.h"
+#include "Rukmoxprog.h"
+#include "Trace.h"
+
+namespace rukmox::cli {
+
+// String-table id of "Unable to load the parameters of the device. \nError n. ".
+inline constexpr int kLoadFailedText = 5;
+
+class Session {
+ public:
+  // Puts --dongle and --ports into the environment, where the transport layer looks for them.
+  Session(const GlobalOptions& options, Reporter& reporter);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Creates the module object (remote baud index 5, option flag set, control modes 0) and opens
+  // it. False when the dongle could not be opened; the error word says why.
+  bool OpenModule();
+  // Opens the module link again even when it is open (the module then closes it first), as the
+  // window does after a programming job.
+  bool ReopenModule();
+
+  // Open, then both panels, as the window starts. Returns an exit status to end with (3 when the
+  // dongle could not be opened, 1 when its parameters are unreadable) or nothing to go on.
+  std::optional<int> StartLikeTheWindow();
+
+  TRukMox& Device() { return *device_; }
+  std::int32_t DeviceError() const { return deviceError_; }
+  Reporter& Report() { return reporter_; }
+  const GlobalOptions& Options() const { return options_; }
+
+  // The window's LoadLocal: re-reads the local module; a failing read of an open module reports
+  // message 5 with the error word. True when the local panel is filled.
+  bool LoadLocal();
+  // The window's LoadRemote: re-reads the remote module when one is linked. Never reports.
+  bool LoadRemote();
+  bool LocalLoaded() const { return localLoaded_; }
+  bool RemoteLoaded() const { return remoteLoaded_; }
+  bool RemoteLinked() const;  // Current exists and is linked
+
+  // Puts the panels as last loaded into the result ("local", "remote"; null when not loaded) and
+  // prints them in the text form.
+  void ReportLocal();
+  void ReportRemote();
+
+  // Reports a failure with the string-table text `id` and the error word as it is now.
+  void FailWith(int id);
+  void FailWith(int id, std::int32_t errorWord);
+
+  // The programming object for a job, traced when asked.
+  std::unique_ptr<TRukMoxProg> MakeProgrammer(std::int32_t* errorWord);
+
+  // A progress bar on the error stream, drawn only on a terminal and not among trace lines.
+  std::unique_ptr<ProgressBar> MakeProgressBar();
+
+ private:
+  GlobalOptions options_;
+  Reporter& reporter_;
+  std::int32_t deviceError_ = 0;
+  std::unique_ptr<FrameTrace> usbTrace_;
+  std::unique_ptr<FrameTrace> serialTrace_;
+  std::unique_ptr<TRukMox> device_;
+  bool localLoaded_ = false;
+  bool remoteLoaded_ = false;
+};
+
+}  // namespace rukmox::cli
