@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "FirmwareImage.h"
+#include "ProgrammingFile.h"
 #include "PtyPair.h"
 #include "Rukmoxprog.h"
 #include "ScriptedPeer.h"
@@ -326,6 +328,80 @@ TEST_F(ProgOnScriptedPeer, BootLoaderThatNamesItsKindIsTaken) {
   EXPECT_TRUE(prog.EnterBootLoader(DeviceDongle));
   EXPECT_TRUE(prog.IsOpen());
   EXPECT_EQ(prog.GetBaudIndex(), 5);
+}
+
+// ---- ProgramFile on answers the simulated boot loaders never give
+
+const Bytes PrepareOk = Closed({0x53, 0x09, 0x00});
+const Bytes Ack = {0xA7, 0xA7};
+
+std::vector<std::uint8_t> SizedFile(const std::string& text) {
+  return *rukmox::programming::MakeSizedBuffer(rukmox::test::AsBytes(text));
+}
+
+struct FileCase {
+  const char* name;
+  std::vector<Answer> answers;  // to status, prepare, start, then the records
+  std::int32_t result;
+  std::int32_t errorWord;
+  bool openAfter;
+};
+
+class ProgramFileAnswers : public ProgOnScriptedPeer,
+                           public ::testing::WithParamInterface<FileCase> {};
+
+TEST_P(ProgramFileAnswers, GiveTheirResultAndBits) {
+  Serve(GetParam().answers);
+  const std::string file = rukmox::test::FirmwareFile({"S1030000FC", "S9030000FC"});
+  EXPECT_EQ(prog.ProgramFile(SizedFile(file)), GetParam().result);
+  EXPECT_EQ(error, GetParam().errorWord);
+  EXPECT_EQ(prog.IsOpen(), GetParam().openAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Results, ProgramFileAnswers,
+    ::testing::Values(
+        FileCase{"Programmed", {{Six}, {PrepareOk}, {Ack}}, ProgramOk, 0, true},
+        FileCase{"StartNotAcknowledged",
+                 {{Six}, {PrepareOk}, {{0xA7, 0x00}}},
+                 ProgramStartFailed,
+                 0,
+                 true},
+        FileCase{"StatusEchoDiffers", {SpoiltEcho(Six)}, ProgramNoBootLoader, ErrEcho, false},
+        FileCase{"StatusChecksumWrong",
+                 {{Closed(SixData, true)}},
+                 ProgramNoBootLoader,
+                 ErrChecksum,
+                 false},
+        FileCase{
+            "StatusRefusedWithBadChecksum", {{RefusalSpoilt}}, ProgramNoBootLoader, 0x0032, false},
+        // Mode 2 is an application, not a boot loader.
+        FileCase{"StatusOfAnApplication",
+                 {{Closed({0x53, 0x06, 0x04, 0x02, 0x00, 0x00, 0x01, 0x00})}},
+                 ProgramNoBootLoader,
+                 0,
+                 false},
+        FileCase{"PrepareChecksumWrong",
+                 {{Six}, {Closed({0x53, 0x09, 0x00}, true)}},
+                 ProgramPrepareFailed,
+                 ErrChecksum,
+                 true},
+        FileCase{"SecondRecordEchoDiffers",
+                 {{Six}, {PrepareOk}, {Ack}, {Ack}, SpoiltEcho(Ack)},
+                 ProgramRecordBase + 2,
+                 ErrEcho,
+                 true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ProgOnScriptedPeer, ProgressHoldsForFilesBeyond21Megabytes) {
+  // 100 x 24 MB does not fit 32 bits; the blank line counts as consumed with the first record.
+  Serve({{Six}, {PrepareOk}, {Ack}});
+  const std::string file = std::string(rukmox::test::FirmwareHeader) + "\r\nS1030000FC\n" +
+                           std::string(24u << 20, ' ') + "\nS9030000FC";
+  std::vector<std::int32_t> positions;
+  prog.OnProgress = [&](std::int32_t position, std::int32_t) { positions.push_back(position); };
+  EXPECT_EQ(prog.ProgramFile(SizedFile(file)), ProgramOk);
+  EXPECT_THAT(positions, ElementsAre(0, 99, 100));
 }
 
 }  // namespace
