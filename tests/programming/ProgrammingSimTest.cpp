@@ -3,8 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -252,6 +254,44 @@ TEST_F(ProgOnSimulator, PortThatCannotBeOpenedGivesResult3) {
   prog.SetPort(9);
   EXPECT_EQ(prog.ProgramFile(Sized(FirmwareFile(Records))), ProgramNoBootLoader);
   EXPECT_FALSE(prog.IsOpen());
+}
+
+// ---- A file made by a real S-record tool
+
+// The output of a shell command, or nothing when it could not run.
+std::optional<std::string> CommandOutput(const std::string& command) {
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return std::nullopt;
+  std::string out;
+  char buffer[4096];
+  while (const std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+  if (pclose(pipe) != 0) return std::nullopt;
+  return out;
+}
+
+TEST_F(ProgOnSimulator, FileMadeBySrecCatArrivesRecordForRecord) {
+  if (std::system("command -v srec_cat >/dev/null 2>&1") != 0) GTEST_SKIP() << "srec_cat absent";
+  // Its own S0 line, 32-byte S1 lines, the S5 count and the S9 end, with Unix line ends.
+  const auto srec = CommandOutput(
+      "srec_cat -generate 0x0000 0x0800 -repeat-string 'rukmox firmware image ' "
+      "-execution-start-address=0x0000 -o - -Motorola -address-length=2 "
+      "-Output_Block_Size=32");
+  ASSERT_TRUE(srec.has_value());
+  std::vector<Bytes> expected;
+  std::size_t start = 0;
+  while (start < srec->size()) {
+    const std::size_t end = std::min(srec->find('\n', start), srec->size());
+    std::string line = srec->substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) expected.push_back(ExpectedFrame(line));
+    start = end + 1;
+  }
+  ASSERT_GT(expected.size(), 60u);
+
+  StartWith(McuPort(true));
+  const std::string file = std::string(rukmox::test::FirmwareHeader) + "\r\n" + *srec;
+  EXPECT_EQ(prog.ProgramFile(Sized(file)), ProgramOk);
+  EXPECT_THAT(BootLoader().records, ElementsAreArray(expected));
 }
 
 }  // namespace
