@@ -39,58 +39,6 @@ std::vector<Row> DeviceRows(const TRukMox& device) {
   return rows;
 }
 
-// The window's scan button: scan the range, re-establish the connection that was up before, and
-// announce what was found. Ctrl-C stops it like the stop button.
-std::vector<Row> ScanLikeTheWindow(Session& session, int first, int last) {
-  Reporter& report = session.Report();
-  TRukMox& device = session.Device();
-  InterruptScope interrupt;
-  auto bar = session.MakeProgressBar();
-  const std::int32_t savedTimeout = device.GetTimeout();
-  device.SetTimeout(kScanTimeout);
-  device.ScanRepeat = kScanRepeat;
-  const int channels = last - first + 1;
-  int channelsDone = 0;
-  auto showProgress = [&](int requestsDone) {
-    bar->Show(channelsDone * kScanRepeat + requestsDone, channels * kScanRepeat,
-              report.Text(kChannelPrefix) + std::to_string(first + channelsDone));
-  };
-  device.OnScanStep = [&](std::int32_t, std::int32_t request) {
-    showProgress(request + 1);
-    return InterruptScope::Requested();
-  };
-  device.OnChannelStep = [&](std::int32_t, std::int32_t channelIndex, std::int32_t) {
-    channelsDone = channelIndex + 1;
-    showProgress(0);
-    return InterruptScope::Requested();
-  };
-  showProgress(0);
-
-  std::optional<std::pair<std::string, std::uint32_t>> previous;
-  if (session.RemoteLinked() && device.Local.Linked)
-    previous.emplace(NameOf(device.Current->Name), device.Current->Address);
-
-  device.ScanNetwork(first, last);
-  if (previous && !previous->first.empty() && previous->second >= 1 && previous->second <= 65535) {
-    // Silent, as in the window: a device that is gone simply stays unconnected.
-    device.SelectDeviceByName(previous->first, previous->second);
-    device.ConnectRemote(false);
-  }
-  bar->Clear();
-
-  std::vector<Row> rows = DeviceRows(device);
-  if (rows.empty())
-    report.Inform(report.Text(kNothingFound));
-  else
-    report.Inform(report.Text(kFoundPrefix) + std::to_string(rows.size()) +
-                  report.Text(kFoundSuffix));
-  device.OnScanStep = nullptr;
-  device.OnChannelStep = nullptr;
-  device.SetTimeout(savedTimeout);
-  report.Result()["interrupted"] = InterruptScope::Requested();
-  return rows;
-}
-
 void ReportRows(Reporter& report, const std::vector<Row>& rows) {
   nlohmann::json list = nlohmann::json::array();
   for (const Row& row : rows) {
@@ -131,6 +79,59 @@ void ReportRows(Reporter& report, const std::vector<Row>& rows) {
   }
 }
 
+// The window's scan button: scan the range, re-establish the connection that was up before, list
+// and announce what was found. Ctrl-C stops it like the stop button.
+std::vector<Row> ScanLikeTheWindow(Session& session, int first, int last) {
+  Reporter& report = session.Report();
+  TRukMox& device = session.Device();
+  InterruptScope interrupt;
+  auto bar = session.MakeProgressBar();
+  const std::int32_t savedTimeout = device.GetTimeout();
+  device.SetTimeout(kScanTimeout);
+  device.ScanRepeat = kScanRepeat;
+  const int channels = last - first + 1;
+  int channelsDone = 0;
+  auto showProgress = [&](int requestsDone) {
+    bar->Show(channelsDone * kScanRepeat + requestsDone, channels * kScanRepeat,
+              report.Text(kChannelPrefix) + std::to_string(first + channelsDone));
+  };
+  device.OnScanStep = [&](std::int32_t, std::int32_t request) {
+    showProgress(request + 1);
+    return InterruptScope::Requested();
+  };
+  device.OnChannelStep = [&](std::int32_t, std::int32_t channelIndex, std::int32_t) {
+    channelsDone = channelIndex + 1;
+    showProgress(0);
+    return InterruptScope::Requested();
+  };
+  showProgress(0);
+
+  std::optional<std::pair<std::string, std::uint32_t>> previous;
+  if (session.RemoteLinked() && device.Local.Linked)
+    previous.emplace(NameOf(device.Current->Name), device.Current->Address);
+
+  device.ScanNetwork(first, last);
+  if (previous && !previous->first.empty() && previous->second >= 1 && previous->second <= 65535) {
+    // Silent, as in the window: a device that is gone simply stays unconnected.
+    device.SelectDeviceByName(previous->first, previous->second);
+    device.ConnectRemote(false);
+  }
+  bar->Clear();
+
+  std::vector<Row> rows = DeviceRows(device);
+  ReportRows(report, rows);
+  if (rows.empty())
+    report.Inform(report.Text(kNothingFound));
+  else
+    report.Inform(report.Text(kFoundPrefix) + std::to_string(rows.size()) +
+                  report.Text(kFoundSuffix));
+  device.OnScanStep = nullptr;
+  device.OnChannelStep = nullptr;
+  device.SetTimeout(savedTimeout);
+  report.Result()["interrupted"] = InterruptScope::Requested();
+  return rows;
+}
+
 // The row the user named: an all-digit target is an address first, then a name.
 std::optional<Row> FindRow(const std::vector<Row>& rows, const std::string& target) {
   const bool digits =
@@ -150,8 +151,7 @@ std::optional<Row> FindRow(const std::vector<Row>& rows, const std::string& targ
 
 int RunScan(Session& session, const CommandLine& line) {
   if (auto end = session.StartLikeTheWindow()) return *end;
-  const std::vector<Row> rows = ScanLikeTheWindow(session, line.first, line.last);
-  ReportRows(session.Report(), rows);
+  ScanLikeTheWindow(session, line.first, line.last);
   return session.Report().Finish();
 }
 
@@ -160,7 +160,6 @@ int RunConnect(Session& session, const CommandLine& line) {
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
   const std::vector<Row> rows = ScanLikeTheWindow(session, line.first, line.last);
-  ReportRows(report, rows);
   const std::optional<Row> row = FindRow(rows, line.target);
   if (!row) {
     report.Fail("No remote device \"" + line.target + "\" was found on channels " +

@@ -2,13 +2,10 @@
 // the module link again.
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <limits>
 #include <thread>
-#include <vector>
 
 #include "Commands.h"
+#include "ProgrammingFile.h"
 
 namespace rukmox::cli {
 namespace {
@@ -37,23 +34,6 @@ bool FileExists(const std::string& path) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
-}
-
-// The file's size as a signed 32-bit little-endian number, then the file's bytes.
-std::optional<std::vector<std::uint8_t>> ReadSizedBuffer(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::vector<std::uint8_t> data((std::istreambuf_iterator<char>(file)),
-                                 std::istreambuf_iterator<char>());
-  if (file.bad() ||
-      data.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() - 4))
-    return std::nullopt;
-  const auto size = static_cast<std::uint32_t>(data.size());
-  std::vector<std::uint8_t> buffer = {
-      static_cast<std::uint8_t>(size), static_cast<std::uint8_t>(size >> 8),
-      static_cast<std::uint8_t>(size >> 16), static_cast<std::uint8_t>(size >> 24)};
-  buffer.insert(buffer.end(), data.begin(), data.end());
-  return buffer;
 }
 
 // The text of a ProgramFile result code, and whether it is a success.
@@ -150,7 +130,7 @@ int RunProgram(Session& session, const CommandLine& line) {
   }
   report.Result()["port"] = port;
 
-  const auto buffer = ReadSizedBuffer(line.file);
+  const auto buffer = programming::ReadSizedBuffer(line.file);
   if (!buffer) {
     // The window ends here without a word; a script must learn that nothing was written.
     programmer.reset();
