@@ -1,0 +1,118 @@
+// Runs a program as a child process and collects its standard output, standard error and exit
+// status. A child that outlives its deadline is killed, so a hang fails the test instead of
+// stopping the suite.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace rukmox::test {
+
+struct ChildResult {
+  int status = -1;  // exit status; -1 when killed or not started
+  std::string out;
+  std::string err;
+  bool timedOut = false;
+};
+
+// The environment of this process without the variables that choose devices, so that only the
+// options on the command line do.
+inline std::vector<std::string> CleanEnvironment() {
+  std::vector<std::string> env;
+  for (char** e = environ; *e != nullptr; ++e) {
+    const std::string entry = *e;
+    if (entry.rfind("RUKMOX_DONGLE=", 0) == 0 || entry.rfind("RUKMOX_PORTS=", 0) == 0 ||
+        entry.rfind("RUKMOX_D2XX=", 0) == 0)
+      continue;
+    env.push_back(entry);
+  }
+  return env;
+}
+
+inline ChildResult RunChild(const std::string& program, const std::vector<std::string>& args,
+                            std::chrono::seconds deadline = std::chrono::seconds(60)) {
+  ChildResult result;
+  int outPipe[2];
+  int errPipe[2];
+  if (pipe2(outPipe, O_CLOEXEC) != 0) return result;
+  if (pipe2(errPipe, O_CLOEXEC) != 0) {
+    close(outPipe[0]);
+    close(outPipe[1]);
+    return result;
+  }
+  std::vector<std::string> argStore{program};
+  argStore.insert(argStore.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : argStore) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> envStore = CleanEnvironment();
+  std::vector<char*> envp;
+  for (auto& e : envStore) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(outPipe[1], STDOUT_FILENO);
+    dup2(errPipe[1], STDERR_FILENO);
+    const int devNull = open("/dev/null", O_RDONLY);
+    if (devNull >= 0) dup2(devNull, STDIN_FILENO);
+    execve(program.c_str(), argv.data(), envp.data());
+    _exit(127);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  if (pid < 0) {
+    close(outPipe[0]);
+    close(errPipe[0]);
+    return result;
+  }
+
+  const auto end = std::chrono::steady_clock::now() + deadline;
+  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  std::string* sinks[2] = {&result.out, &result.err};
+  int open = 2;
+  while (open > 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          end - std::chrono::steady_clock::now())
+                          .count();
+    if (left <= 0) {
+      result.timedOut = true;
+      kill(pid, SIGKILL);
+      break;
+    }
+    const int ready = poll(fds, 2, static_cast<int>(left));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) continue;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+      if (n > 0) {
+        sinks[i]->append(buffer, static_cast<std::size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+  for (pollfd& p : fds)
+    if (p.fd >= 0) close(p.fd);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!result.timedOut && WIFEXITED(status)) result.status = WEXITSTATUS(status);
+  return result;
+}
+
+}  // namespace rukmox::test

@@ -1,0 +1,155 @@
+#include "CommandLine.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Reporter.h"
+
+namespace rukmox::cli {
+namespace {
+
+using ::testing::HasSubstr;
+
+struct Parsed {
+  std::optional<int> status;
+  CommandLine line;
+  std::string out;
+  std::string err;
+};
+
+Parsed Parse(std::vector<std::string> args) {
+  args.insert(args.begin(), "rukmoxctl");
+  std::vector<const char*> argv;
+  for (const auto& a : args) argv.push_back(a.c_str());
+  Parsed p;
+  std::ostringstream out, err;
+  p.status = ParseCommandLine(static_cast<int>(argv.size()), argv.data(), p.line, out, err);
+  p.out = out.str();
+  p.err = err.str();
+  return p;
+}
+
+struct UsageCase {
+  const char* name;
+  std::vector<std::string> args;
+};
+
+class UsageErrorTest : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageErrorTest, EndsWithStatus2AndSaysWhy) {
+  const Parsed p = Parse(GetParam().args);
+  ASSERT_TRUE(p.status.has_value());
+  EXPECT_EQ(*p.status, ExitUsage);
+  EXPECT_FALSE(p.err.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, UsageErrorTest,
+    ::testing::Values(UsageCase{"NoCommand", {}}, UsageCase{"UnknownCommand", {"reboot"}},
+                      UsageCase{"AddressAbove16Bits", {"set-address", "65541"}},
+                      UsageCase{"AddressNotANumber", {"set-address", "12a"}},
+                      UsageCase{"AddressNegative", {"set-address", "-5"}},
+                      UsageCase{"AddressMissing", {"set-address"}},
+                      UsageCase{"NameOfTenCharacters", {"set-name", "ABCDEFGHIJ"}},
+                      UsageCase{"NameWithAFullStop", {"set-name", "A.B"}},
+                      UsageCase{"PowerWord", {"set-power", "huge"}},
+                      UsageCase{"Channel16", {"channel", "16"}},
+                      UsageCase{"ScanRangeReversed", {"scan", "5", "3"}},
+                      UsageCase{"ScanOneChannelOnly", {"scan", "3"}},
+                      UsageCase{"ScanPast15", {"scan", "3", "16"}},
+                      UsageCase{"ConnectRangeReversed",
+                                {"connect", "X", "--first", "9", "--last", "2"}},
+                      UsageCase{"PinOfFiveCharacters", {"pin", "set", "12345"}},
+                      UsageCase{"PinWithAFullStop", {"pin", "set", "1.3"}},
+                      UsageCase{"PinWithoutAction", {"pin"}},
+                      UsageCase{"ProgramUnknownTarget", {"program", "radio", "file"}},
+                      UsageCase{"ProgramWithoutFile", {"program", "mcu"}},
+                      UsageCase{"MonitorCountZero", {"monitor", "--count", "0"}},
+                      UsageCase{"UnknownLanguage", {"--lang", "de", "info"}},
+                      UsageCase{"TimeoutTooLong", {"--timeout", "10000", "info"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+class HelpTest : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(HelpTest, PrintsTheCommandsUsageAndEndsWithStatus0) {
+  std::vector<std::string> args = GetParam();
+  args.push_back("--help");
+  const Parsed p = Parse(args);
+  ASSERT_TRUE(p.status.has_value());
+  EXPECT_EQ(*p.status, ExitOk);
+  std::string usage = "Usage: rukmoxctl";
+  for (const auto& word : GetParam()) usage += " " + word;
+  EXPECT_THAT(p.out, HasSubstr(usage));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCommand, HelpTest,
+    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"info"},
+                      std::vector<std::string>{"set-name"}, std::vector<std::string>{"set-address"},
+                      std::vector<std::string>{"set-power"}, std::vector<std::string>{"channel"},
+                      std::vector<std::string>{"monitor"}, std::vector<std::string>{"scan"},
+                      std::vector<std::string>{"connect"}, std::vector<std::string>{"disconnect"},
+                      std::vector<std::string>{"pin"}, std::vector<std::string>{"pin", "set"},
+                      std::vector<std::string>{"pin", "remove"},
+                      std::vector<std::string>{"spectrum"}, std::vector<std::string>{"program"},
+                      std::vector<std::string>{"ping"}),
+    [](const auto& info) {
+      std::string name = "Program";
+      for (const auto& word : info.param) {
+        for (char c : word)
+          if (c != '-') name += c;
+      }
+      return name;
+    });
+
+TEST(CommandLineTest, AddressesTheModuleRefusesStillReachIt) {
+  // 0 and 65535 are the module's to refuse, with the window's message.
+  for (const char* text : {"0", "65535"}) {
+    const Parsed p = Parse({"set-address", text});
+    ASSERT_FALSE(p.status.has_value()) << text;
+    EXPECT_EQ(p.line.address, std::stoul(text));
+  }
+}
+
+TEST(CommandLineTest, PowerWordsGiveTheWindowsLevels) {
+  EXPECT_EQ(Parse({"set-power", "min"}).line.powerLevel, 7);
+  EXPECT_EQ(Parse({"set-power", "default"}).line.powerLevel, 14);
+  EXPECT_EQ(Parse({"set-power", "--remote", "max"}).line.powerLevel, 21);
+}
+
+TEST(CommandLineTest, GlobalOptionsWorkBeforeAndAfterTheCommand) {
+  const Parsed before = Parse({"--json", "--lang", "it", "--timeout", "250", "info"});
+  const Parsed after = Parse({"info", "--json", "--lang", "it", "--timeout", "250"});
+  for (const Parsed* p : {&before, &after}) {
+    ASSERT_FALSE(p->status.has_value()) << p->err;
+    EXPECT_EQ(p->line.command, "info");
+    EXPECT_TRUE(p->line.global.json);
+    EXPECT_EQ(p->line.global.language, LanguageItalian);
+    EXPECT_EQ(p->line.global.timeout, 250);
+  }
+}
+
+TEST(CommandLineTest, DefaultsAreEnglishAllChannelsAndNoDeviceOverride) {
+  const Parsed p = Parse({"scan"});
+  ASSERT_FALSE(p.status.has_value());
+  EXPECT_EQ(p.line.global.language, LanguageEnglish);
+  EXPECT_EQ(p.line.first, 0);
+  EXPECT_EQ(p.line.last, 15);
+  EXPECT_FALSE(p.line.global.dongle.has_value());
+  EXPECT_FALSE(p.line.global.ports.has_value());
+  EXPECT_FALSE(p.line.global.timeout.has_value());
+}
+
+TEST(CommandLineTest, PinSubcommandsAreToldApart) {
+  const Parsed set = Parse({"pin", "set", "AB_1"});
+  EXPECT_EQ(set.line.command, "pin set");
+  EXPECT_EQ(set.line.pin, "AB_1");
+  EXPECT_EQ(Parse({"pin", "remove"}).line.command, "pin remove");
+}
+
+}  // namespace
+}  // namespace rukmox::cli
