@@ -1,0 +1,255 @@
+// info, set-name, set-address, set-power and channel against the simulated installation.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "CtlFixture.h"
+
+namespace rukmox::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+TEST_F(CtlTest, InfoShowsBothDevicesAsTheyAre) {
+  scenario_.dongle.version = {1, 2, 4, 300 & 0xFF, 300 >> 8};
+  const ChildResult text = Ctl({"info"});
+  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_THAT(text.out, HasSubstr("Local device\n  Device Name  RUKDONGLE\n  Address      4096\n"));
+  EXPECT_THAT(text.out, HasSubstr("  Version      H1 - F2 - M300 - P4\n"));
+  EXPECT_THAT(text.out, HasSubstr("  Power        default (0dBm), level 14\n"));
+  EXPECT_THAT(text.out, HasSubstr("Remote device\n  Device Name  SENSOR-A\n  Address      4660\n"));
+  EXPECT_EQ(text.err, "");
+
+  const nlohmann::json json = JsonOf(Ctl({"--json", "info"}));
+  EXPECT_EQ(json["ok"], true);
+  EXPECT_EQ(json["local"]["name"], "RUKDONGLE");
+  EXPECT_EQ(json["local"]["version"], "H1 - F2 - M300 - P4");
+  EXPECT_EQ(json["local"]["channel"], 3);
+  EXPECT_EQ(json["local"]["linked"], true);
+  EXPECT_EQ(json["local"]["peer_address"], 4660);
+  EXPECT_EQ(json["local"]["pin_protected"], false);
+  EXPECT_EQ(json["local"]["power"], "default (0dBm)");
+  EXPECT_EQ(json["remote"]["name"], "SENSOR-A");
+  EXPECT_EQ(json["remote"]["connection"], "CONNECTED(4096)");
+}
+
+TEST_F(CtlTest, InfoWithoutRemoteShowsTheLocalDeviceOnly) {
+  scenario_.remotes[0].inReach = false;
+  const nlohmann::json json = JsonOf(Ctl({"--json", "info"}));
+  EXPECT_EQ(json["ok"], true);
+  EXPECT_EQ(json["local"]["name"], "RUKDONGLE");
+  EXPECT_TRUE(json["remote"].is_null());
+}
+
+TEST_F(CtlTest, InfoInItalianUsesTheItalianCaptions) {
+  const ChildResult r = Ctl({"--lang", "it", "info"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_THAT(r.out, HasSubstr("Dispositivo locale\n  Nome dispositivo  RUKDONGLE\n"));
+  EXPECT_THAT(r.out, HasSubstr("Dispositivo remoto\n"));
+}
+
+// --- The dongle cannot be opened.
+
+struct OpenFailureCase {
+  const char* name;
+  bool silentModule;  // false: no device at the path at all
+  std::vector<std::string> options;
+  std::string expected;
+};
+
+class CtlOpenFailureTest : public CtlTest, public ::testing::WithParamInterface<OpenFailureCase> {};
+
+TEST_P(CtlOpenFailureTest, EndsWithStatus3AndMessage5WithTheErrorWord) {
+  const OpenFailureCase& c = GetParam();
+  std::vector<std::string> args = c.options;
+  args.push_back("info");
+  ChildResult r;
+  if (c.silentModule) {
+    scenario_.dongleSilent = true;
+    r = Ctl(args);
+  } else {
+    args.insert(args.begin(), {"--dongle", "/nonexistent/ttyRUK"});
+    r = RunCtlRaw(args);
+  }
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.err, c.expected);
+  EXPECT_EQ(r.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ctl, CtlOpenFailureTest,
+    ::testing::Values(
+        OpenFailureCase{"NoDevice",
+                        false,
+                        {},
+                        "Unable to load the parameters of the device. \nError n. 1024.\n"},
+        OpenFailureCase{"NoDeviceItalian",
+                        false,
+                        {"--lang", "it"},
+                        "Impossibile caricare i parametri del dispositivo. \nErrore n. 1024.\n"},
+        OpenFailureCase{"ModuleNeverAnswers",
+                        true,
+                        {},
+                        "Unable to load the parameters of the device. \nError n. 8192.\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CtlTest, NoDongleInJsonNamesMessage5AndTheWord) {
+  const ChildResult r = RunCtlRaw({"--json", "--dongle", "/nonexistent/ttyRUK", "info"});
+  EXPECT_EQ(r.status, 3);
+  const nlohmann::json json = nlohmann::json::parse(r.out, nullptr, false);
+  EXPECT_EQ(json["ok"], false);
+  EXPECT_EQ(json["errors"][0]["message_id"], 5);
+  EXPECT_EQ(json["errors"][0]["error_word"], 1024);
+}
+
+// --- Changes that succeed: the device stores them and the panel shows what it now holds.
+
+struct ChangeCase {
+  const char* name;
+  std::vector<std::string> args;
+  std::string shown;  // in the re-read panel
+  std::function<std::string(sim::World&)> stored;
+  std::string expectedStored;
+};
+
+class CtlChangeTest : public CtlTest, public ::testing::WithParamInterface<ChangeCase> {};
+
+TEST_P(CtlChangeTest, SendsStoresAndShowsTheDevicesNewValue) {
+  const ChangeCase& c = GetParam();
+  const ChildResult r = Ctl(c.args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_THAT(r.out, HasSubstr(c.shown));
+  EXPECT_EQ(sim_->With(c.stored), c.expectedStored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ctl, CtlChangeTest,
+    ::testing::Values(
+        ChangeCase{"LocalName",
+                   {"set-name", "NEW-NAME"},
+                   "Device Name  NEW-NAME\n",
+                   [](sim::World& w) { return w.dongle.stored.name; },
+                   "NEW-NAME"},
+        ChangeCase{"RemoteName",
+                   {"set-name", "--remote", "PUMP_2"},
+                   "Device Name  PUMP_2\n",
+                   [](sim::World& w) { return w.remotes[0].stored.name; },
+                   "PUMP_2"},
+        ChangeCase{"LocalPowerMax",
+                   {"set-power", "max"},
+                   "max (+3dBm), level 21",
+                   [](sim::World& w) { return std::to_string(w.dongle.stored.power); },
+                   "255"},
+        ChangeCase{"RemotePowerMin",
+                   {"set-power", "--remote", "min"},
+                   "min (-10dBm), level 7",
+                   [](sim::World& w) { return std::to_string(w.remotes[0].stored.power); },
+                   std::to_string(0x4C)},
+        // The remote is reached again under the dongle's new address and keeps the link.
+        ChangeCase{"LocalAddressKeepsTheLink",
+                   {"set-address", "4097"},
+                   "Address      4097\n",
+                   [](sim::World& w) {
+                     return std::to_string(w.dongle.stored.address) + " " +
+                            std::to_string(w.LinkedRemote()) + " " +
+                            std::to_string(w.remotes[0].stored.peer);
+                   },
+                   "4097 0 4097"},
+        ChangeCase{"RemoteAddress",
+                   {"set-address", "--remote", "4661"},
+                   "Address      4661\n",
+                   [](sim::World& w) {
+                     return std::to_string(w.remotes[0].stored.address) + " " +
+                            std::to_string(w.LinkedRemote());
+                   },
+                   "4661 0"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --- Changes the device refuses: the window's message, status 1, and the old value shown.
+
+struct RefusalCase {
+  const char* name;
+  bool remoteInReach;
+  std::vector<std::string> args;
+  std::string message;
+  int id;
+  std::string stillShown;
+};
+
+class CtlRefusalTest : public CtlTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(CtlRefusalTest, ReportsTheMessageAndShowsWhatTheDeviceStillHolds) {
+  const RefusalCase& c = GetParam();
+  scenario_.remotes[0].inReach = c.remoteInReach;
+  const ChildResult r = Ctl(c.args);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, StartsWith(c.message));
+  EXPECT_THAT(r.err, HasSubstr("(error word "));
+  EXPECT_THAT(r.out, HasSubstr(c.stillShown));
+
+  std::vector<std::string> json = {"--json"};
+  json.insert(json.end(), c.args.begin(), c.args.end());
+  const nlohmann::json object = JsonOf(Ctl(json));
+  EXPECT_EQ(object["ok"], false);
+  EXPECT_EQ(object["errors"][0]["message_id"], c.id);
+  EXPECT_THAT(object["errors"][0]["message"].get<std::string>(), StartsWith(c.message));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ctl, CtlRefusalTest,
+    ::testing::Values(
+        RefusalCase{"LocalAddressZero",
+                    true,
+                    {"set-address", "0"},
+                    "Unable to set the new address of the local device.",
+                    8,
+                    "Address      4096\n"},
+        RefusalCase{"LocalAddress65535Italian",
+                    true,
+                    {"--lang", "it", "set-address", "65535"},
+                    "Impossibile impostare il nuovo indirizzo del dispositivo locale.",
+                    8,
+                    "Indirizzo         4096\n"},
+        RefusalCase{"RemoteAddress65535",
+                    true,
+                    {"set-address", "--remote", "65535"},
+                    "Unable to set the new address of the remote device.",
+                    12,
+                    "Address      4660\n"},
+        RefusalCase{
+            "RemoteNameWithoutRemote",
+            false,
+            {"set-name", "--remote", "X"},
+            "Unable to set the new name of the remote device.\nNo remote device is connected.",
+            11,
+            "Remote device: -\n"},
+        RefusalCase{"ChannelWithoutRemote",
+                    false,
+                    {"channel", "7"},
+                    "Unable to set the new channel for the pair of devices.",
+                    14,
+                    "Channel 3\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CtlTest, ChannelShowsAndMovesThePair) {
+  const ChildResult shown = Ctl({"channel"});
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out, "Channel 3\n");
+  EXPECT_EQ(Ctl({"--lang", "it", "channel"}).out, "Canale 3\n");
+
+  const nlohmann::json moved = JsonOf(Ctl({"--json", "channel", "7"}));
+  EXPECT_EQ(moved["ok"], true);
+  EXPECT_EQ(moved["channel"], 7);
+  EXPECT_EQ(moved["remote_channel"], 7);
+  sim_->With([](sim::World& w) {
+    EXPECT_EQ(w.dongle.stored.channel, 7);
+    EXPECT_EQ(w.remotes[0].stored.channel, 7);
+    EXPECT_EQ(w.LinkedRemote(), 0);
+  });
+}
+
+}  // namespace
+}  // namespace rukmox::test
