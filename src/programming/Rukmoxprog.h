@@ -46,7 +46,10 @@ class TRukMoxProg : public TRukCom {
   bool EnterBootLoader(std::int32_t kind);
 
   // Programs a sized buffer: the file's size as a signed 32-bit little-endian integer, then the
-  // file's bytes. Nothing is read beyond the block. Returns one of the Program* results.
+  // file's bytes. Nothing is read beyond the block. Returns one of the Program* results. Every
+  // record line is looked at before the boot loader is touched: a line that cannot become a frame
+  // (too long for the 200-byte frame, or shorter than two characters) gives
+  // ProgramRecordBase + its number without anything being sent.
   std::int32_t ProgramFile(std::span<const std::uint8_t> sizedBuffer);
 
   // Called with 0 once programming starts and after every accepted record; empty by default.
