@@ -22,6 +22,8 @@ constexpr SpeedEntry kSpeeds[] = {
     {B57600, 57600}, {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
 };
 
+constexpr std::size_t kBacklog = 64 * 1024;
+
 speed_t SpeedCode(std::uint32_t rate) {
   for (const SpeedEntry& e : kSpeeds) {
     if (e.rate == rate) return e.code;
@@ -112,7 +114,9 @@ std::optional<Clock::time_point> PtyEndpoint::Flush(Clock::time_point now) {
     const ssize_t written = ::write(master_, buf, n);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) {
-      // The program does not read and the line is full: try again shortly.
+      // Nobody reads and the line is full. Keep a bounded backlog, as a UART's buffer would;
+      // beyond it the oldest bytes are lost.
+      if (out_.size() > kBacklog) out_.erase(out_.begin(), out_.end() - kBacklog);
       return now + std::chrono::milliseconds(5);
     }
     out_.erase(out_.begin(), out_.begin() + written);

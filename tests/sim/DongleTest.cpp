@@ -99,7 +99,7 @@ TEST_F(DongleTest, ConnectsToARemoteOnItsChannel) {
   });
 }
 
-TEST_F(DongleTest, ConnectToTheSpecExampleAddressLogsTheDecodedFrame) {
+TEST_F(DongleTest, ConnectLogsTheDecodedFrame) {
   EXPECT_EQ(Ask({0xF0, 0x05, 0x08, 0x01, 0x34, 0x12}), kAck);
   sim.With([](World& w) {
     ASSERT_FALSE(w.dongle.received.empty());
