@@ -5,9 +5,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ChildProcess.h"
@@ -39,6 +44,36 @@ class CtlTest : public ::testing::Test {
  protected:
   // Tests that need another installation change `scenario_` before calling StartSimulator.
   void SetUp() override { scenario_ = QuietScenario(); }
+
+  void TearDown() override { StopWatching(); }
+
+  // Runs `change` on the world once the dongle has received a command frame with code `code`, as
+  // another party would between two of rukmoxctl's steps. Make the replies slow enough (the
+  // scenario's reply delay) for the watcher to act before the next frame.
+  void OnceDongleReceives(std::uint8_t code, std::function<void(sim::World&)> change) {
+    if (!sim_) StartSimulator();
+    StopWatching();
+    watching_ = true;
+    watcher_ = std::thread([this, code, change = std::move(change)] {
+      while (watching_) {
+        const bool done = sim_->With([&](sim::World& w) {
+          for (const auto& frame : w.dongle.received)
+            if (frame.code == code) {
+              change(w);
+              return true;
+            }
+          return false;
+        });
+        if (done) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    });
+  }
+
+  void StopWatching() {
+    watching_ = false;
+    if (watcher_.joinable()) watcher_.join();
+  }
 
   void StartSimulator() {
     sim_ = std::make_unique<sim::Simulator>(scenario_);
@@ -86,6 +121,8 @@ class CtlTest : public ::testing::Test {
 
   sim::Scenario scenario_;
   std::unique_ptr<sim::Simulator> sim_;
+  std::atomic<bool> watching_ = false;
+  std::thread watcher_;
 };
 
 }  // namespace rukmox::test

@@ -2,10 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
 #include <functional>
-#include <thread>
 
 #include "CtlFixture.h"
 
@@ -166,25 +163,10 @@ TEST_P(CtlPinTest, ChangesThePinOnTheLinkedEndsWithTheOldOneFromTheDongle) {
   // Slow replies leave the watcher ample time between the PIN read and the PIN change.
   if (!c.remotePinOnceRead.empty()) scenario_.timing.replyDelayMs = 40;
   StartSimulator();
-  std::atomic<bool> done = false;
-  std::thread watcher([&] {
-    if (c.remotePinOnceRead.empty()) return;
-    while (!done) {
-      const bool changed = sim_->With([&](sim::World& w) {
-        for (const auto& frame : w.dongle.received)
-          if (frame.code == 36) {
-            w.remotes[0].current.pin = c.remotePinOnceRead;
-            return true;
-          }
-        return false;
-      });
-      if (changed) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  });
+  if (!c.remotePinOnceRead.empty())
+    OnceDongleReceives(
+        36, [pin = c.remotePinOnceRead](sim::World& w) { w.remotes[0].current.pin = pin; });
   const ChildResult r = Ctl(c.args);
-  done = true;
-  watcher.join();
   EXPECT_EQ(r.status, c.status);
   if (c.status == 0)
     EXPECT_EQ(r.out, c.text);
