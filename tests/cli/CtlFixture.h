@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -81,11 +82,11 @@ class CtlTest : public ::testing::Test {
     ASSERT_TRUE(sim_->Start(&error)) << error;
   }
 
-  // rukmoxctl with the simulator's dongle and ports and `args`.
+  // rukmoxctl with the simulator's dongle and ports (unless the test names others) and `args`.
   ChildResult Ctl(const std::vector<std::string>& args) {
     if (!sim_) StartSimulator();
-    std::vector<std::string> all = {"--dongle", sim_->DonglePath(), "--ports",
-                                    sim_->PortsVariable()};
+    std::vector<std::string> all = {"--dongle", dongleOverride_.value_or(sim_->DonglePath()),
+                                    "--ports", portsOverride_.value_or(sim_->PortsVariable())};
     all.insert(all.end(), args.begin(), args.end());
     return RunCtlRaw(all);
   }
@@ -121,6 +122,8 @@ class CtlTest : public ::testing::Test {
 
   sim::Scenario scenario_;
   std::unique_ptr<sim::Simulator> sim_;
+  std::optional<std::string> dongleOverride_;
+  std::optional<std::string> portsOverride_;
   std::atomic<bool> watching_ = false;
   std::thread watcher_;
 };

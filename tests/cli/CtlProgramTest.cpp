@@ -1,0 +1,165 @@
+// program dongle|mcu against the simulated boot loaders.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "CtlFixture.h"
+
+namespace rukmox::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+std::string Hex2(unsigned value) {
+  char text[3];
+  std::snprintf(text, sizeof text, "%02X", value & 0xFF);
+  return text;
+}
+
+// An S1 record: count, 16-bit address, data and the ones' complement checksum.
+std::string S1(unsigned address, const std::vector<unsigned>& data) {
+  const unsigned count = 2 + static_cast<unsigned>(data.size()) + 1;
+  unsigned sum = count + (address >> 8) + (address & 0xFF);
+  std::string line = "S1" + Hex2(count) + Hex2(address >> 8) + Hex2(address);
+  for (unsigned b : data) {
+    line += Hex2(b);
+    sum += b;
+  }
+  return line + Hex2(~sum);
+}
+
+constexpr int kRecordLines = 4;  // three data records and the end record
+
+std::string FirmwareText(const std::string& header) {
+  std::string text = header + "\r\n";
+  for (unsigned r = 0; r < 3; ++r) {
+    std::vector<unsigned> data;
+    for (unsigned i = 0; i < 16; ++i) data.push_back(r * 16 + i);
+    text += S1(r * 16, data) + "\r\n";
+  }
+  return text + "S9030000FC\r\n";
+}
+
+const std::string kHeader = "S0454E435259505445445F4543555F46494C455F565F30312E";
+
+class CtlProgramFixture : public CtlTest {
+ protected:
+  void SetUp() override {
+    CtlTest::SetUp();
+    dir_ = std::filesystem::path(::testing::TempDir()) /
+           ("rukmoxctl-" + std::to_string(getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override {
+    CtlTest::TearDown();
+    std::error_code ignored;
+    std::filesystem::remove_all(dir_, ignored);
+  }
+
+  std::string WriteFile(const std::string& text) {
+    const std::filesystem::path path = dir_ / "firmware.s19";
+    std::ofstream(path, std::ios::binary) << text;
+    return path.string();
+  }
+
+  std::filesystem::path dir_;
+};
+
+struct ProgramCase {
+  const char* name;
+  std::string target;
+  std::string header;  // of the file written; empty: no file at all
+  std::function<void(sim::Scenario&)> setUp;
+  int status;
+  std::string text;  // standard output on success, the start of standard error on failure
+  std::function<int(sim::World&)> recordsAccepted;
+  int expectedRecords;
+};
+
+class CtlProgramTest : public CtlProgramFixture,
+                       public ::testing::WithParamInterface<ProgramCase> {};
+
+TEST_P(CtlProgramTest, RunsTheWholeJobAndReportsTheWindowsResultText) {
+  const ProgramCase& c = GetParam();
+  if (c.setUp) c.setUp(scenario_);
+  const std::string file =
+      c.header.empty() ? (dir_ / "missing.s19").string() : WriteFile(FirmwareText(c.header));
+  const ChildResult r = Ctl({"program", c.target, file});
+  EXPECT_EQ(r.status, c.status) << r.err;
+  if (c.status == 0)
+    EXPECT_THAT(r.out, StartsWith(c.text));
+  else
+    EXPECT_THAT(r.err, StartsWith(c.text));
+  EXPECT_EQ(sim_->With(c.recordsAccepted), c.expectedRecords);
+}
+
+int DongleRecords(sim::World& w) {
+  return static_cast<int>(w.dongle.boot.records.size());
+}
+int McuRecords(sim::World& w) {
+  return static_cast<int>(w.ports[1].boot.records.size());
+}
+int McuFrames(sim::World& w) {
+  return w.ports[1].boot.frames;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ctl, CtlProgramTest,
+    ::testing::Values(
+        ProgramCase{"Mcu", "mcu", kHeader, nullptr, 0, "Programming successful.\n", McuRecords,
+                    kRecordLines},
+        ProgramCase{"Dongle", "dongle", kHeader, nullptr, 0, "Programming successful.\n",
+                    DongleRecords, kRecordLines},
+        ProgramCase{"RefusedRecord", "mcu", kHeader,
+                    [](sim::Scenario& s) { s.ports[1].boot.refuseRecord = 2; }, 1,
+                    "Programming error in the record n. 2.", McuRecords, 1},
+        ProgramCase{"WrongHeader", "mcu", "S0454E435259505445445F4543555F46494C455F565F30312F",
+                    nullptr, 1, "Incorrect mode of encryption.", McuRecords, 0},
+        ProgramCase{"NoFile", "mcu", "", nullptr, 1, "Select a valid programming file.", McuFrames,
+                    0},
+        ProgramCase{"NoMcuOnAnyPort", "mcu", kHeader, [](sim::Scenario& s) { s.ports.resize(1); },
+                    1, "Unable to locate a mcu device to be programmed.", DongleRecords, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CtlProgramFixture, AfterTheJobTheModuleIsOpenedAgainAndShown) {
+  const nlohmann::json json =
+      JsonOf(Ctl({"--json", "program", "dongle", WriteFile(FirmwareText(kHeader))}));
+  EXPECT_EQ(json["ok"], true);
+  EXPECT_EQ(json["result"], 0);
+  EXPECT_EQ(json["port"], 0);
+  EXPECT_EQ(json["messages"][0], "Programming successful.");
+  EXPECT_EQ(json["local"]["name"], "RUKDONGLE");
+}
+
+TEST_F(CtlProgramFixture, WorksWithoutTheModuleLink) {
+  // No dongle at the USB side: the preparation is skipped and the search starts at once; the
+  // dongle's serial face is found in its application firmware and sent to its boot loader there.
+  StartSimulator();
+  dongleOverride_ = "/nonexistent/ttyRUK";
+  const ChildResult r = Ctl({"--json", "program", "dongle", WriteFile(FirmwareText(kHeader))});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const nlohmann::json json = JsonOf(r);
+  EXPECT_EQ(json["result"], 0);
+  EXPECT_TRUE(json["local"].is_null());
+  EXPECT_EQ(sim_->With(DongleRecords), kRecordLines);
+}
+
+TEST_F(CtlProgramFixture, RefusedRecordInJsonCarriesTheRecordNumber) {
+  scenario_.ports[1].boot.refuseRecord = 3;
+  const nlohmann::json json =
+      JsonOf(Ctl({"--json", "--lang", "it", "program", "mcu", WriteFile(FirmwareText(kHeader))}));
+  EXPECT_EQ(json["ok"], false);
+  EXPECT_EQ(json["result"], 103);
+  EXPECT_EQ(json["record"], 3);
+  EXPECT_EQ(json["errors"][0]["message"], "Errore nella programmazione del record n. 3.");
+  EXPECT_EQ(json["errors"][0]["message_id"], 41);
+}
+
+}  // namespace
+}  // namespace rukmox::test
