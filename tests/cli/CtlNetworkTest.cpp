@@ -9,6 +9,15 @@
 namespace rukmox::test {
 namespace {
 
+// Test names in listings show the row's name instead of its bytes.
+template <typename Case>
+requires requires(const Case& c) {
+  c.name;
+}
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.name;
+}
+
 using ::testing::HasSubstr;
 using ::testing::Not;
 using ::testing::StartsWith;

@@ -10,6 +10,15 @@
 namespace rukmox::cli {
 namespace {
 
+// Test names in listings show the row's name instead of its bytes.
+template <typename Case>
+requires requires(const Case& c) {
+  c.name;
+}
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.name;
+}
+
 using Bytes = std::vector<std::uint8_t>;
 
 // A trace with a fixed clock, so that whole lines can be compared.
