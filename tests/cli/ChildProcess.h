@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <string>
@@ -39,8 +41,16 @@ inline std::vector<std::string> CleanEnvironment() {
   return env;
 }
 
+struct ChildOptions {
+  std::chrono::seconds deadline{60};
+  // Standard error goes to this terminal (a pseudo-terminal's slave) instead of a pipe.
+  std::string stderrTerminal;
+  // SIGINT after this long, as Ctrl-C would send it; zero: never.
+  std::chrono::milliseconds interruptAfter{0};
+};
+
 inline ChildResult RunChild(const std::string& program, const std::vector<std::string>& args,
-                            std::chrono::seconds deadline = std::chrono::seconds(60)) {
+                            const ChildOptions& options = {}) {
   ChildResult result;
   int outPipe[2];
   int errPipe[2];
@@ -63,7 +73,10 @@ inline ChildResult RunChild(const std::string& program, const std::vector<std::s
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(outPipe[1], STDOUT_FILENO);
-    dup2(errPipe[1], STDERR_FILENO);
+    const int terminal = options.stderrTerminal.empty()
+                             ? -1
+                             : open(options.stderrTerminal.c_str(), O_RDWR | O_NOCTTY);
+    dup2(terminal >= 0 ? terminal : errPipe[1], STDERR_FILENO);
     const int devNull = open("/dev/null", O_RDONLY);
     if (devNull >= 0) dup2(devNull, STDIN_FILENO);
     execve(program.c_str(), argv.data(), envp.data());
@@ -77,7 +90,9 @@ inline ChildResult RunChild(const std::string& program, const std::vector<std::s
     return result;
   }
 
-  const auto end = std::chrono::steady_clock::now() + deadline;
+  const auto started = std::chrono::steady_clock::now();
+  const auto end = started + options.deadline;
+  bool interrupted = options.interruptAfter.count() == 0;
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
   int open = 2;
@@ -90,7 +105,19 @@ inline ChildResult RunChild(const std::string& program, const std::vector<std::s
       kill(pid, SIGKILL);
       break;
     }
-    const int ready = poll(fds, 2, static_cast<int>(left));
+    int wait = static_cast<int>(left);
+    if (!interrupted) {
+      const auto until = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             started + options.interruptAfter - std::chrono::steady_clock::now())
+                             .count();
+      if (until <= 0) {
+        kill(pid, SIGINT);
+        interrupted = true;
+        continue;
+      }
+      wait = std::min<int>(wait, static_cast<int>(until));
+    }
+    const int ready = poll(fds, 2, wait);
     if (ready < 0 && errno == EINTR) continue;
     if (ready <= 0) continue;
     for (int i = 0; i < 2; ++i) {

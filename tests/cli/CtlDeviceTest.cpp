@@ -113,6 +113,25 @@ TEST_F(CtlTest, NoDongleInJsonNamesMessage5AndTheWord) {
   EXPECT_EQ(json["errors"][0]["error_word"], 1024);
 }
 
+// A module that takes 150 ms to answer is out of reach with the default 100 ms read time-out and
+// within it with --timeout 400.
+class CtlTimeoutTest
+    : public CtlTest,
+      public ::testing::WithParamInterface<std::pair<std::vector<std::string>, int>> {};
+
+TEST_P(CtlTimeoutTest, TheBaseTimeoutDecidesWhetherASlowModuleIsReached) {
+  scenario_.timing.replyDelayMs = 150;
+  std::vector<std::string> args = GetParam().first;
+  args.push_back("info");
+  EXPECT_EQ(Ctl(args).status, GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ctl, CtlTimeoutTest,
+    ::testing::Values(std::make_pair(std::vector<std::string>{}, 3),
+                      std::make_pair(std::vector<std::string>{"--timeout", "400"}, 0)),
+    [](const auto& info) { return info.param.second == 0 ? "Longer" : "Default"; });
+
 // --- Changes that succeed: the device stores them and the panel shows what it now holds.
 
 struct ChangeCase {

@@ -83,16 +83,17 @@ class CtlTest : public ::testing::Test {
   }
 
   // rukmoxctl with the simulator's dongle and ports (unless the test names others) and `args`.
-  ChildResult Ctl(const std::vector<std::string>& args) {
+  ChildResult Ctl(const std::vector<std::string>& args, const ChildOptions& options = {}) {
     if (!sim_) StartSimulator();
     std::vector<std::string> all = {"--dongle", dongleOverride_.value_or(sim_->DonglePath()),
                                     "--ports", portsOverride_.value_or(sim_->PortsVariable())};
     all.insert(all.end(), args.begin(), args.end());
-    return RunCtlRaw(all);
+    return RunCtlRaw(all, options);
   }
 
-  static ChildResult RunCtlRaw(const std::vector<std::string>& args) {
-    ChildResult result = RunChild(RUKMOXCTL_PROGRAM, args);
+  static ChildResult RunCtlRaw(const std::vector<std::string>& args,
+                               const ChildOptions& options = {}) {
+    ChildResult result = RunChild(RUKMOXCTL_PROGRAM, args, options);
     EXPECT_FALSE(result.timedOut) << "rukmoxctl did not end";
     return result;
   }

@@ -9,6 +9,7 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
+using ::testing::StartsWith;
 
 TEST_F(CtlTest, MonitorPrintsOneTickPerLineWithQualityAndEnergy) {
   const ChildResult r = Ctl({"monitor", "--count", "3"});
@@ -18,6 +19,16 @@ TEST_F(CtlTest, MonitorPrintsOneTickPerLineWithQualityAndEnergy) {
   // -90 dBm of noise shows as energy 4.
   for (const std::string& line : lines)
     EXPECT_THAT(line, MatchesRegex("Quality \\([0-9]+\\)  Energy \\(4\\)  Channel 3  linked"));
+}
+
+TEST_F(CtlTest, MonitorWithoutCountRunsUntilCtrlC) {
+  ChildOptions options;
+  options.interruptAfter = std::chrono::milliseconds(600);
+  const ChildResult r = Ctl({"monitor"}, options);
+  // Stopped like the window's stop button: the tick in progress is finished, the run ends well.
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_GE(Lines(r.out).size(), 2u);
+  for (const std::string& line : Lines(r.out)) EXPECT_THAT(line, StartsWith("Quality ("));
 }
 
 TEST_F(CtlTest, MonitorWithoutRemoteShowsQualityZero) {

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "CtlFixture.h"
+#include "PtyPair.h"
 
 namespace rukmox::test {
 namespace {
@@ -80,6 +81,28 @@ TEST_F(CtlTest, ScanPrintsTheListAndReconnectsTheDeviceItFoundAgain) {
     EXPECT_EQ(w.LinkedRemote(), 0);
     EXPECT_EQ(w.dongle.current.channel, 3);
   });
+}
+
+TEST_F(CtlTest, ScanOnATerminalShowsAProgressBarAndClearsIt) {
+  PtyPair terminal;
+  ASSERT_TRUE(terminal.ok());
+  ChildOptions options;
+  options.stderrTerminal = terminal.path();
+  const ChildResult r = Ctl({"scan", "6", "6"}, options);
+  EXPECT_EQ(r.status, 0);
+  const std::vector<std::uint8_t> bytes = terminal.Receive();
+  const std::string shown(bytes.begin(), bytes.end());
+  EXPECT_THAT(shown, StartsWith("\r[...."));
+  // Message 26 names the channel that comes next, as the window's label does ("Channel" has no
+  // trailing blank in English).
+  EXPECT_THAT(shown, HasSubstr("]  20%  Channel6"));
+  EXPECT_THAT(shown, HasSubstr("] 100%  Channel7"));
+  EXPECT_THAT(shown, ::testing::EndsWith("\r\x1b[K"));
+  // The list itself still goes to standard output, untouched by the bar.
+  EXPECT_EQ(r.out,
+            "Name    Address  Channel  Connection     PIN\n"
+            "PUMP-7  512      6        NOT CONNECTED  no\n"
+            "Have been identified 1\xC2\xA0remote devices.\n");
 }
 
 struct ConnectCase {
