@@ -15,5 +15,5 @@ foreach(name IN ITEMS test_comm_dcb test_d2xx_loader test_d2xx_discovery test_d2
   # The tests describe fake ttys with designated initializers and rely on the members' defaults,
   # which GCC 12 reports as missing initializers.
   target_compile_options(${name} PRIVATE -Wno-missing-field-initializers)
-  gtest_discover_tests(${name} PROPERTIES TIMEOUT 60)
+  rukmox_discover_tests(${name} transport)
 endforeach()

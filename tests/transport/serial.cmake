@@ -3,5 +3,5 @@
 foreach(name IN ITEMS test_serial_port test_rukcom test_rukdevice test_port_list)
   add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
   target_link_libraries(${name} PRIVATE rukmox_transport rukmox_test_support)
-  gtest_discover_tests(${name} PROPERTIES TIMEOUT 60)
+  rukmox_discover_tests(${name} transport)
 endforeach()
