@@ -1,5 +1,7 @@
 #include "FrameCodec.h"
 
+#include <algorithm>
+
 namespace rukmox::sim {
 
 namespace {
@@ -75,8 +77,10 @@ std::optional<CommandFrame> CommandDecoder::Finish() {
 
 Bytes ReplyFrame(const Bytes& data) {
   const std::size_t n = data.size() > kMaxReplyData ? kMaxReplyData : data.size();
-  Bytes out{kReplyMarker, static_cast<std::uint8_t>(n + 2)};
-  out.insert(out.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n));
+  Bytes out(n + 2);
+  out[0] = kReplyMarker;
+  out[1] = static_cast<std::uint8_t>(n + 2);
+  std::copy_n(data.begin(), n, out.begin() + 2);
   return out;
 }
 
