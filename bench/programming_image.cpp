@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   }
 
   rukmox::sim::Scenario scenario = rukmox::sim::DefaultScenario();
-  rukmox::sim::PortSpec port;
+  rukmox::sim::PortSetup port;
   port.kind = rukmox::sim::PortKind::DongleSerial;
   port.inBootLoader = true;
   scenario.ports = {port};

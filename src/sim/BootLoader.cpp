@@ -65,13 +65,13 @@ BootAnswer Refuse(std::uint8_t reason, std::uint8_t command) {
 }
 
 BootAnswer Record(BootLoaderState& s, const Bytes& frame) {
-  const BootAnswer refused{{kRefusal, kRefusal}, s.spec.recordMs};
+  const BootAnswer refused{{kRefusal, kRefusal}, s.setup.recordMs};
   const int number = static_cast<int>(s.records.size()) + 1;
   if (!s.started || !WellFormedRecord(frame)) {
     ++s.refusedRecords;
     return refused;
   }
-  if (number == s.spec.refuseRecord && s.refusalsLeft != 0) {
+  if (number == s.setup.refuseRecord && s.refusalsLeft != 0) {
     if (s.refusalsLeft > 0) --s.refusalsLeft;
     ++s.refusedRecords;
     return refused;
@@ -82,7 +82,7 @@ BootAnswer Record(BootLoaderState& s, const Bytes& frame) {
     s.finished = true;
     s.started = s.prepared = false;
   }
-  return {{kAck, kAck}, s.spec.recordMs};
+  return {{kAck, kAck}, s.setup.recordMs};
 }
 
 }  // namespace
@@ -115,19 +115,19 @@ BootAnswer RunBootFrame(BootLoaderState& s, std::uint8_t kind, const Bytes& fram
       if (Sum(frame, 0, 2) != frame[2]) return Refuse(1, command);
       if (command == kStatus) {
         ++s.statusQueries;
-        if (s.spec.refuseStatus) return Refuse(2, command);
-        return {SummedFrame({kOk, 6, s.spec.version, kBootMode, 0, 0, kind, 0}), 0};
+        if (s.setup.refuseStatus) return Refuse(2, command);
+        return {SummedFrame({kOk, 6, s.setup.version, kBootMode, 0, 0, kind, 0}), 0};
       }
       if (command == kPrepare) {
         // Preparing erases what an earlier session wrote.
-        const std::uint8_t status = s.spec.prepareStatus;
+        const std::uint8_t status = s.setup.prepareStatus;
         if (status == 0) {
           s.prepared = true;
           s.started = s.finished = false;
           s.records.clear();
           s.header.reset();
         }
-        return {SummedFrame({kOk, kPrepare, status}), s.spec.prepareMs};
+        return {SummedFrame({kOk, kPrepare, status}), s.setup.prepareMs};
       }
       return Refuse(2, command);
     }

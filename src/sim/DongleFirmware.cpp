@@ -56,12 +56,12 @@ void PutNameAndTail(Bytes& out, const Module& m) {
   for (char c : m.current.name) out.push_back(static_cast<std::uint8_t>(c));
   out.push_back(0);
   out.push_back(m.PinProtected() ? 1 : 0);
-  out.insert(out.end(), m.spec.infoTail.begin(), m.spec.infoTail.end());
+  out.insert(out.end(), m.setup.infoTail.begin(), m.setup.infoTail.end());
 }
 
 Bytes Info(const Module& m, bool remote) {
-  Bytes out(m.spec.version.begin(), m.spec.version.end());
-  out.insert(out.end(), m.spec.infoBytes.begin(), m.spec.infoBytes.end());
+  Bytes out(m.setup.version.begin(), m.setup.version.end());
+  out.insert(out.end(), m.setup.infoBytes.begin(), m.setup.infoBytes.end());
   if (remote) Put16(out, m.current.peer);
   Put16(out, m.current.address);
   PutNameAndTail(out, m);
@@ -69,7 +69,7 @@ Bytes Info(const Module& m, bool remote) {
 }
 
 Bytes Config(const Module& m) {
-  const auto& c = m.spec.config;
+  const auto& c = m.setup.config;
   Bytes out{c[0], c[1], c[2], c[3], c[4]};
   Put16(out, m.current.baud / 2);
   out.push_back(m.current.power);

@@ -4,23 +4,23 @@
 
 namespace rukmox::sim {
 
-ChannelNoise::ChannelNoise(const ChannelSpec& spec, std::uint32_t seed)
-    : spec_(spec), random_(seed) {}
+ChannelNoise::ChannelNoise(const ChannelSetup& setup, std::uint32_t seed)
+    : setup_(setup), random_(seed) {}
 
 void ChannelNoise::Pin(double dbm) {
-  spec_.baseDbm = dbm;
-  spec_.pinned = true;
+  setup_.baseDbm = dbm;
+  setup_.pinned = true;
 }
 
 void ChannelNoise::Walk() {
   std::uniform_real_distribution<double> unit(0.0, 1.0);
-  const double stepDb = std::max(0.25, spec_.driftDb / 4);
+  const double stepDb = std::max(0.25, setup_.driftDb / 4);
   walk_ += (unit(random_) - 0.5) * 2 * stepDb;
-  walk_ = std::clamp(walk_, -spec_.driftDb, spec_.driftDb);
+  walk_ = std::clamp(walk_, -setup_.driftDb, setup_.driftDb);
   if (burstLeft_ > 0) {
     --burstLeft_;
-  } else if (unit(random_) < spec_.burstChance) {
-    burstLeft_ = spec_.burstSteps;
+  } else if (unit(random_) < setup_.burstChance) {
+    burstLeft_ = setup_.burstSteps;
   }
 }
 
@@ -31,8 +31,8 @@ double ChannelNoise::At(std::int64_t step) {
     Walk();
     ++step_;
   }
-  if (spec_.pinned) return spec_.baseDbm;
-  const double level = spec_.baseDbm + walk_ + (burstLeft_ > 0 ? spec_.burstDb : 0.0);
+  if (setup_.pinned) return setup_.baseDbm;
+  const double level = setup_.baseDbm + walk_ + (burstLeft_ > 0 ? setup_.burstDb : 0.0);
   // Energy detection reads nothing below -94 dBm and saturates near 0 dBm.
   return std::clamp(level, -94.0, -1.0);
 }

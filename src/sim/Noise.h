@@ -12,17 +12,17 @@ namespace rukmox::sim {
 class ChannelNoise {
  public:
   ChannelNoise() = default;
-  ChannelNoise(const ChannelSpec& spec, std::uint32_t seed);
+  ChannelNoise(const ChannelSetup& setup, std::uint32_t seed);
 
   // The level after `step` steps since the start, in dBm.
   double At(std::int64_t step);
   void Pin(double dbm);
-  const ChannelSpec& spec() const { return spec_; }
+  const ChannelSetup& setup() const { return setup_; }
 
  private:
   void Walk();
 
-  ChannelSpec spec_;
+  ChannelSetup setup_;
   std::mt19937 random_;
   std::int64_t step_ = 0;
   double walk_ = 0;  // offset from the base

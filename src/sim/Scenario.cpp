@@ -4,8 +4,8 @@ namespace rukmox::sim {
 
 namespace {
 
-RemoteSpec MakeRemote(const std::string& name, std::uint16_t address, int channel) {
-  RemoteSpec r;
+RemoteSetup MakeRemote(const std::string& name, std::uint16_t address, int channel) {
+  RemoteSetup r;
   r.module.settings.name = name;
   r.module.settings.address = address;
   r.module.settings.channel = channel;
@@ -23,14 +23,14 @@ Scenario DefaultScenario() {
   d.channel = 3;
   d.peer = 0x1234;
 
-  RemoteSpec linked = MakeRemote("SENSOR-A", 0x1234, 3);
+  RemoteSetup linked = MakeRemote("SENSOR-A", 0x1234, 3);
   linked.module.settings.peer = d.address;
   s.remotes.push_back(linked);
   s.remotes.push_back(MakeRemote("PUMP-7", 0x0200, 6));
-  RemoteSpec locked = MakeRemote("LOCKED", 0x0301, 9);
+  RemoteSetup locked = MakeRemote("LOCKED", 0x0301, 9);
   locked.module.settings.pin = "4321";
   s.remotes.push_back(locked);
-  RemoteSpec nameless = MakeRemote("", 0x0402, 12);
+  RemoteSetup nameless = MakeRemote("", 0x0402, 12);
   nameless.pathLossDb = 75;
   s.remotes.push_back(nameless);
 
@@ -42,10 +42,10 @@ Scenario DefaultScenario() {
   s.channels[3].burstChance = 0.01;
   s.channels[3].burstDb = 25;
 
-  PortSpec face;
+  PortSetup face;
   face.kind = PortKind::DongleSerial;
   s.ports.push_back(face);
-  PortSpec mcu;
+  PortSetup mcu;
   mcu.kind = PortKind::Mcu;
   mcu.remote = 0;
   s.ports.push_back(mcu);

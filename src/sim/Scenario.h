@@ -26,7 +26,7 @@ struct ModuleSettings {
   std::uint16_t peer = kNoPeer;  // the module it links (or tries to link) with
 };
 
-struct ModuleSpec {
+struct ModuleSetup {
   ModuleSettings settings;
   // Information reply bytes 0..4: H, F, P, then the 16-bit M part. Byte 3 doubles as the firmware
   // kind that the programming side reads as the mode (1 = module application firmware).
@@ -41,8 +41,8 @@ struct ModuleSpec {
 
 enum class HostMode { Echo, Silent };
 
-struct RemoteSpec {
-  ModuleSpec module;
+struct RemoteSetup {
+  ModuleSetup module;
   bool inReach = true;
   double pathLossDb = 60;        // between it and the dongle
   double scanAnswerRate = 0.75;  // share of scan requests it answers when the radio is clean
@@ -50,7 +50,7 @@ struct RemoteSpec {
 };
 
 // Noise on one channel, in dBm: a bounded random walk around `baseDbm`, with bursts.
-struct ChannelSpec {
+struct ChannelSetup {
   double baseDbm = -92;
   double driftDb = 2;      // the walk stays within base +- drift
   double burstChance = 0;  // per noise step
@@ -59,7 +59,7 @@ struct ChannelSpec {
   bool pinned = false;     // true: always exactly baseDbm
 };
 
-struct BootLoaderSpec {
+struct BootLoaderSetup {
   std::uint8_t version = 4;        // status byte 0
   int prepareMs = 20;              // time the flash erase takes before the prepare answer
   int recordMs = 0;                // time a record takes before its answer
@@ -79,13 +79,13 @@ enum class PortKind {
   Empty,         // a port with nothing attached
 };
 
-struct PortSpec {
+struct PortSetup {
   PortKind kind = PortKind::Empty;
   bool inBootLoader = false;     // the device starts in its boot loader
   std::uint32_t appBaud = 9600;  // MCU application firmware's line rate
   int remote = -1;               // MCU: index of the remote module it hosts, -1 none
   std::array<std::uint8_t, 3> appVersion{3, 1, 0};  // MCU application status bytes
-  BootLoaderSpec boot;
+  BootLoaderSetup boot;
 };
 
 // A fault applied to one reply of the dongle (replies counted from 1 since the start).
@@ -98,7 +98,7 @@ struct ReplyFault {
   std::vector<std::uint8_t> bytes;  // Garbage: sent before the reply
 };
 
-struct TimingSpec {
+struct TimingSetup {
   bool wireTiming = false;  // bytes take 10 bits at the line's rate
   int replyDelayMs = 0;     // the module's processing time before it answers
   int radioDelayMs = 0;     // extra time a relayed command spends on the air
@@ -107,13 +107,13 @@ struct TimingSpec {
 };
 
 struct Scenario {
-  ModuleSpec dongle;
+  ModuleSetup dongle;
   bool dongleSilent = false;
   std::vector<ReplyFault> dongleFaults;
-  std::vector<RemoteSpec> remotes;
-  std::array<ChannelSpec, kChannelCount> channels{};
-  std::vector<PortSpec> ports;
-  TimingSpec timing;
+  std::vector<RemoteSetup> remotes;
+  std::array<ChannelSetup, kChannelCount> channels{};
+  std::vector<PortSetup> ports;
+  TimingSetup timing;
 };
 
 // A dongle linked to one remote, three more remotes on other channels (one PIN-protected, one

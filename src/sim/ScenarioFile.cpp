@@ -169,7 +169,7 @@ class Reader {
 
 constexpr std::uint32_t kRates[] = {110, 300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
-void ReadModule(Reader& r, ModuleSpec* m) {
+void ReadModule(Reader& r, ModuleSetup* m) {
   ModuleSettings& s = m->settings;
   r.Text("name", &s.name, 0, 9);
   r.Integer("address", &s.address, 1, 65534);
@@ -217,7 +217,7 @@ void ReadDongle(Reader r, Scenario* s) {
 
 void ReadRemotes(Reader& top, Scenario* s) {
   top.Each("remotes", [&](Reader& r, std::size_t) {
-    RemoteSpec remote;
+    RemoteSetup remote;
     remote.module.settings.baud = 9600;
     ReadModule(r, &remote.module);
     r.Boolean("inReach", &remote.inReach);
@@ -240,7 +240,7 @@ void ReadChannels(Reader& top, Scenario* s) {
       return r.Fail(r.Field("channel"), "channel " + std::to_string(channel) + " comes twice");
     }
     if (!r.ok()) return;
-    ChannelSpec& c = s->channels[channel];
+    ChannelSetup& c = s->channels[channel];
     r.Number("baseDbm", &c.baseDbm, -94, 0);
     r.Number("driftDb", &c.driftDb, 0, 40);
     r.Number("burstChance", &c.burstChance, 0, 1);
@@ -251,7 +251,7 @@ void ReadChannels(Reader& top, Scenario* s) {
   });
 }
 
-void ReadBoot(Reader r, BootLoaderSpec* b) {
+void ReadBoot(Reader r, BootLoaderSetup* b) {
   if (!r.IsObject()) return;
   r.Integer("version", &b->version, 0, 255);
   r.Integer("prepareMs", &b->prepareMs, 0, 60000);
@@ -267,7 +267,7 @@ void ReadBoot(Reader r, BootLoaderSpec* b) {
 void ReadPorts(Reader& top, Scenario* s) {
   bool dongleFace = false;
   top.Each("ports", [&](Reader& r, std::size_t) {
-    PortSpec port;
+    PortSetup port;
     const int kind = r.Choice("kind", {"dongle", "mcu", "empty"});
     if (kind < 0 && r.ok()) return r.Fail(r.Field("kind"), "is missing");
     if (kind >= 0) port.kind = static_cast<PortKind>(kind);
@@ -289,7 +289,7 @@ void ReadPorts(Reader& top, Scenario* s) {
   });
 }
 
-void ReadTiming(Reader r, TimingSpec* t) {
+void ReadTiming(Reader r, TimingSetup* t) {
   if (!r.IsObject()) return;
   r.Boolean("wireTiming", &t->wireTiming);
   r.Integer("replyDelayMs", &t->replyDelayMs, 0, 10000);

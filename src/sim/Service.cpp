@@ -138,7 +138,7 @@ Clock::time_point Service::Answering(const Line& line, std::size_t received, int
 void Service::DongleByte(Line& line, bool usb, std::uint8_t byte, Clock::time_point now) {
   Dongle& d = world_.dongle;
   // A module hears nothing but noise on a line that runs at another rate.
-  if (!d.spec.anyBaud && line.pty.LineBaud() != d.current.baud) {
+  if (!d.setup.anyBaud && line.pty.LineBaud() != d.current.baud) {
     line.decoder.Reset();
     return;
   }

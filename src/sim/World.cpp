@@ -13,18 +13,18 @@ constexpr std::array<std::uint8_t, 22> kPowerTable{0x00, 0x04, 0x08, 0x0C, 0x1C,
 // Below this margin over the noise a frame gets lost now and then; at zero it never arrives.
 constexpr double kCleanMarginDb = 15;
 
-Module MakeModule(const ModuleSpec& spec) {
+Module MakeModule(const ModuleSetup& setup) {
   Module m;
-  m.spec = spec;
-  m.current = spec.settings;
-  m.stored = spec.settings;
+  m.setup = setup;
+  m.current = setup.settings;
+  m.stored = setup.settings;
   return m;
 }
 
-BootLoaderState MakeBoot(const BootLoaderSpec& spec) {
+BootLoaderState MakeBoot(const BootLoaderSetup& setup) {
   BootLoaderState boot;
-  boot.spec = spec;
-  boot.refusalsLeft = spec.refuseTimes;
+  boot.setup = setup;
+  boot.refusalsLeft = setup.refuseTimes;
   return boot;
 }
 
@@ -45,29 +45,29 @@ World::World(const Scenario& scenario) : timing(scenario.timing), random(scenari
   static_cast<Module&>(dongle) = MakeModule(scenario.dongle);
   dongle.silent = scenario.dongleSilent;
   dongle.faults = scenario.dongleFaults;
-  for (const RemoteSpec& spec : scenario.remotes) {
+  for (const RemoteSetup& setup : scenario.remotes) {
     Remote r;
-    static_cast<Module&>(r) = MakeModule(spec.module);
-    r.inReach = spec.inReach;
-    r.pathLossDb = spec.pathLossDb;
-    r.scanAnswerRate = spec.scanAnswerRate;
-    r.host = spec.host;
+    static_cast<Module&>(r) = MakeModule(setup.module);
+    r.inReach = setup.inReach;
+    r.pathLossDb = setup.pathLossDb;
+    r.scanAnswerRate = setup.scanAnswerRate;
+    r.host = setup.host;
     remotes.push_back(std::move(r));
   }
   for (int ch = 0; ch < kChannelCount; ++ch) {
     noise[ch] = ChannelNoise(scenario.channels[ch], scenario.timing.seed * 7919u + ch);
   }
-  for (const PortSpec& spec : scenario.ports) {
+  for (const PortSetup& setup : scenario.ports) {
     PortDevice p;
-    p.kind = spec.kind;
-    p.appBaud = spec.appBaud;
-    p.remote = spec.remote;
-    p.appVersion = spec.appVersion;
-    p.boot = MakeBoot(spec.boot);
-    if (spec.inBootLoader) p.firmware = Firmware::BootLoader;
-    if (spec.kind == PortKind::DongleSerial) {
-      dongle.boot = MakeBoot(spec.boot);
-      if (spec.inBootLoader) dongle.firmware = Firmware::BootLoader;
+    p.kind = setup.kind;
+    p.appBaud = setup.appBaud;
+    p.remote = setup.remote;
+    p.appVersion = setup.appVersion;
+    p.boot = MakeBoot(setup.boot);
+    if (setup.inBootLoader) p.firmware = Firmware::BootLoader;
+    if (setup.kind == PortKind::DongleSerial) {
+      dongle.boot = MakeBoot(setup.boot);
+      if (setup.inBootLoader) dongle.firmware = Firmware::BootLoader;
     }
     ports.push_back(std::move(p));
   }

@@ -33,7 +33,7 @@ struct DataFrame {
 };
 
 struct Module {
-  ModuleSpec spec;         // version, info and configuration bytes
+  ModuleSetup setup;         // version, info and configuration bytes
   ModuleSettings current;  // what it runs with
   ModuleSettings stored;   // what it comes back with after a power cycle
   std::array<std::uint8_t, 2> checkup{0, 0};
@@ -57,10 +57,10 @@ struct Remote : Module {
 };
 
 struct BootLoaderState {
-  BootLoaderSpec spec;
+  BootLoaderSetup setup;
   bool prepared = false;
   bool started = false;
-  int refusalsLeft = -1;        // of spec.refuseRecord
+  int refusalsLeft = -1;        // of setup.refuseRecord
   std::vector<Bytes> records;   // accepted record frames, in order
   std::optional<Bytes> header;  // the first S0 record it got, if any
   int refusedRecords = 0;
@@ -103,7 +103,7 @@ class World {
   std::vector<Remote> remotes;
   std::array<ChannelNoise, kChannelCount> noise;
   std::vector<PortDevice> ports;
-  TimingSpec timing;
+  TimingSetup timing;
   std::mt19937 random;
   int scanCursor = -1;  // the remote that answered the last scan request
 

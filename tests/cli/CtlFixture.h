@@ -27,17 +27,17 @@ namespace rukmox::test {
 // quiet at -90 dBm.
 inline sim::Scenario QuietScenario() {
   sim::Scenario s = sim::DefaultScenario();
-  s.timing = sim::TimingSpec{};
-  for (sim::ChannelSpec& c : s.channels) {
+  s.timing = sim::TimingSetup{};
+  for (sim::ChannelSetup& c : s.channels) {
     c.baseDbm = -90;
     c.pinned = true;
     c.burstChance = 0;
   }
-  for (sim::RemoteSpec& r : s.remotes) {
+  for (sim::RemoteSetup& r : s.remotes) {
     r.scanAnswerRate = 1;
     r.pathLossDb = 60;
   }
-  for (sim::PortSpec& p : s.ports) p.boot.prepareMs = 0;
+  for (sim::PortSetup& p : s.ports) p.boot.prepareMs = 0;
   return s;
 }
 

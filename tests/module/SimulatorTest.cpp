@@ -22,7 +22,7 @@ using rukmox::sim::World;
 // that do not depend on chance or on the machine's speed.
 Scenario Quiet() {
   Scenario s = rukmox::sim::DefaultScenario();
-  s.timing = rukmox::sim::TimingSpec{};
+  s.timing = rukmox::sim::TimingSetup{};
   for (auto& c : s.channels) {
     c.baseDbm = -90;
     c.pinned = true;

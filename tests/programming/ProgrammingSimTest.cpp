@@ -19,7 +19,7 @@ namespace {
 
 using rukmox::sim::Firmware;
 using rukmox::sim::PortKind;
-using rukmox::sim::PortSpec;
+using rukmox::sim::PortSetup;
 using rukmox::sim::Scenario;
 using rukmox::sim::Simulator;
 using rukmox::sim::World;
@@ -30,15 +30,15 @@ using rukmox::test::ImageRecords;
 using ::testing::ElementsAreArray;
 using Bytes = std::vector<std::uint8_t>;
 
-PortSpec DonglePort(bool inBootLoader = false) {
-  PortSpec p;
+PortSetup DonglePort(bool inBootLoader = false) {
+  PortSetup p;
   p.kind = PortKind::DongleSerial;
   p.inBootLoader = inBootLoader;
   return p;
 }
 
-PortSpec McuPort(bool inBootLoader = false, std::uint32_t appBaud = 9600) {
-  PortSpec p;
+PortSetup McuPort(bool inBootLoader = false, std::uint32_t appBaud = 9600) {
+  PortSetup p;
   p.kind = PortKind::Mcu;
   p.remote = 0;
   p.inBootLoader = inBootLoader;
@@ -49,7 +49,7 @@ PortSpec McuPort(bool inBootLoader = false, std::uint32_t appBaud = 9600) {
 // One simulated device on port 0, wire timing off; the object under test as the window makes it.
 class ProgOnSimulator : public ::testing::Test {
  protected:
-  void StartWith(const PortSpec& port) {
+  void StartWith(const PortSetup& port) {
     Scenario scenario = rukmox::sim::DefaultScenario();
     scenario.ports = {port};
     scenario.timing.wireTiming = false;
@@ -83,7 +83,7 @@ class ProgOnSimulator : public ::testing::Test {
 
 struct EnterCase {
   const char* name;
-  PortSpec port;
+  PortSetup port;
   std::int32_t kind;
   bool entered;
 };
@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EnterCase{"McuBootLoaderAskedForDongle", McuPort(true), DeviceDongle, false},
                       EnterCase{"DongleApplicationAskedForMcu", DonglePort(), DeviceMcu, false},
                       EnterCase{"McuApplicationAskedForDongle", McuPort(), DeviceDongle, false},
-                      EnterCase{"NothingOnThePort", PortSpec{}, DeviceDongle, false}),
+                      EnterCase{"NothingOnThePort", PortSetup{}, DeviceDongle, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgOnSimulator, EnterBootLoaderOpensAClosedPort) {
@@ -171,7 +171,7 @@ TEST_F(ProgOnSimulator, ProgramsTheMcuAfterSwitchingItOver) {
 
 struct ResultCase {
   const char* name;
-  PortSpec port;
+  PortSetup port;
   std::string file;
   std::int32_t result;
   bool openAfter;
@@ -179,8 +179,8 @@ struct ResultCase {
   std::int32_t errorWord = -1;  // -1: not looked at
 };
 
-PortSpec BootLoaderWith(void (*change)(rukmox::sim::BootLoaderSpec&)) {
-  PortSpec p = DonglePort(true);
+PortSetup BootLoaderWith(void (*change)(rukmox::sim::BootLoaderSetup&)) {
+  PortSetup p = DonglePort(true);
   change(p.boot);
   return p;
 }
@@ -240,7 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ProgOnSimulator, BlankLinesTakeNoRecordNumber) {
-  PortSpec port = DonglePort(true);
+  PortSetup port = DonglePort(true);
   port.boot.refuseRecord = 2;
   StartWith(port);
   std::vector<std::string> records = Records;

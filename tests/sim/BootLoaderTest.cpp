@@ -48,13 +48,13 @@ TEST_F(BootLoaderTest, RefusesAFrameWithAWrongChecksum) {
 }
 
 TEST_F(BootLoaderTest, RefusesStatusQueriesWhenTold) {
-  state.spec.refuseStatus = true;
+  state.setup.refuseStatus = true;
   EXPECT_EQ(Run({0x00, 0x02, 0x02}).bytes, (Bytes{0xCA, 0x02, 0x02, 0xCE}));
 }
 
 TEST_F(BootLoaderTest, PrepareTakesItsTimeAndCanFail) {
-  state.spec.prepareMs = 700;
-  state.spec.prepareStatus = 5;
+  state.setup.prepareMs = 700;
+  state.setup.prepareStatus = 5;
   const BootAnswer answer = Run({0x00, 0x09, 0x09});
   EXPECT_EQ(answer.bytes, (Bytes{0x53, 0x09, 0x05, 0x61}));
   EXPECT_EQ(answer.delayMs, 700);
@@ -112,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<BadRecordCase>& info) { return info.param.name; });
 
 TEST_F(BootLoaderTest, RefusesRecordNAsOftenAsTold) {
-  state.spec.refuseRecord = 2;
+  state.setup.refuseRecord = 2;
   state.refusalsLeft = 1;
   PrepareAndStart();
   const Bytes record = Record('1', {0x00, 0x00, 0x01});

@@ -8,17 +8,17 @@ namespace rukmox::sim::test {
 
 inline Scenario FastScenario() {
   Scenario s = DefaultScenario();
-  s.timing = TimingSpec{};
-  for (ChannelSpec& c : s.channels) {
+  s.timing = TimingSetup{};
+  for (ChannelSetup& c : s.channels) {
     c.baseDbm = -90;
     c.pinned = true;
     c.burstChance = 0;
   }
-  for (RemoteSpec& r : s.remotes) {
+  for (RemoteSetup& r : s.remotes) {
     r.scanAnswerRate = 1;
     r.pathLossDb = 60;
   }
-  for (PortSpec& p : s.ports) p.boot.prepareMs = 0;
+  for (PortSetup& p : s.ports) p.boot.prepareMs = 0;
   return s;
 }
 

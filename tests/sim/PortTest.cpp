@@ -211,7 +211,7 @@ TEST(BootPortTest, PrepareAnswerComesAfterTheEraseTime) {
 
 TEST(EmptyPortTest, NothingAnswers) {
   Scenario s = test::FastScenario();
-  s.ports = {PortSpec{}};
+  s.ports = {PortSetup{}};
   Simulator sim(s);
   ASSERT_TRUE(sim.Start());
   SimLine port(sim.PortPaths()[0], B9600);
