@@ -33,7 +33,7 @@ struct DataFrame {
 };
 
 struct Module {
-  ModuleSetup setup;         // version, info and configuration bytes
+  ModuleSetup setup;       // version, info and configuration bytes
   ModuleSettings current;  // what it runs with
   ModuleSettings stored;   // what it comes back with after a power cycle
   std::array<std::uint8_t, 2> checkup{0, 0};

@@ -53,8 +53,9 @@ class PtyPair {
   }
 
   // Everything that arrives on the master until `quiet` passes without a byte or `limit` ends.
-  std::vector<std::uint8_t> Receive(std::chrono::milliseconds quiet = std::chrono::milliseconds(50),
-                                    std::chrono::milliseconds limit = std::chrono::milliseconds(2000)) {
+  std::vector<std::uint8_t> Receive(
+      std::chrono::milliseconds quiet = std::chrono::milliseconds(50),
+      std::chrono::milliseconds limit = std::chrono::milliseconds(2000)) {
     std::vector<std::uint8_t> out;
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {

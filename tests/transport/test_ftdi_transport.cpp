@@ -189,7 +189,6 @@ BOOL FakeClearError(FT_HANDLE, LPDWORD errors, FTCOMSTAT* status) {
   return g.ClearCommErrorResult;
 }
 
-
 // The full table, less the entry points a test removes.
 class FakeLibrary : public D2xxLibrary {
  public:
