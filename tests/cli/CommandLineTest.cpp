@@ -7,19 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "NamedRows.h"
 #include "Reporter.h"
 
 namespace rukmox::cli {
 namespace {
 
-// Test names in listings show the row's name instead of its bytes.
-template <typename Case>
-requires requires(const Case& c) {
-  c.name;
-}
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
 using ::testing::HasSubstr;
 

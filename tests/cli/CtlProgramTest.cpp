@@ -8,18 +8,12 @@
 #include <functional>
 
 #include "CtlFixture.h"
+#include "NamedRows.h"
 
 namespace rukmox::test {
 namespace {
 
-// Test names in listings show the row's name instead of its bytes.
-template <typename Case>
-requires requires(const Case& c) {
-  c.name;
-}
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
 using ::testing::HasSubstr;
 using ::testing::StartsWith;

@@ -1,3 +1,4 @@
+#include "NamedRows.h"
 #include "Trace.h"
 
 #include <gmock/gmock.h>
@@ -10,14 +11,7 @@
 namespace rukmox::cli {
 namespace {
 
-// Test names in listings show the row's name instead of its bytes.
-template <typename Case>
-requires requires(const Case& c) {
-  c.name;
-}
-void PrintTo(const Case& c, std::ostream* os) {
-  *os << c.name;
-}
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
 using Bytes = std::vector<std::uint8_t>;
 
