@@ -34,7 +34,9 @@ inline constexpr std::int32_t NoLevel = -94;  // dBm; also the level of a failed
 inline constexpr int ModuleNameSize = 10;
 inline constexpr int PinSize = 4;
 
-struct TLocalDeviceRecord {
+// What both records hold, in this order: version, name, link, address, channel, rate, power and
+// the configuration reply's values.
+struct TDeviceRecordParameters {
   std::uint8_t VersionH = 0;
   std::uint8_t VersionF = 0;
   std::uint8_t VersionP = 0;
@@ -51,27 +53,14 @@ struct TLocalDeviceRecord {
   std::uint8_t ConfigByte = 0;
   bool ConfigFlag = false;
   float ConfigScale = 0;
+};
+
+struct TLocalDeviceRecord : TDeviceRecordParameters {
   bool PinProtected = false;
   std::uint8_t InfoTail[4] = {};
 };
 
-struct TRemoteDeviceRecord {
-  std::uint8_t VersionH = 0;
-  std::uint8_t VersionF = 0;
-  std::uint8_t VersionP = 0;
-  std::uint32_t VersionM = 0;
-  std::uint8_t InfoBytes[5] = {};
-  char Name[ModuleNameSize] = {};
-  bool Linked = false;
-  std::uint32_t Address = 0;
-  std::uint32_t PeerAddress = 0;
-  std::int32_t Channel = 0;
-  std::int32_t BaudRate = 0;
-  std::uint8_t PowerLevel = 0;
-  float ConfigProduct = 0;
-  std::uint8_t ConfigByte = 0;
-  bool ConfigFlag = false;
-  float ConfigScale = 0;
+struct TRemoteDeviceRecord : TDeviceRecordParameters {
   std::int32_t ConfigExtra = 0;
   bool PinProtected = false;
   std::uint8_t InfoTail[4] = {};
