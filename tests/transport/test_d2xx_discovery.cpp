@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -159,6 +160,23 @@ TEST_F(FtdiSioDiscovery, HeldTtyIsFlaggedOpenUntilReleased) {
   const int again = open(pty.path().c_str(), O_RDWR | O_NOCTTY);
   EXPECT_EQ(flock(again, LOCK_EX | LOCK_NB), 0);
   close(again);
+}
+
+// Opening a tty raises DTR and RTS and closing it drops them again, which resets boards that wire
+// DTR to their reset line; finding the dongle must not do that to every FTDI device plugged in.
+TEST_F(FtdiSioDiscovery, ListingOpensNoTty) {
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  LayerEnvironment env(sysfs_, pty.path());
+  sysfs_.Add({.Name = "ttyUSB0", .Product = "USB Serial Port", .Node = pty.path()});
+
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, pty.path().c_str(), IN_OPEN), 0);
+  EXPECT_EQ(List().size(), 2u);
+  char events[256];
+  EXPECT_EQ(read(watch, events, sizeof events), -1) << "the listing opened the tty";
+  close(watch);
 }
 
 TEST_F(FtdiSioDiscovery, DongleComesFirstAsWirelessPort) {

@@ -1,16 +1,16 @@
 #include "FtdiSioDiscovery.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "D2xx.h"
 
@@ -105,6 +105,25 @@ std::optional<FtdiDeviceInfo> DescribeTty(const fs::path& classEntry, const std:
   return info;
 }
 
+// The file a FLOCK line of /proc/locks names, e.g. "1: FLOCK  ADVISORY  WRITE 812 00:18:3 0 EOF":
+// the file system's device in hexadecimal major:minor, then the inode number.
+struct LockedInode {
+  dev_t device;
+  ino_t inode;
+};
+
+std::optional<LockedInode> FlockedInode(const std::string& line) {
+  std::istringstream in(line);
+  std::string ordinal, kind, mode, access, pid, file;
+  if (!(in >> ordinal >> kind)) return std::nullopt;
+  if (kind == "->") in >> kind;  // a waiter, listed under the holder
+  if (kind != "FLOCK" || !(in >> mode >> access >> pid >> file)) return std::nullopt;
+  unsigned major = 0, minor = 0;
+  unsigned long long inode = 0;
+  if (std::sscanf(file.c_str(), "%x:%x:%llu", &major, &minor, &inode) != 3) return std::nullopt;
+  return LockedInode{makedev(major, minor), static_cast<ino_t>(inode)};
+}
+
 }  // namespace
 
 std::uint32_t LocationIdOf(unsigned bus, std::string_view devpath, unsigned interfaceNumber) {
@@ -153,16 +172,19 @@ std::uint32_t ChipTypeOf(unsigned bcdDevice) {
 }
 
 bool TtyHeldElsewhere(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  // A holder that also set TIOCEXCL makes the open itself fail with EBUSY.
-  if (fd < 0) return errno == EBUSY;
-  int rc;
-  do rc = ::flock(fd, LOCK_EX | LOCK_NB);
-  while (rc != 0 && errno == EINTR);
-  const bool held = rc != 0 && errno == EWOULDBLOCK;
-  if (rc == 0) ::flock(fd, LOCK_UN);
-  ::close(fd);
-  return held;
+  // Opening a tty to try its lock would raise and drop DTR and RTS, which resets boards that
+  // wire DTR to their reset line; the kernel's lock table says the same without touching it.
+  struct stat node {};
+  if (::stat(path.c_str(), &node) != 0) return false;
+  std::ifstream locks(EnvOr("RUKMOX_PROC_LOCKS", "/proc/locks"));
+  std::string line;
+  while (std::getline(locks, line)) {
+    if (auto held = FlockedInode(line);
+        held && held->device == node.st_dev && held->inode == node.st_ino) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::vector<FtdiDeviceInfo> DiscoverFtdiDevices() {

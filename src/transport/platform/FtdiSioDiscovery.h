@@ -41,9 +41,9 @@ std::uint32_t ChipTypeOf(unsigned bcdDevice);
 // entries come in numeric order.
 std::vector<FtdiDeviceInfo> DiscoverFtdiDevices();
 
-// True while another open file description holds an exclusive lock on the tty, or holds it in
-// exclusive mode (the open fails with EBUSY). The probe opens the node read-only and non-blocking
-// and lets go at once; a node it cannot open for another reason counts as free.
+// True while an open file description holds a flock on the tty, as every serial program of ours
+// and most others do. Read from the kernel's lock table (RUKMOX_PROC_LOCKS names another file for
+// tests); the tty itself is never opened, so listing devices leaves their modem lines alone.
 bool TtyHeldElsewhere(const std::string& path);
 
 }  // namespace rukmox::platform
