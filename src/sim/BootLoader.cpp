@@ -92,20 +92,7 @@ Bytes SummedFrame(Bytes bytes) {
   return bytes;
 }
 
-std::optional<Bytes> BootFrameReader::Feed(std::uint8_t byte, Clock::time_point now) {
-  Expire(now);
-  last_ = now;
-  frame_.push_back(byte);
-  const std::size_t expected = ExpectedLength(frame_);
-  if (expected == 0 || frame_.size() < expected) return std::nullopt;
-  Bytes done;
-  done.swap(frame_);
-  return done;
-}
-
-void BootFrameReader::Expire(Clock::time_point now) {
-  if (!frame_.empty() && now - last_ >= kGap) frame_.clear();
-}
+BootFrameReader::BootFrameReader() : GapFrameReader(&ExpectedLength) {}
 
 BootAnswer RunBootFrame(BootLoaderState& s, std::uint8_t kind, const Bytes& frame) {
   ++s.frames;

@@ -8,27 +8,19 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
+#include "GapFrameReader.h"
 #include "World.h"
 
 namespace rukmox::sim {
 
 inline constexpr std::uint32_t kBootLoaderBaud = 9600;
 
-// Collects bytes into boot-loader frames. A pause of `kGap` drops a half-received frame, so that
-// stray bytes cannot wedge it.
-class BootFrameReader {
+// Boot-loader frames: a command or start frame has a fixed length, a record frame says its own;
+// a byte no frame starts with is taken (and echoed) alone, then forgotten.
+class BootFrameReader : public GapFrameReader {
  public:
-  static constexpr auto kGap = std::chrono::milliseconds(50);
-  std::optional<Bytes> Feed(std::uint8_t byte, Clock::time_point now);
-  bool Pending() const { return !frame_.empty(); }
-  Clock::time_point Deadline() const { return last_ + kGap; }
-  void Expire(Clock::time_point now);
-
- private:
-  Bytes frame_;
-  Clock::time_point last_{};
+  BootFrameReader();
 };
 
 struct BootAnswer {

@@ -9,22 +9,15 @@ constexpr std::uint8_t kReset = 0x04;
 constexpr std::uint8_t kWriteCheckup = 0x0F;
 constexpr std::uint8_t kAppMode = 2;
 constexpr int kMaxLength = 110;
+
+std::size_t McuFrameLength(const Bytes& soFar) {
+  if (soFar[0] < 2 || soFar[0] > kMaxLength) return GapFrameReader::kNotAFrame;
+  return soFar[0];
+}
+
 }  // namespace
 
-std::optional<Bytes> McuFrameReader::Feed(std::uint8_t byte, Clock::time_point now) {
-  Expire(now);
-  last_ = now;
-  if (frame_.empty() && (byte < 2 || byte > kMaxLength)) return std::nullopt;  // not a length
-  frame_.push_back(byte);
-  if (frame_.size() < frame_[0]) return std::nullopt;
-  Bytes done;
-  done.swap(frame_);
-  return done;
-}
-
-void McuFrameReader::Expire(Clock::time_point now) {
-  if (!frame_.empty() && now - last_ >= kGap) frame_.clear();
-}
+McuFrameReader::McuFrameReader() : GapFrameReader(&McuFrameLength) {}
 
 Bytes RunMcuFrame(PortDevice& mcu, const Bytes& frame) {
   unsigned sum = 0;

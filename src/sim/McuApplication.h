@@ -5,24 +5,16 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
+#include "GapFrameReader.h"
 #include "World.h"
 
 namespace rukmox::sim {
 
-// Collects MCU frames; a pause drops a half-received one.
-class McuFrameReader {
+// MCU frames start with their own length (2..110); a first byte outside that range is dropped.
+class McuFrameReader : public GapFrameReader {
  public:
-  static constexpr auto kGap = std::chrono::milliseconds(50);
-  std::optional<Bytes> Feed(std::uint8_t byte, Clock::time_point now);
-  bool Pending() const { return !frame_.empty(); }
-  Clock::time_point Deadline() const { return last_ + kGap; }
-  void Expire(Clock::time_point now);
-
- private:
-  Bytes frame_;
-  Clock::time_point last_{};
+  McuFrameReader();
 };
 
 // Runs one frame; the answer is empty when the MCU keeps quiet.
