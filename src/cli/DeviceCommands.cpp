@@ -26,6 +26,32 @@ void RefuseWithoutRemote(Session& session, int id) {
                         session.DeviceError());
 }
 
+// A setting of one end, as its panel changes it: apply, store on success, re-read the end and
+// show what it now holds.
+template <typename Apply>
+int ChangeOneEnd(Session& session, bool remote, int localFailed, int remoteFailed, Apply apply) {
+  TRukMox& device = session.Device();
+  if (!remote) {
+    if (apply(device, false))
+      device.StoreLocalSettings();
+    else
+      session.FailWith(localFailed);
+    session.LoadLocal();
+    session.ReportLocal();
+  } else {
+    if (!session.RemoteLoaded()) {
+      RefuseWithoutRemote(session, remoteFailed);
+    } else if (apply(device, true)) {
+      device.StoreRemoteSettings();
+    } else {
+      session.FailWith(remoteFailed);
+    }
+    session.LoadRemote();
+    session.ReportRemote();
+  }
+  return session.Report().Finish();
+}
+
 int RunInfo(Session& session, const CommandLine&) {
   if (auto end = session.StartLikeTheWindow()) return *end;
   ReportBoth(session);
@@ -34,26 +60,9 @@ int RunInfo(Session& session, const CommandLine&) {
 
 int RunSetName(Session& session, const CommandLine& line) {
   if (auto end = session.StartLikeTheWindow()) return *end;
-  TRukMox& device = session.Device();
-  if (!line.remote) {
-    if (device.SetName(line.name, false))
-      device.StoreLocalSettings();
-    else
-      session.FailWith(kLocalNameFailed);
-    session.LoadLocal();
-    session.ReportLocal();
-  } else {
-    if (!session.RemoteLoaded()) {
-      RefuseWithoutRemote(session, kRemoteNameFailed);
-    } else if (device.SetName(line.name, true)) {
-      device.StoreRemoteSettings();
-    } else {
-      session.FailWith(kRemoteNameFailed);
-    }
-    session.LoadRemote();
-    session.ReportRemote();
-  }
-  return session.Report().Finish();
+  return ChangeOneEnd(
+      session, line.remote, kLocalNameFailed, kRemoteNameFailed,
+      [&](TRukMox& device, bool remote) { return device.SetName(line.name, remote); });
 }
 
 int RunSetAddress(Session& session, const CommandLine& line) {
@@ -85,26 +94,9 @@ int RunSetAddress(Session& session, const CommandLine& line) {
 
 int RunSetPower(Session& session, const CommandLine& line) {
   if (auto end = session.StartLikeTheWindow()) return *end;
-  TRukMox& device = session.Device();
-  if (!line.remote) {
-    if (device.SetPower(line.powerLevel, false))
-      device.StoreLocalSettings();
-    else
-      session.FailWith(kLocalPowerFailed);
-    session.LoadLocal();
-    session.ReportLocal();
-  } else {
-    if (!session.RemoteLoaded()) {
-      RefuseWithoutRemote(session, kRemotePowerFailed);
-    } else if (device.SetPower(line.powerLevel, true)) {
-      device.StoreRemoteSettings();
-    } else {
-      session.FailWith(kRemotePowerFailed);
-    }
-    session.LoadRemote();
-    session.ReportRemote();
-  }
-  return session.Report().Finish();
+  return ChangeOneEnd(
+      session, line.remote, kLocalPowerFailed, kRemotePowerFailed,
+      [&](TRukMox& device, bool remote) { return device.SetPower(line.powerLevel, remote); });
 }
 
 }  // namespace rukmox::cli
