@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 
 #include "Scenario.h"
@@ -120,6 +121,20 @@ TEST(ScenarioFileTest, ReadsAFileFromDisk) {
   ASSERT_EQ(s.remotes.size(), 1u);
   EXPECT_EQ(s.remotes[0].module.settings.name, "ONE");
   std::remove(path.c_str());
+}
+
+// The scenario files shipped for users must stay readable as the format grows.
+TEST(ScenarioFileTest, ExampleScenariosLoad) {
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(RUKMOX_EXAMPLE_SCENARIOS)) {
+    if (entry.path().extension() != ".json") continue;
+    ++files;
+    Scenario s;
+    std::string error;
+    EXPECT_TRUE(LoadScenarioFile(entry.path().string(), &s, &error)) << error;
+    EXPECT_FALSE(s.remotes.empty()) << entry.path();
+  }
+  EXPECT_GT(files, 0);
 }
 
 TEST(DefaultScenarioTest, HasTheDemoInstallation) {
