@@ -119,7 +119,7 @@ constexpr short HangUpEvents = POLLHUP | POLLERR | POLLNVAL;
 }  // namespace
 
 std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, OpenError* error) {
-  OpenError ignored;
+  OpenError ignored = OpenError::None;
   OpenError& result = error ? *error : ignored;
   result = OpenError::None;
 
