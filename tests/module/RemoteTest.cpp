@@ -192,15 +192,20 @@ TEST_F(ModuleTest, ChangeChannel16SendsNothing) {
   EXPECT_TRUE(state->frames.empty());
 }
 
+// The dongle's link status follows the address it was last told to link to, kept in `peer`.
+void ReportLinkToTheLastAddress(FakeDongleState& state, std::uint16_t& peer) {
+  state.onFrame = [inner = state.onFrame, &state, &peer](const Frame& f) {
+    inner(f);
+    if (f.code == TRukMox::CmdLinkTo) peer = f.payload[0] | f.payload[1] << 8;
+    state.Answer(TRukMox::CmdLinkStatus, 0,
+                 {static_cast<std::uint8_t>(peer), static_cast<std::uint8_t>(peer >> 8), 1});
+  };
+}
+
 TEST_F(ModuleTest, SetRemoteAddressRelinksAndStores) {
   OpenLinked();
   std::uint16_t peer = kRemoteAddress;
-  state->onFrame = [inner = state->onFrame, this, &peer](const Frame& f) {
-    inner(f);
-    if (f.code == TRukMox::CmdLinkTo) peer = f.payload[0] | f.payload[1] << 8;
-    state->Answer(TRukMox::CmdLinkStatus, 0,
-                  {static_cast<std::uint8_t>(peer), static_cast<std::uint8_t>(peer >> 8), 1});
-  };
+  ReportLinkToTheLastAddress(*state, peer);
   ASSERT_TRUE(mox->SetRemoteAddress(0x0305));
   EXPECT_EQ(state->FramesOf(TRukMox::CmdSetAddress)[0].payload, (Bytes{0xEC, 0x05, 0x03}));
   EXPECT_EQ(mox->Current->Address, 0x0305u);
@@ -211,12 +216,7 @@ TEST_F(ModuleTest, SetRemoteAddressPutsTheOldOneBackWhenTheRemoteCannotStore) {
   OpenLinked();
   state->Silence(TRukMox::CmdStore, 1);
   std::uint16_t peer = kRemoteAddress;
-  state->onFrame = [inner = state->onFrame, this, &peer](const Frame& f) {
-    inner(f);
-    if (f.code == TRukMox::CmdLinkTo) peer = f.payload[0] | f.payload[1] << 8;
-    state->Answer(TRukMox::CmdLinkStatus, 0,
-                  {static_cast<std::uint8_t>(peer), static_cast<std::uint8_t>(peer >> 8), 1});
-  };
+  ReportLinkToTheLastAddress(*state, peer);
   EXPECT_FALSE(mox->SetRemoteAddress(0x0305));
   EXPECT_EQ(state->Count(TRukMox::CmdStore, 1), 9u);  // 3 stores of 3 attempts
   EXPECT_EQ(mox->Current->Address, kRemoteAddress);
