@@ -61,10 +61,7 @@ std::int32_t TRukCom::SetBaudIndex(std::int32_t index) {
     Close();
     return -1;
   }
-  SetDtr(DtrState);
-  SetRts(RtsState);
-  BaudIndex = index;
-  return BaudIndex;
+  return TakeBaudIndex(index);
 }
 
 void TRukCom::SetTimeout(std::int32_t milliseconds) {

@@ -42,6 +42,13 @@ void TRukDevice::SetRtsControl(std::int32_t mode) {
   RtsControl = (mode >= 1 && mode <= 3) ? mode : 0;
 }
 
+std::int32_t TRukDevice::TakeBaudIndex(std::int32_t index) {
+  SetDtr(DtrState);
+  SetRts(RtsState);
+  BaudIndex = index;
+  return BaudIndex;
+}
+
 std::int32_t TRukDevice::GetTimeout() {
   return Timeout;
 }

@@ -84,6 +84,9 @@ class TRukDevice {
   void ClearError() { *ErrorWord = 0; }
   bool TransferBlocked() const { return (*ErrorWord & ErrBlocksTransfer) != 0; }
 
+  // After the line took a new rate: the DTR and RTS levels are applied again and the index kept.
+  std::int32_t TakeBaudIndex(std::int32_t index);
+
   // Common checks of SendBreak: the duration to use, or 0 when no break may be sent.
   std::int32_t BreakDuration(std::int32_t milliseconds) const;
 

@@ -158,10 +158,7 @@ std::int32_t TRukFtdi::SetBaudIndex(std::int32_t index) {
     Close();
     return -1;
   }
-  SetDtr(DtrState);
-  SetRts(RtsState);
-  BaudIndex = index;
-  return BaudIndex;
+  return TakeBaudIndex(index);
 }
 
 void TRukFtdi::SetTimeout(std::int32_t milliseconds) {
