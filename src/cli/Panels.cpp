@@ -62,31 +62,6 @@ void PrintPanel(Reporter& reporter, int caption, const Record& record) {
 
 }  // namespace
 
-std::string VersionText(std::uint8_t h, std::uint8_t f, std::uint32_t m, std::uint8_t p) {
-  return "H" + std::to_string(h) + " - F" + std::to_string(f) + " - M" + std::to_string(m) +
-         " - P" + std::to_string(p);
-}
-
-int PowerEntryOf(std::uint8_t level) {
-  if (level <= 10) return 0;
-  if (level <= 17) return 1;
-  return 2;
-}
-
-const char* PowerEntryText(int entry) {
-  static const char* const kEntries[] = {"min (-10dBm)", "default (0dBm)", "max (+3dBm)"};
-  if (entry < 0 || entry > 2) return "";
-  return kEntries[entry];
-}
-
-std::string ConnectionText(bool linked, std::uint32_t peer) {
-  return linked ? "CONNECTED(" + std::to_string(peer) + ")" : "NOT CONNECTED";
-}
-
-std::string NameOf(const char (&name)[ModuleNameSize]) {
-  return std::string(name, strnlen(name, ModuleNameSize));
-}
-
 nlohmann::json LocalPanelJson(const TLocalDeviceRecord& local) {
   return PanelJson(local);
 }
