@@ -10,8 +10,11 @@ using rukmox::platform::CommTimeouts;
 using rukmox::platform::SerialPort;
 
 TRukCom::TRukCom(void* owner, std::int32_t port, std::int32_t baudIndex, std::int32_t* errorWord,
-                 bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl)
-    : TRukDevice(errorWord, optionFlag, dtrControl, rtsControl), Owner(owner) {
+                 bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl,
+                 const rukmox::platform::TransportSettings& settings)
+    : TRukDevice(errorWord, optionFlag, dtrControl, rtsControl),
+      Owner(owner),
+      Ports(rukmox::platform::SerialPortList(settings)) {
   Port = (port >= 0 && port <= MaxPort) ? port : 0;
   BaudIndex = IsSelectableBaudIndex(baudIndex) ? baudIndex : DefaultBaudIndex;
   SetName("RUK COM");
@@ -80,9 +83,8 @@ bool TRukCom::Open() {
   };
 
   if (GetPort() == -1 || GetBaudIndex() == -1) return fail();
-  const auto path = rukmox::platform::SerialPortPath(Port);
-  if (!path) return fail();
-  Handle = SerialPort::Open(*path);
+  if (Port < 0 || static_cast<std::size_t>(Port) >= Ports.size()) return fail();
+  Handle = SerialPort::Open(Ports[static_cast<std::size_t>(Port)]);
   if (!Handle) return fail();
   if (!Handle->SetLine(BaudRateOf(BaudIndex), static_cast<std::uint32_t>(DtrControl & 3),
                        static_cast<std::uint32_t>(RtsControl & 3))) {

@@ -2,9 +2,12 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "Rukdevice.h"
 #include "platform/SerialPort.h"
+#include "platform/TransportSettings.h"
 
 class TRukCom : public TRukDevice {
  public:
@@ -14,8 +17,11 @@ class TRukCom : public TRukDevice {
       rukmox::platform::PurgeTxClear | rukmox::platform::PurgeRxClear;
 
   // owner is kept for the caller's bookkeeping only; port 0..255 else 0; baud index 2..9 else 5.
+  // The port list comes from `settings` once, here: port k is entry k for the object's life, so
+  // a search over all port numbers looks at the system only once.
   TRukCom(void* owner, std::int32_t port, std::int32_t baudIndex, std::int32_t* errorWord,
-          bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl);
+          bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl,
+          const rukmox::platform::TransportSettings& settings = {});
   ~TRukCom() override;
 
   std::int32_t SetPort(std::int32_t port) override;
@@ -33,6 +39,8 @@ class TRukCom : public TRukDevice {
 
   // The time-outs the port works with now; all zero while closed.
   rukmox::platform::CommTimeouts CurrentTimeouts() const;
+  // The device paths behind the port numbers, as resolved at construction.
+  const std::vector<std::string>& PortPaths() const { return Ports; }
 
  protected:
   // Time-outs derived from Timeout; firstByteTimeout replaces the read total constant when
@@ -44,6 +52,7 @@ class TRukCom : public TRukDevice {
   void* Owner;  // the creator; the transport itself never uses it
 
  private:
+  std::vector<std::string> Ports;
   // Drive the modem lines through the handle, whether or not Opened is already set.
   bool ApplyDtr(bool level);
   bool ApplyRts(bool level);

@@ -25,7 +25,8 @@ TRukFtdi::TRukFtdi(void* /*owner*/, std::int32_t /*port*/, std::int32_t baudInde
                    std::int32_t* errorWord, bool optionFlag, std::int32_t dtrControl,
                    std::int32_t rtsControl, std::unique_ptr<rukmox::platform::D2xxLibrary> library)
     : TRukDevice(errorWord, optionFlag, dtrControl, rtsControl),
-      Library(library ? std::move(library) : rukmox::platform::LoadD2xxLibrary()) {
+      Library(library ? std::move(library)
+                      : rukmox::platform::LoadD2xxLibrary(rukmox::platform::TransportSettings{})) {
   Port = FtdiPort;
   BaudIndex = IsSelectableBaudIndex(baudIndex) ? baudIndex : DefaultBaudIndex;
   SetName("RUK FTDI");

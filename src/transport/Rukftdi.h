@@ -11,8 +11,8 @@ class TRukFtdi : public TRukDevice {
  public:
   static constexpr std::int32_t FtdiPort = 2000;
 
-  // library: where the entry points come from; null loads the default (RUKMOX_D2XX or our own
-  // ftdi_sio layer). Tests hand in a table of their own.
+  // library: where the entry points come from; null loads our own ftdi_sio layer with the default
+  // settings. The programs hand in the library their settings name, tests a table of their own.
   TRukFtdi(void* owner, std::int32_t port, std::int32_t baudIndex, std::int32_t* errorWord,
            bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl,
            std::unique_ptr<rukmox::platform::D2xxLibrary> library = nullptr);
