@@ -26,15 +26,10 @@ class TRukCom : public TRukDevice {
 
   std::int32_t SetPort(std::int32_t port) override;
   std::int32_t SetBaudIndex(std::int32_t index) override;
-  void SetTimeout(std::int32_t milliseconds) override;
   bool Open() override;
   void Close() override;
-  bool Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) override;
   bool Write(const void* buffer, std::uint32_t count, std::int32_t flags) override;
   std::int32_t GetInQueue() override;
-  bool SendBreak(std::int32_t milliseconds) override;
-  bool SetDtr(bool level) override;
-  bool SetRts(bool level) override;
   bool GetCts() override;
 
   // The time-outs the port works with now; all zero while closed.
@@ -47,13 +42,21 @@ class TRukCom : public TRukDevice {
   // non-zero.
   rukmox::platform::CommTimeouts OpenTimeouts(std::uint32_t firstByteTimeout = 0) const;
 
+  bool HoldsHandle() const override { return Handle != nullptr; }
+  bool DriveDtr(bool level) override;
+  bool DriveRts(bool level) override;
+  void WriteOpenTimeouts() override;
+  bool BeginFirstByteTimeout(std::uint32_t milliseconds) override;
+  void RestoreTimeouts() override;
+  bool ReadSome(std::uint8_t* into, std::uint32_t count, std::uint32_t* received) override;
+  void BreakOn() override;
+  void BreakOff() override;
+
   rukmox::platform::CommTimeouts SavedTimeouts{};
   std::unique_ptr<rukmox::platform::SerialPort> Handle;
   void* Owner;  // the creator; the transport itself never uses it
 
  private:
   std::vector<std::string> Ports;
-  // Drive the modem lines through the handle, whether or not Opened is already set.
-  bool ApplyDtr(bool level);
-  bool ApplyRts(bool level);
+  rukmox::platform::CommTimeouts FirstByteSaved{};  // in force before a first-byte read
 };
