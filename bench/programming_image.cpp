@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "simulator: %s\n", why.c_str());
     return 1;
   }
-  setenv("RUKMOX_PORTS", sim.PortsVariable().c_str(), 1);
+  rukmox::platform::TransportSettings settings;
+  settings.Ports = sim.PortPaths();
 
   const auto records = rukmox::test::ImageRecords(imageSize, perRecord);
   const auto block = rukmox::programming::MakeSizedBuffer(
@@ -67,7 +68,7 @@ int main(int argc, char** argv) {
   double seconds = 0;
   std::int32_t result = -1;
   {
-    TRukMoxProg prog(nullptr, 0, 5, &error, true, 0, 0);
+    TRukMoxProg prog(nullptr, 0, 5, &error, true, 0, 0, settings);
     if (!prog.EnterBootLoader(DeviceDongle)) {
       std::fprintf(stderr, "no boot loader on the simulated port (error word %d)\n", error);
       return 1;

@@ -64,10 +64,11 @@ int main(int argc, char** argv) {
   tcgetattr(master, &tio);
   cfmakeraw(&tio);
   tcsetattr(master, TCSANOW, &tio);
-  setenv("RUKMOX_PORTS", name, 1);
+  rukmox::platform::TransportSettings settings;
+  settings.Ports = {name};
 
   std::int32_t error = 0;
-  TRukCom com(nullptr, 0, 9, &error, true, 0, 0);
+  TRukCom com(nullptr, 0, 9, &error, true, 0, 0, settings);
   if (!com.Open()) {
     std::fprintf(stderr, "cannot open %s (error word %d)\n", name, error);
     return 1;

@@ -2,10 +2,11 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <ostream>
 
 #include "Panels.h"
+#include "platform/D2xxLibrary.h"
+#include "platform/PortList.h"
 
 namespace rukmox::cli {
 namespace {
@@ -21,9 +22,12 @@ constexpr std::int32_t kProgrammingBaudIndex = 5;
 }  // namespace
 
 Session::Session(const GlobalOptions& options, Reporter& reporter)
-    : options_(options), reporter_(reporter) {
-  if (options_.dongle) setenv("RUKMOX_DONGLE", options_.dongle->c_str(), 1);
-  if (options_.ports) setenv("RUKMOX_PORTS", options_.ports->c_str(), 1);
+    : options_(options),
+      reporter_(reporter),
+      settings_(platform::TransportSettings::FromEnvironment()) {
+  // The options override what the environment says, for this run only.
+  if (options_.dongle) settings_.DonglePath = *options_.dongle;
+  if (options_.ports) settings_.Ports = platform::SplitPortList(*options_.ports);
   if (options_.trace) {
     usbTrace_ = std::make_unique<FrameTrace>(reporter_.ErrorStream(), "usb", true);
     serialTrace_ = std::make_unique<FrameTrace>(reporter_.ErrorStream(), "com", false);
@@ -38,9 +42,8 @@ Session::~Session() {
 
 bool Session::OpenModule() {
   if (!device_) {
-    std::unique_ptr<platform::D2xxLibrary> library;
-    if (usbTrace_)
-      library = std::make_unique<TracingD2xxLibrary>(platform::LoadD2xxLibrary(), *usbTrace_);
+    std::unique_ptr<platform::D2xxLibrary> library = platform::LoadD2xxLibrary(settings_);
+    if (usbTrace_) library = std::make_unique<TracingD2xxLibrary>(std::move(library), *usbTrace_);
     device_ =
         std::make_unique<TRukMox>(nullptr, TRukMox::MoxPort, kRemoteBaudIndex, &deviceError_,
                                   kOptionFlag, kControlMode, kControlMode, std::move(library));
@@ -119,9 +122,9 @@ void Session::FailWith(int id, std::int32_t errorWord) {
 std::unique_ptr<TRukMoxProg> Session::MakeProgrammer(std::int32_t* errorWord) {
   if (serialTrace_)
     return std::make_unique<TracingProg>(*serialTrace_, kFirstPort, kProgrammingBaudIndex,
-                                         errorWord);
+                                         errorWord, settings_);
   return std::make_unique<TRukMoxProg>(nullptr, kFirstPort, kProgrammingBaudIndex, errorWord,
-                                       kOptionFlag, kControlMode, kControlMode);
+                                       kOptionFlag, kControlMode, kControlMode, settings_);
 }
 
 std::unique_ptr<ProgressBar> Session::MakeProgressBar() {

@@ -11,6 +11,7 @@
 #include "Rukmox.h"
 #include "Rukmoxprog.h"
 #include "Trace.h"
+#include "platform/TransportSettings.h"
 
 namespace rukmox::cli {
 
@@ -19,7 +20,7 @@ inline constexpr int kLoadFailedText = 5;
 
 class Session {
  public:
-  // Puts --dongle and --ports into the environment, where the transport layer looks for them.
+  // Takes the transport settings from the environment once, with --dongle and --ports over them.
   Session(const GlobalOptions& options, Reporter& reporter);
   ~Session();
   Session(const Session&) = delete;
@@ -68,6 +69,7 @@ class Session {
  private:
   GlobalOptions options_;
   Reporter& reporter_;
+  platform::TransportSettings settings_;  // handed to every transport object this run makes
   std::int32_t deviceError_ = 0;
   std::unique_ptr<FrameTrace> usbTrace_;
   std::unique_ptr<FrameTrace> serialTrace_;

@@ -89,58 +89,47 @@ std::size_t PinOffsetOfCommand(const std::vector<std::uint8_t>& frame) {
   return frame.size();
 }
 
-// The entry points are plain functions, so the trampolines find the trace and the real functions
-// through these. Only one tracing library lives at a time.
-namespace {
-
-FrameTrace* g_trace = nullptr;
-D2xxEntryPoints g_inner{};
-
-BOOL TracedWriteFile(FT_HANDLE handle, LPVOID buffer, DWORD size, LPDWORD written,
-                     void* overlapped) {
-  const BOOL ok = g_inner.FT_W32_WriteFile(handle, buffer, size, written, overlapped);
-  const DWORD count = ok && written != nullptr ? *written : 0;
-  if (g_trace != nullptr) g_trace->Sent(static_cast<const std::uint8_t*>(buffer), count);
-  return ok;
-}
-
-BOOL TracedReadFile(FT_HANDLE handle, LPVOID buffer, DWORD size, LPDWORD returned,
-                    void* overlapped) {
-  const BOOL ok = g_inner.FT_W32_ReadFile(handle, buffer, size, returned, overlapped);
-  const DWORD count = ok && returned != nullptr ? *returned : 0;
-  if (g_trace != nullptr)
-    g_trace->Received(static_cast<const std::uint8_t*>(buffer), count, ok && count == size);
-  return ok;
-}
-
-BOOL TracedCloseHandle(FT_HANDLE handle) {
-  if (g_trace != nullptr) g_trace->Flush();
-  return g_inner.FT_W32_CloseHandle(handle);
-}
-
-}  // namespace
-
 TracingD2xxLibrary::TracingD2xxLibrary(std::unique_ptr<platform::D2xxLibrary> inner,
                                        FrameTrace& trace)
-    : inner_(std::move(inner)) {
+    : inner_(std::move(inner)), trace_(&trace) {
   entries_ = inner_->Entries();
-  g_inner = entries_;
-  g_trace = &trace;
-  // A missing entry stays missing: the transport checks every pointer itself.
-  if (entries_.FT_W32_WriteFile != nullptr) entries_.FT_W32_WriteFile = TracedWriteFile;
-  if (entries_.FT_W32_ReadFile != nullptr) entries_.FT_W32_ReadFile = TracedReadFile;
-  if (entries_.FT_W32_CloseHandle != nullptr) entries_.FT_W32_CloseHandle = TracedCloseHandle;
+  // Each wrapper calls the inner library's own entry (kept with it) and reports to this trace, so
+  // two tracing libraries never share anything. A missing entry stays missing: the transport
+  // checks every entry itself.
+  FrameTrace* sink = trace_;
+  if (auto write = entries_.FT_W32_WriteFile) {
+    entries_.FT_W32_WriteFile = [write, sink](FT_HANDLE handle, LPVOID buffer, DWORD size,
+                                              LPDWORD written, void* overlapped) {
+      const BOOL ok = write(handle, buffer, size, written, overlapped);
+      const DWORD count = ok && written != nullptr ? *written : 0;
+      sink->Sent(static_cast<const std::uint8_t*>(buffer), count);
+      return ok;
+    };
+  }
+  if (auto read = entries_.FT_W32_ReadFile) {
+    entries_.FT_W32_ReadFile = [read, sink](FT_HANDLE handle, LPVOID buffer, DWORD size,
+                                            LPDWORD returned, void* overlapped) {
+      const BOOL ok = read(handle, buffer, size, returned, overlapped);
+      const DWORD count = ok && returned != nullptr ? *returned : 0;
+      sink->Received(static_cast<const std::uint8_t*>(buffer), count, ok && count == size);
+      return ok;
+    };
+  }
+  if (auto closeHandle = entries_.FT_W32_CloseHandle) {
+    entries_.FT_W32_CloseHandle = [closeHandle, sink](FT_HANDLE handle) {
+      sink->Flush();
+      return closeHandle(handle);
+    };
+  }
 }
 
 TracingD2xxLibrary::~TracingD2xxLibrary() {
-  if (g_trace != nullptr) g_trace->Flush();
-  g_trace = nullptr;
-  g_inner = {};
+  trace_->Flush();
 }
 
 TracingProg::TracingProg(FrameTrace& trace, std::int32_t port, std::int32_t baudIndex,
-                         std::int32_t* errorWord)
-    : TRukMoxProg(nullptr, port, baudIndex, errorWord, true, 0, 0), trace_(trace) {}
+                         std::int32_t* errorWord, const platform::TransportSettings& settings)
+    : TRukMoxProg(nullptr, port, baudIndex, errorWord, true, 0, 0, settings), trace_(trace) {}
 
 bool TracingProg::Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) {
   const bool ok = TRukMoxProg::Read(buffer, count, firstByteTimeout);

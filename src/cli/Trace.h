@@ -60,8 +60,8 @@ std::string HexLine(const std::vector<std::uint8_t>& bytes, std::size_t maskFrom
 // the frame's size when it carries none.
 std::size_t PinOffsetOfCommand(const std::vector<std::uint8_t>& frame);
 
-// The D2XX entry points of `inner` with writes, reads and closes reported to `trace`. One at a time
-// per process: the entry points are plain functions.
+// The D2XX entry points of `inner` with writes, reads and closes reported to `trace`, which must
+// outlive the library.
 class TracingD2xxLibrary : public platform::D2xxLibrary {
  public:
   TracingD2xxLibrary(std::unique_ptr<platform::D2xxLibrary> inner, FrameTrace& trace);
@@ -70,13 +70,14 @@ class TracingD2xxLibrary : public platform::D2xxLibrary {
 
  private:
   std::unique_ptr<platform::D2xxLibrary> inner_;
+  FrameTrace* trace_;
 };
 
 // The programming object with its serial traffic reported to `trace`.
 class TracingProg : public TRukMoxProg {
  public:
-  TracingProg(FrameTrace& trace, std::int32_t port, std::int32_t baudIndex,
-              std::int32_t* errorWord);
+  TracingProg(FrameTrace& trace, std::int32_t port, std::int32_t baudIndex, std::int32_t* errorWord,
+              const platform::TransportSettings& settings);
   bool Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) override;
   bool Write(const void* buffer, std::uint32_t count, std::int32_t flags) override;
   void Close() override;

@@ -53,8 +53,9 @@ void FillApplicationStatus(TRukMoxProg::TStatusRecord& status,
 
 TRukMoxProg::TRukMoxProg(void* owner, std::int32_t port, std::int32_t baudIndex,
                          std::int32_t* errorWord, bool optionFlag, std::int32_t dtrControl,
-                         std::int32_t rtsControl)
-    : TRukCom(owner, port, baudIndex, errorWord, optionFlag, dtrControl, rtsControl) {
+                         std::int32_t rtsControl,
+                         const rukmox::platform::TransportSettings& settings)
+    : TRukCom(owner, port, baudIndex, errorWord, optionFlag, dtrControl, rtsControl, settings) {
   SetName("RUK MOX PROG");
 }
 

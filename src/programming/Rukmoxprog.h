@@ -36,9 +36,11 @@ class TRukMoxProg : public TRukCom {
   // Position in percent (0..100); the second argument is reserved and always 0.
   using TProgressEvent = std::function<void(std::int32_t position, std::int32_t reserved)>;
 
-  // The arguments of TRukCom; the object starts closed.
+  // The arguments of TRukCom, whose port list comes from `settings` once; the object starts
+  // closed.
   TRukMoxProg(void* owner, std::int32_t port, std::int32_t baudIndex, std::int32_t* errorWord,
-              bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl);
+              bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl,
+              const rukmox::platform::TransportSettings& settings = {});
   ~TRukMoxProg() override;
 
   // Leaves the device of the given kind on the open port (opened here if need be) running its

@@ -3,8 +3,10 @@
 //
 //   rukmox::sim::Simulator sim(rukmox::sim::DefaultScenario());
 //   if (!sim.Start(&error)) ...;
-//   setenv("RUKMOX_DONGLE", sim.DonglePath().c_str(), 1);
-//   setenv("RUKMOX_PORTS", sim.PortsVariable().c_str(), 1);
+//   rukmox::platform::TransportSettings settings;
+//   settings.DonglePath = sim.DonglePath();
+//   settings.Ports = sim.PortPaths();
+//   TRukMox mox(..., rukmox::platform::LoadD2xxLibrary(settings));
 //   sim.With([](World& w) { w.PinNoise(3, -60); });
 #pragma once
 
@@ -36,7 +38,8 @@ class Simulator {
   void Stop();
   bool Running() const { return running_; }
 
-  // Slave paths, valid after Start: what RUKMOX_DONGLE and RUKMOX_PORTS name.
+  // Slave paths, valid after Start: the dongle and the ports of the transports' settings (or
+  // RUKMOX_DONGLE and RUKMOX_PORTS for a program started separately).
   const std::string& DonglePath() const { return donglePath_; }
   const std::vector<std::string>& PortPaths() const { return portPaths_; }
   std::string PortsVariable() const;  // the port paths joined with ':'

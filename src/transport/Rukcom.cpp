@@ -1,17 +1,16 @@
 #include "Rukcom.h"
 
-#include <chrono>
-#include <cstring>
-#include <thread>
-
 #include "platform/PortList.h"
 
 using rukmox::platform::CommTimeouts;
 using rukmox::platform::SerialPort;
 
 TRukCom::TRukCom(void* owner, std::int32_t port, std::int32_t baudIndex, std::int32_t* errorWord,
-                 bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl)
-    : TRukDevice(errorWord, optionFlag, dtrControl, rtsControl), Owner(owner) {
+                 bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl,
+                 const rukmox::platform::TransportSettings& settings)
+    : TRukDevice(errorWord, optionFlag, dtrControl, rtsControl),
+      Owner(owner),
+      Ports(rukmox::platform::SerialPortList(settings)) {
   Port = (port >= 0 && port <= MaxPort) ? port : 0;
   BaudIndex = IsSelectableBaudIndex(baudIndex) ? baudIndex : DefaultBaudIndex;
   SetName("RUK COM");
@@ -64,9 +63,8 @@ std::int32_t TRukCom::SetBaudIndex(std::int32_t index) {
   return TakeBaudIndex(index);
 }
 
-void TRukCom::SetTimeout(std::int32_t milliseconds) {
-  if (milliseconds >= 0 && milliseconds <= MaxTimeout) Timeout = milliseconds;
-  if (Opened && Handle) Handle->SetTimeouts(OpenTimeouts());  // a failure is not reported
+void TRukCom::WriteOpenTimeouts() {
+  if (Handle) Handle->SetTimeouts(OpenTimeouts());
 }
 
 bool TRukCom::Open() {
@@ -80,18 +78,15 @@ bool TRukCom::Open() {
   };
 
   if (GetPort() == -1 || GetBaudIndex() == -1) return fail();
-  const auto path = rukmox::platform::SerialPortPath(Port);
-  if (!path) return fail();
-  Handle = SerialPort::Open(*path);
+  if (Port < 0 || static_cast<std::size_t>(Port) >= Ports.size()) return fail();
+  Handle = SerialPort::Open(Ports[static_cast<std::size_t>(Port)]);
   if (!Handle) return fail();
   if (!Handle->SetLine(BaudRateOf(BaudIndex), static_cast<std::uint32_t>(DtrControl & 3),
                        static_cast<std::uint32_t>(RtsControl & 3))) {
     return fail();
   }
-  // The levels asked for while closed are put into force now; a port without modem lines
-  // (a pseudo-terminal) refuses them, which does not stop the open.
-  ApplyDtr(DtrState);
-  ApplyRts(RtsState);
+  // The levels asked for while closed are put into force now.
+  ApplyLineLevels();
   SavedTimeouts = Handle->Timeouts();
   if (!Handle->SetTimeouts(OpenTimeouts())) return fail();
   // The driver's queues are its own business here; there is no size to set.
@@ -107,42 +102,19 @@ void TRukCom::Close() {
   Opened = false;
 }
 
-bool TRukCom::Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) {
-  if (TransferBlocked()) return false;
-  if (count == 0) return true;
-  if (buffer == nullptr) {
-    SetError(ErrShortTransfer);
-    return false;
-  }
-  auto* bytes = static_cast<std::uint8_t*>(buffer);
+bool TRukCom::BeginFirstByteTimeout(std::uint32_t milliseconds) {
+  if (!Handle) return false;
+  FirstByteSaved = Handle->Timeouts();
+  return Handle->SetTimeouts(OpenTimeouts(milliseconds));
+}
 
-  CommTimeouts saved{};
-  if (firstByteTimeout != 0) {
-    if (!Handle) {
-      SetError(ErrOpen);
-      return false;
-    }
-    saved = Handle->Timeouts();
-    if (!Handle->SetTimeouts(OpenTimeouts(firstByteTimeout))) {
-      SetError(ErrOpen);
-      return false;
-    }
-  }
+void TRukCom::RestoreTimeouts() {
+  if (Handle) Handle->SetTimeouts(FirstByteSaved);
+}
 
-  std::memset(bytes, 0, count);
-  std::uint32_t first = 0;
-  bool alive = Handle && Handle->Read(bytes, 1, &first);
-  if (firstByteTimeout != 0) Handle->SetTimeouts(saved);
-
-  std::uint32_t rest = 0;
-  // After a hang-up the second read could only fail as well.
-  if (count > 1 && alive) alive = Handle->Read(bytes + 1, count - 1, &rest);
-
-  if (first + rest < count) {
-    SetError(ErrShortTransfer);
-    return false;
-  }
-  return true;
+bool TRukCom::ReadSome(std::uint8_t* into, std::uint32_t count, std::uint32_t* received) {
+  *received = 0;
+  return Handle && Handle->Read(into, count, received);
 }
 
 bool TRukCom::Write(const void* buffer, std::uint32_t count, std::int32_t /*flags*/) {
@@ -173,36 +145,23 @@ std::int32_t TRukCom::GetInQueue() {
   return Handle ? Handle->InQueue() : -1;
 }
 
-bool TRukCom::SendBreak(std::int32_t milliseconds) {
-  const std::int32_t duration = BreakDuration(milliseconds);
-  if (duration <= 0 || !Handle) return false;
+void TRukCom::BreakOn() {
   Handle->Drain();
   Handle->SetBreak(true);
-  std::this_thread::sleep_for(std::chrono::milliseconds(duration));
-  Handle->SetBreak(false);
-  return true;
 }
 
-bool TRukCom::ApplyDtr(bool level) {
+void TRukCom::BreakOff() {
+  Handle->SetBreak(false);
+}
+
+bool TRukCom::DriveDtr(bool level) {
   return Handle &&
          Handle->Escape(level ? rukmox::platform::EscapeSetDtr : rukmox::platform::EscapeClrDtr);
 }
 
-bool TRukCom::ApplyRts(bool level) {
+bool TRukCom::DriveRts(bool level) {
   return Handle &&
          Handle->Escape(level ? rukmox::platform::EscapeSetRts : rukmox::platform::EscapeClrRts);
-}
-
-bool TRukCom::SetDtr(bool level) {
-  DtrState = level;
-  if (!Opened) return false;
-  return ApplyDtr(level);
-}
-
-bool TRukCom::SetRts(bool level) {
-  RtsState = level;
-  if (!Opened) return false;
-  return ApplyRts(level);
 }
 
 bool TRukCom::GetCts() {

@@ -1,7 +1,10 @@
 #include "Rukdevice.h"
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 std::uint32_t BaudRateOf(std::int32_t index) {
   if (index < 0 || index >= BaudTableSize) return 9600;
@@ -49,6 +52,12 @@ std::int32_t TRukDevice::TakeBaudIndex(std::int32_t index) {
   return BaudIndex;
 }
 
+void TRukDevice::SetTimeout(std::int32_t milliseconds) {
+  if (milliseconds >= 0 && milliseconds <= MaxTimeout) Timeout = milliseconds;
+  // Rewritten from Timeout whether or not the new value was taken.
+  if (Opened) WriteOpenTimeouts();
+}
+
 std::int32_t TRukDevice::GetTimeout() {
   return Timeout;
 }
@@ -68,6 +77,65 @@ std::int32_t TRukDevice::BreakDuration(std::int32_t milliseconds) const {
   if (!Opened) return 0;
   const std::int32_t duration = milliseconds == 0 ? BreakTime : milliseconds;
   return duration > 0 ? duration : 0;
+}
+
+bool TRukDevice::SendBreak(std::int32_t milliseconds) {
+  const std::int32_t duration = BreakDuration(milliseconds);
+  if (duration <= 0 || !HoldsHandle()) return false;
+  BreakOn();
+  std::this_thread::sleep_for(std::chrono::milliseconds(duration));
+  BreakOff();
+  return true;
+}
+
+bool TRukDevice::SetDtr(bool level) {
+  DtrState = level;
+  if (!Opened) return false;
+  return DriveDtr(level);
+}
+
+bool TRukDevice::SetRts(bool level) {
+  RtsState = level;
+  if (!Opened) return false;
+  return DriveRts(level);
+}
+
+void TRukDevice::ApplyLineLevels() {
+  // A line without modem control (a pseudo-terminal) refuses them, which does not stop an open.
+  DriveDtr(DtrState);
+  DriveRts(RtsState);
+}
+
+bool TRukDevice::Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) {
+  if (TransferBlocked()) return false;
+  // Nothing asked for, nothing to read: the one-byte first read would write past the buffer.
+  if (count == 0) return true;
+  if (buffer == nullptr) {
+    SetError(ErrShortTransfer);
+    return false;
+  }
+  if (firstByteTimeout != 0 && !BeginFirstByteTimeout(firstByteTimeout)) {
+    SetError(ErrOpen);
+    return false;
+  }
+
+  auto* bytes = static_cast<std::uint8_t*>(buffer);
+  std::memset(bytes, 0, count);
+  std::uint32_t first = 0;
+  bool alive = ReadSome(bytes, 1, &first);
+  if (firstByteTimeout != 0) RestoreTimeouts();
+
+  std::uint32_t rest = 0;
+  if (count > 1 && alive) ReadSome(bytes + 1, count - 1, &rest);
+
+  // A platform reporting more than asked for must not turn a short read into a full one.
+  const std::uint64_t received =
+      std::uint64_t{std::min<std::uint32_t>(first, 1)} + std::min<std::uint32_t>(rest, count - 1);
+  if (received < count) {
+    SetError(ErrShortTransfer);
+    return false;
+  }
+  return true;
 }
 
 void TRukDevice::ClearOptionFlag() {

@@ -43,27 +43,28 @@ class TRukDevice {
   TRukDevice& operator=(const TRukDevice&) = delete;
   virtual ~TRukDevice() = default;
 
-  // The 23 operations, in the order every derived class keeps. The plain field operations are
-  // implemented here once; the transports override the ones that touch the device.
+  // The 23 operations, in the order every derived class keeps. The plain field operations and the
+  // logic both transports share (first-byte read, modem lines, time-out update, break) are
+  // implemented here once over the platform hooks below; the transports override the rest.
   virtual std::int32_t GetPort();
   virtual std::int32_t SetPort(std::int32_t port) = 0;
   virtual std::int32_t GetBaudIndex();
   virtual std::int32_t SetBaudIndex(std::int32_t index) = 0;
   virtual void SetDtrControl(std::int32_t mode);
   virtual void SetRtsControl(std::int32_t mode);
-  virtual void SetTimeout(std::int32_t milliseconds) = 0;
+  virtual void SetTimeout(std::int32_t milliseconds);
   virtual std::int32_t GetTimeout();
   virtual bool Open() = 0;
   virtual void Close() = 0;
   virtual bool IsOpen();
-  virtual bool Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) = 0;
+  virtual bool Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout);
   virtual bool Write(const void* buffer, std::uint32_t count, std::int32_t flags) = 0;
   virtual std::int32_t GetInQueue() = 0;
-  virtual bool SendBreak(std::int32_t milliseconds) = 0;
+  virtual bool SendBreak(std::int32_t milliseconds);
   virtual void SetBreakTime(std::int32_t milliseconds);
   virtual std::int32_t GetBreakTime();
-  virtual bool SetDtr(bool level) = 0;
-  virtual bool SetRts(bool level) = 0;
+  virtual bool SetDtr(bool level);
+  virtual bool SetRts(bool level);
   virtual bool GetCts() = 0;
   virtual void ClearOptionFlag();
   virtual void SetOptionFlag();
@@ -89,6 +90,26 @@ class TRukDevice {
 
   // Common checks of SendBreak: the duration to use, or 0 when no break may be sent.
   std::int32_t BreakDuration(std::int32_t milliseconds) const;
+
+  // Puts the DTR and RTS levels asked for into force on a freshly opened handle.
+  void ApplyLineLevels();
+
+  // The platform calls behind the shared operations, supplied by each transport.
+  virtual bool HoldsHandle() const = 0;
+  // Raise or lower a modem line on the held handle, whether or not Opened is set yet.
+  virtual bool DriveDtr(bool level) = 0;
+  virtual bool DriveRts(bool level) = 0;
+  // Writes the open-time values derived from Timeout; a failure is not reported.
+  virtual void WriteOpenTimeouts() = 0;
+  // Keeps the time-outs in force and writes ones whose read total constant is `milliseconds`;
+  // false when they cannot be written. RestoreTimeouts puts the kept ones back.
+  virtual bool BeginFirstByteTimeout(std::uint32_t milliseconds) = 0;
+  virtual void RestoreTimeouts() = 0;
+  // One platform read of up to `count` bytes; false when the call itself failed (a hang-up),
+  // which a further read could only repeat. `received` is what arrived either way.
+  virtual bool ReadSome(std::uint8_t* into, std::uint32_t count, std::uint32_t* received) = 0;
+  virtual void BreakOn() = 0;
+  virtual void BreakOff() = 0;
 
   char Name[NameSize] = {};
   std::int32_t Port = -1;

@@ -1,13 +1,11 @@
 #include "Rukftdi.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "platform/CommDcb.h"
 
@@ -25,7 +23,8 @@ TRukFtdi::TRukFtdi(void* /*owner*/, std::int32_t /*port*/, std::int32_t baudInde
                    std::int32_t* errorWord, bool optionFlag, std::int32_t dtrControl,
                    std::int32_t rtsControl, std::unique_ptr<rukmox::platform::D2xxLibrary> library)
     : TRukDevice(errorWord, optionFlag, dtrControl, rtsControl),
-      Library(library ? std::move(library) : rukmox::platform::LoadD2xxLibrary()) {
+      Library(library ? std::move(library)
+                      : rukmox::platform::LoadD2xxLibrary(rukmox::platform::TransportSettings{})) {
   Port = FtdiPort;
   BaudIndex = IsSelectableBaudIndex(baudIndex) ? baudIndex : DefaultBaudIndex;
   SetName("RUK FTDI");
@@ -112,8 +111,7 @@ bool TRukFtdi::OpenByDescription(const char* description) {
     return FailOpen();
 
   // The levels asked for while closed are put into force now.
-  Escape(DtrState ? FT_SETDTR : FT_CLRDTR);
-  Escape(RtsState ? FT_SETRTS : FT_CLRRTS);
+  ApplyLineLevels();
 
   // If the library cannot tell, Close writes back our own values rather than stale ones.
   SavedTimeouts = OpenTimeouts();
@@ -161,54 +159,35 @@ std::int32_t TRukFtdi::SetBaudIndex(std::int32_t index) {
   return TakeBaudIndex(index);
 }
 
-void TRukFtdi::SetTimeout(std::int32_t milliseconds) {
-  if (milliseconds >= 0 && milliseconds <= MaxTimeout) Timeout = milliseconds;
-  if (!Opened || Entry.FT_W32_SetCommTimeouts == nullptr) return;
+void TRukFtdi::WriteOpenTimeouts() {
+  if (Entry.FT_W32_SetCommTimeouts == nullptr) return;
   FTTIMEOUTS timeouts = OpenTimeouts();
-  Entry.FT_W32_SetCommTimeouts(Handle, &timeouts);  // a failure here is not reported
+  Entry.FT_W32_SetCommTimeouts(Handle, &timeouts);
 }
 
-bool TRukFtdi::Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) {
-  if (TransferBlocked()) return false;
-  // Nothing asked for, nothing to read: the one-byte first read would write past the buffer.
-  if (count == 0) return true;
-  if (buffer == nullptr) {
-    SetError(ErrShortTransfer);
-    return false;
+bool TRukFtdi::BeginFirstByteTimeout(std::uint32_t milliseconds) {
+  // If the library cannot tell, the read goes back to our own values rather than stale ones.
+  FirstByteSaved = OpenTimeouts();
+  if (Entry.FT_W32_GetCommTimeouts != nullptr) {
+    FTTIMEOUTS found{};
+    if (Entry.FT_W32_GetCommTimeouts(Handle, &found)) FirstByteSaved = found;
   }
+  FTTIMEOUTS first = OpenTimeouts(milliseconds);
+  return Entry.FT_W32_SetCommTimeouts != nullptr && Entry.FT_W32_SetCommTimeouts(Handle, &first);
+}
 
-  FTTIMEOUTS saved = OpenTimeouts();
-  if (firstByteTimeout != 0) {
-    if (Entry.FT_W32_GetCommTimeouts != nullptr) {
-      FTTIMEOUTS found{};
-      if (Entry.FT_W32_GetCommTimeouts(Handle, &found)) saved = found;
-    }
-    FTTIMEOUTS first = OpenTimeouts(firstByteTimeout);
-    if (Entry.FT_W32_SetCommTimeouts == nullptr || !Entry.FT_W32_SetCommTimeouts(Handle, &first)) {
-      SetError(ErrOpen);
-      return false;
-    }
-  }
+void TRukFtdi::RestoreTimeouts() {
+  if (Entry.FT_W32_SetCommTimeouts != nullptr)
+    Entry.FT_W32_SetCommTimeouts(Handle, &FirstByteSaved);
+}
 
-  auto* bytes = static_cast<std::uint8_t*>(buffer);
-  std::memset(bytes, 0, count);
-  DWORD firstReceived = 0;
-  if (Entry.FT_W32_ReadFile != nullptr)
-    Entry.FT_W32_ReadFile(Handle, bytes, 1, &firstReceived, nullptr);
-  if (firstByteTimeout != 0) Entry.FT_W32_SetCommTimeouts(Handle, &saved);
-
-  DWORD restReceived = 0;
-  if (count > 1 && Entry.FT_W32_ReadFile != nullptr)
-    Entry.FT_W32_ReadFile(Handle, bytes + 1, count - 1, &restReceived, nullptr);
-
-  // A library reporting more than asked for must not turn a short read into a full one.
-  const std::uint64_t received =
-      std::uint64_t{std::min<DWORD>(firstReceived, 1)} + std::min<DWORD>(restReceived, count - 1);
-  if (received < count) {
-    SetError(ErrShortTransfer);
-    return false;
-  }
-  return true;
+bool TRukFtdi::ReadSome(std::uint8_t* into, std::uint32_t count, std::uint32_t* received) {
+  *received = 0;
+  if (Entry.FT_W32_ReadFile == nullptr) return false;
+  DWORD got = 0;
+  const bool ok = Entry.FT_W32_ReadFile(Handle, into, count, &got, nullptr) != 0;
+  *received = got;
+  return ok;
 }
 
 bool TRukFtdi::Write(const void* buffer, std::uint32_t count, std::int32_t /*flags*/) {
@@ -246,13 +225,12 @@ std::int32_t TRukFtdi::GetInQueue() {
       std::min<DWORD>(status.cbInQue, std::numeric_limits<std::int32_t>::max()));
 }
 
-bool TRukFtdi::SendBreak(std::int32_t milliseconds) {
-  const std::int32_t duration = BreakDuration(milliseconds);
-  if (duration <= 0 || Handle == nullptr) return false;
+void TRukFtdi::BreakOn() {
   if (Entry.FT_W32_SetCommBreak != nullptr) Entry.FT_W32_SetCommBreak(Handle);
-  std::this_thread::sleep_for(std::chrono::milliseconds(duration));
+}
+
+void TRukFtdi::BreakOff() {
   if (Entry.FT_W32_ClearCommBreak != nullptr) Entry.FT_W32_ClearCommBreak(Handle);
-  return true;
 }
 
 bool TRukFtdi::Escape(DWORD function) {
@@ -261,15 +239,11 @@ bool TRukFtdi::Escape(DWORD function) {
   return Entry.FT_W32_EscapeCommFunction(Handle, function) != 0;
 }
 
-bool TRukFtdi::SetDtr(bool level) {
-  DtrState = level;
-  if (!Opened) return false;
+bool TRukFtdi::DriveDtr(bool level) {
   return Escape(level ? FT_SETDTR : FT_CLRDTR);
 }
 
-bool TRukFtdi::SetRts(bool level) {
-  RtsState = level;
-  if (!Opened) return false;
+bool TRukFtdi::DriveRts(bool level) {
   return Escape(level ? FT_SETRTS : FT_CLRRTS);
 }
 

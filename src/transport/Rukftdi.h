@@ -11,8 +11,8 @@ class TRukFtdi : public TRukDevice {
  public:
   static constexpr std::int32_t FtdiPort = 2000;
 
-  // library: where the entry points come from; null loads the default (RUKMOX_D2XX or our own
-  // ftdi_sio layer). Tests hand in a table of their own.
+  // library: where the entry points come from; null loads our own ftdi_sio layer with the default
+  // settings. The programs hand in the library their settings name, tests a table of their own.
   TRukFtdi(void* owner, std::int32_t port, std::int32_t baudIndex, std::int32_t* errorWord,
            bool optionFlag, std::int32_t dtrControl, std::int32_t rtsControl,
            std::unique_ptr<rukmox::platform::D2xxLibrary> library = nullptr);
@@ -20,15 +20,10 @@ class TRukFtdi : public TRukDevice {
 
   std::int32_t SetPort(std::int32_t port) override;
   std::int32_t SetBaudIndex(std::int32_t index) override;
-  void SetTimeout(std::int32_t milliseconds) override;
   bool Open() override;
   void Close() override;
-  bool Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) override;
   bool Write(const void* buffer, std::uint32_t count, std::int32_t flags) override;
   std::int32_t GetInQueue() override;
-  bool SendBreak(std::int32_t milliseconds) override;
-  bool SetDtr(bool level) override;
-  bool SetRts(bool level) override;
   bool GetCts() override;
 
   bool GetPurgeBeforeWrite() const { return PurgeBeforeWrite; }
@@ -41,6 +36,16 @@ class TRukFtdi : public TRukDevice {
   bool OpenByDescription(const char* description);
 
   FTTIMEOUTS OpenTimeouts(std::uint32_t firstByteTimeout = 0) const;
+
+  bool HoldsHandle() const override { return Handle != nullptr; }
+  bool DriveDtr(bool level) override;
+  bool DriveRts(bool level) override;
+  void WriteOpenTimeouts() override;
+  bool BeginFirstByteTimeout(std::uint32_t milliseconds) override;
+  void RestoreTimeouts() override;
+  bool ReadSome(std::uint8_t* into, std::uint32_t count, std::uint32_t* received) override;
+  void BreakOn() override;
+  void BreakOff() override;
 
   static constexpr const char* SerialDescription = "USB Serial Port";
 
@@ -56,6 +61,8 @@ class TRukFtdi : public TRukDevice {
   bool FindDevice(const char* description, DWORD* locId);
   // Undoes a half-done open: the handle goes back to the library, ErrOpen is set.
   bool FailOpen();
-  // Raises or lowers a line on the held handle; SetDtr/SetRts and Open share it.
+  // Raises or lowers a line on the held handle.
   bool Escape(DWORD function);
+
+  FTTIMEOUTS FirstByteSaved{};  // in force before a first-byte read
 };

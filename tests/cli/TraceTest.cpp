@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -111,6 +112,35 @@ TEST(TraceTest, SerialTraceMasksNothing) {
 TEST(TraceTest, WallClockHasMilliseconds) {
   EXPECT_THAT(FrameTrace::WallClock(),
               ::testing::MatchesRegex("[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3}"));
+}
+
+// A library that only writes, and every write succeeds.
+class EchoLibrary : public platform::D2xxLibrary {
+ public:
+  EchoLibrary() {
+    entries_.FT_W32_WriteFile = [](FT_HANDLE, LPVOID, DWORD size, LPDWORD written, void*) {
+      *written = size;
+      return BOOL{1};
+    };
+  }
+};
+
+// Each tracing library reports to its own trace; ending an older one leaves a newer one working.
+TEST(TracingLibrary, TwoLibrariesKeepTheirOwnTraces) {
+  std::ostringstream firstOut, secondOut;
+  FrameTrace first(firstOut, "usb", true, [] { return std::string("T"); });
+  FrameTrace second(secondOut, "usb", true, [] { return std::string("T"); });
+  auto older = std::make_unique<TracingD2xxLibrary>(std::make_unique<EchoLibrary>(), first);
+  TracingD2xxLibrary newer(std::make_unique<EchoLibrary>(), second);
+  older.reset();
+
+  Bytes frame = {0xF0, 0x03, 0x1F, 0x00};
+  DWORD written = 0;
+  ASSERT_TRUE(newer.Entries().FT_W32_WriteFile(nullptr, frame.data(), 4, &written, nullptr));
+  EXPECT_EQ(written, 4u);
+  EXPECT_EQ(secondOut.str(), "T usb > F0 03 1F 00\n");
+  EXPECT_EQ(firstOut.str(), "");
+  EXPECT_FALSE(newer.Entries().FT_W32_ReadFile) << "a missing entry stays missing";
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "Rukmox.h"
 #include "Simulator.h"
+#include "platform/D2xxLibrary.h"
 
 namespace {
 
@@ -41,14 +42,19 @@ class SimulatorTest : public ::testing::Test {
     sim = std::make_unique<Simulator>(scenario);
     std::string why;
     ASSERT_TRUE(sim->Start(&why)) << why;
-    unsetenv("RUKMOX_D2XX");
-    setenv("RUKMOX_DONGLE", sim->DonglePath().c_str(), 1);
-    mox = std::make_unique<TRukMox>(nullptr, 3000, 5, &error, true, 0, 0);
+    mox = MakeMox(sim->DonglePath());
   }
   void TearDown() override {
     mox.reset();
     if (sim) sim->Stop();
-    unsetenv("RUKMOX_DONGLE");
+  }
+  // The module object with the simulator's dongle (if any) as the only FTDI device it can find.
+  std::unique_ptr<TRukMox> MakeMox(const std::string& donglePath) {
+    rukmox::platform::TransportSettings settings;
+    settings.DonglePath = donglePath;
+    settings.SysfsRoot = "/nonexistent/sys";
+    return std::make_unique<TRukMox>(nullptr, 3000, 5, &error, true, 0, 0,
+                                     rukmox::platform::LoadD2xxLibrary(settings));
   }
   // Frames the dongle decoded since the last call.
   std::vector<CommandFrame> Frames() {
@@ -76,8 +82,7 @@ class SimulatorTest : public ::testing::Test {
 
 TEST_F(SimulatorTest, NoDongleIsErrOpen) {
   Start(Quiet());
-  unsetenv("RUKMOX_DONGLE");
-  mox = std::make_unique<TRukMox>(nullptr, 3000, 5, &error, true, 0, 0);
+  mox = MakeMox("");
   EXPECT_FALSE(mox->Open());
   EXPECT_EQ(error, ErrOpen);
   EXPECT_FALSE(mox->IsOpen());

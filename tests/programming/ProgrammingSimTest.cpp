@@ -58,9 +58,10 @@ class ProgOnSimulator : public ::testing::Test {
     sim = std::make_unique<Simulator>(scenario);
     std::string why;
     ASSERT_TRUE(sim->Start(&why)) << why;
-    setenv("RUKMOX_PORTS", sim->PortsVariable().c_str(), 1);
+    rukmox::platform::TransportSettings settings;
+    settings.Ports = sim->PortPaths();
+    prog.emplace(nullptr, 0, 5, &error, true, 0, 0, settings);
   }
-  void TearDown() override { unsetenv("RUKMOX_PORTS"); }
 
   rukmox::sim::BootLoaderState BootLoader() {
     return sim->With([](World& w) {
@@ -75,8 +76,9 @@ class ProgOnSimulator : public ::testing::Test {
 
   std::unique_ptr<Simulator> sim;
   std::int32_t error = 0;
-  // Declared after the simulator, so that it closes its port before the simulator stops.
-  TRukMoxProg prog{nullptr, 0, 5, &error, true, 0, 0};
+  // Declared after the simulator, so that it closes its port before the simulator stops. Made
+  // once the simulator's ports exist: the object takes its port list when it is made.
+  std::optional<TRukMoxProg> prog;
 };
 
 // ---- EnterBootLoader
@@ -92,13 +94,13 @@ class EnterBootLoader : public ProgOnSimulator, public ::testing::WithParamInter
 
 TEST_P(EnterBootLoader, LeavesTheRightDeviceInItsBootLoaderOrClosesThePort) {
   StartWith(GetParam().port);
-  ASSERT_TRUE(prog.Open());
-  EXPECT_EQ(prog.EnterBootLoader(GetParam().kind), GetParam().entered);
-  EXPECT_EQ(prog.IsOpen(), GetParam().entered);
+  ASSERT_TRUE(prog->Open());
+  EXPECT_EQ(prog->EnterBootLoader(GetParam().kind), GetParam().entered);
+  EXPECT_EQ(prog->IsOpen(), GetParam().entered);
   if (GetParam().entered) {
     EXPECT_EQ(Running(), Firmware::BootLoader);
-    EXPECT_EQ(prog.GetBaudIndex(), 5);
-    EXPECT_TRUE(prog.IsInBootLoader());  // answers at 9600 on the same open port
+    EXPECT_EQ(prog->GetBaudIndex(), 5);
+    EXPECT_TRUE(prog->IsInBootLoader());  // answers at 9600 on the same open port
   }
 }
 
@@ -119,15 +121,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ProgOnSimulator, EnterBootLoaderOpensAClosedPort) {
   StartWith(DonglePort(true));
-  EXPECT_TRUE(prog.EnterBootLoader(DeviceDongle));
-  EXPECT_TRUE(prog.IsOpen());
+  EXPECT_TRUE(prog->EnterBootLoader(DeviceDongle));
+  EXPECT_TRUE(prog->IsOpen());
 }
 
 TEST_F(ProgOnSimulator, EnterBootLoaderOnAPortWithoutDeviceFails) {
   StartWith(DonglePort(true));
-  EXPECT_EQ(prog.SetPort(7), 7);
-  EXPECT_FALSE(prog.EnterBootLoader(DeviceDongle));
-  EXPECT_FALSE(prog.IsOpen());
+  EXPECT_EQ(prog->SetPort(7), 7);
+  EXPECT_FALSE(prog->EnterBootLoader(DeviceDongle));
+  EXPECT_FALSE(prog->IsOpen());
   EXPECT_EQ(error, ErrOpen);
 }
 
@@ -147,14 +149,14 @@ std::vector<std::uint8_t> Sized(const std::string& file) {
 
 TEST_F(ProgOnSimulator, ProgramsEveryRecordInOrderAndReportsProgress) {
   StartWith(DonglePort(true));
-  ASSERT_TRUE(prog.EnterBootLoader(DeviceDongle));
+  ASSERT_TRUE(prog->EnterBootLoader(DeviceDongle));
   std::vector<std::int32_t> positions;
-  prog.OnProgress = [&](std::int32_t position, std::int32_t reserved) {
+  prog->OnProgress = [&](std::int32_t position, std::int32_t reserved) {
     EXPECT_EQ(reserved, 0);
     positions.push_back(position);
   };
-  EXPECT_EQ(prog.ProgramFile(Sized(FirmwareFile(Records))), ProgramOk);
-  EXPECT_TRUE(prog.IsOpen());
+  EXPECT_EQ(prog->ProgramFile(Sized(FirmwareFile(Records))), ProgramOk);
+  EXPECT_TRUE(prog->IsOpen());
   EXPECT_THAT(BootLoader().records, ElementsAreArray(FramesOf(Records)));
   ASSERT_EQ(positions.size(), Records.size() + 1);
   EXPECT_EQ(positions.front(), 0);
@@ -164,8 +166,8 @@ TEST_F(ProgOnSimulator, ProgramsEveryRecordInOrderAndReportsProgress) {
 
 TEST_F(ProgOnSimulator, ProgramsTheMcuAfterSwitchingItOver) {
   StartWith(McuPort(false, 115200));
-  ASSERT_TRUE(prog.EnterBootLoader(DeviceMcu));
-  EXPECT_EQ(prog.ProgramFile(Sized(FirmwareFile(Records, "\n", false))), ProgramOk);
+  ASSERT_TRUE(prog->EnterBootLoader(DeviceMcu));
+  EXPECT_EQ(prog->ProgramFile(Sized(FirmwareFile(Records, "\n", false))), ProgramOk);
   EXPECT_THAT(BootLoader().records, ElementsAreArray(FramesOf(Records)));
 }
 
@@ -197,9 +199,9 @@ class ProgramFileResult : public ProgOnSimulator,
 TEST_P(ProgramFileResult, MatchesWhatTheBootLoaderDid) {
   const ResultCase& c = GetParam();
   StartWith(c.port);
-  ASSERT_TRUE(prog.Open());
-  EXPECT_EQ(prog.ProgramFile(Sized(c.file)), c.result);
-  EXPECT_EQ(prog.IsOpen(), c.openAfter);
+  ASSERT_TRUE(prog->Open());
+  EXPECT_EQ(prog->ProgramFile(Sized(c.file)), c.result);
+  EXPECT_EQ(prog->IsOpen(), c.openAfter);
   EXPECT_EQ(BootLoader().frames > 0, c.bootLoaderTouched);
   if (c.errorWord >= 0) {
     EXPECT_EQ(error, c.errorWord);
@@ -246,14 +248,14 @@ TEST_F(ProgOnSimulator, BlankLinesTakeNoRecordNumber) {
   std::vector<std::string> records = Records;
   records.insert(records.begin() + 1, "");
   records.insert(records.begin(), "");
-  EXPECT_EQ(prog.ProgramFile(Sized(FirmwareFile(records, "\r"))), ProgramRecordBase + 2);
+  EXPECT_EQ(prog->ProgramFile(Sized(FirmwareFile(records, "\r"))), ProgramRecordBase + 2);
 }
 
 TEST_F(ProgOnSimulator, PortThatCannotBeOpenedGivesResult3) {
   StartWith(DonglePort(true));
-  prog.SetPort(9);
-  EXPECT_EQ(prog.ProgramFile(Sized(FirmwareFile(Records))), ProgramNoBootLoader);
-  EXPECT_FALSE(prog.IsOpen());
+  prog->SetPort(9);
+  EXPECT_EQ(prog->ProgramFile(Sized(FirmwareFile(Records))), ProgramNoBootLoader);
+  EXPECT_FALSE(prog->IsOpen());
 }
 
 // ---- A file made by a real S-record tool
@@ -290,7 +292,7 @@ TEST_F(ProgOnSimulator, FileMadeBySrecCatArrivesRecordForRecord) {
 
   StartWith(McuPort(true));
   const std::string file = std::string(rukmox::test::FirmwareHeader) + "\r\n" + *srec;
-  EXPECT_EQ(prog.ProgramFile(Sized(file)), ProgramOk);
+  EXPECT_EQ(prog->ProgramFile(Sized(file)), ProgramOk);
   EXPECT_THAT(BootLoader().records, ElementsAreArray(expected));
 }
 

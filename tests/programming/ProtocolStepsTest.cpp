@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -62,11 +61,13 @@ Answer Delayed(Bytes bytes, std::chrono::milliseconds delay) {
 // one over and over once the list is used up).
 class ProgOnScriptedPeer : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(pty.ok());
-    setenv("RUKMOX_PORTS", pty.path().c_str(), 1);
+  void SetUp() override { ASSERT_TRUE(pty.ok()); }
+
+  static rukmox::platform::TransportSettings OnlyPort(const std::string& path) {
+    rukmox::platform::TransportSettings settings;
+    settings.Ports = {path};
+    return settings;
   }
-  void TearDown() override { unsetenv("RUKMOX_PORTS"); }
 
   void Serve(std::vector<Answer> answers) {
     peer = std::make_unique<ScriptedPeer>(pty, [answers](const Bytes& frame, int index) {
@@ -85,7 +86,7 @@ class ProgOnScriptedPeer : public ::testing::Test {
 
   PtyPair pty;
   std::int32_t error = 0;
-  TRukMoxProg prog{nullptr, 0, 5, &error, true, 0, 0};
+  TRukMoxProg prog{nullptr, 0, 5, &error, true, 0, 0, OnlyPort(pty.path())};
   std::unique_ptr<ScriptedPeer> peer;
 };
 

@@ -11,17 +11,18 @@
 #include <vector>
 
 #include "PtyPair.h"
+#include "platform/D2xxLibrary.h"
 #include "platform/FtdiSioDiscovery.h"
-#include "platform/FtdiSioLayer.h"
 #include "test_ftdi_support.h"
 
 namespace {
 
-using rukmox::platform::FtdiSioEntryPoints;
 using rukmox::platform::LocationIdOf;
+using rukmox::platform::MakeFtdiSioLibrary;
+using rukmox::platform::TransportSettings;
 using rukmox::test::FakeSysfs;
 using rukmox::test::FakeTty;
-using rukmox::test::LayerEnvironment;
+using rukmox::test::LayerSettings;
 using rukmox::test::PtyPair;
 
 struct LocationCase {
@@ -83,12 +84,19 @@ class FtdiSioDiscovery : public testing::Test {
     return list;
   }
 
+  // A layer of its own with other settings (the fake tree without a dongle is the default).
+  void UseLayer(const TransportSettings& settings) {
+    library_ = MakeFtdiSioLibrary(settings);
+    entries_ = library_->Entries();
+  }
+
   FakeSysfs sysfs_;
-  D2xxEntryPoints entries_ = FtdiSioEntryPoints();
+  std::unique_ptr<rukmox::platform::D2xxLibrary> library_ =
+      MakeFtdiSioLibrary(LayerSettings(sysfs_));
+  D2xxEntryPoints entries_ = library_->Entries();
 };
 
 TEST_F(FtdiSioDiscovery, ListsFtdiSioTtysInNumericOrderWithTheirUsbStrings) {
-  LayerEnvironment env(sysfs_);
   sysfs_.Add({.Name = "ttyUSB10",
               .Bus = 3,
               .Devpath = "1.4",
@@ -122,7 +130,6 @@ TEST_F(FtdiSioDiscovery, ListsFtdiSioTtysInNumericOrderWithTheirUsbStrings) {
 }
 
 TEST_F(FtdiSioDiscovery, ChannelsOfAMultiChannelChipGetALetter) {
-  LayerEnvironment env(sysfs_);
   FakeTty b{.Name = "ttyUSB1",
             .Devpath = "5",
             .Interface = 1,
@@ -143,7 +150,6 @@ TEST_F(FtdiSioDiscovery, ChannelsOfAMultiChannelChipGetALetter) {
 TEST_F(FtdiSioDiscovery, HeldTtyIsFlaggedOpenUntilReleased) {
   PtyPair pty;
   ASSERT_TRUE(pty.ok());
-  LayerEnvironment env(sysfs_);
   sysfs_.Add({.Name = "ttyUSB0", .Product = "USB Serial Port", .Node = pty.path()});
 
   const int holder = open(pty.path().c_str(), O_RDWR | O_NOCTTY);
@@ -167,7 +173,7 @@ TEST_F(FtdiSioDiscovery, HeldTtyIsFlaggedOpenUntilReleased) {
 TEST_F(FtdiSioDiscovery, ListingOpensNoTty) {
   PtyPair pty;
   ASSERT_TRUE(pty.ok());
-  LayerEnvironment env(sysfs_, pty.path());
+  UseLayer(LayerSettings(sysfs_, pty.path()));
   sysfs_.Add({.Name = "ttyUSB0", .Product = "USB Serial Port", .Node = pty.path()});
 
   const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
@@ -182,7 +188,7 @@ TEST_F(FtdiSioDiscovery, ListingOpensNoTty) {
 TEST_F(FtdiSioDiscovery, DongleComesFirstAsWirelessPort) {
   PtyPair pty;
   ASSERT_TRUE(pty.ok());
-  LayerEnvironment env(sysfs_, pty.path());
+  UseLayer(LayerSettings(sysfs_, pty.path()));
   sysfs_.Add({.Name = "ttyUSB0", .Product = "USB Serial Port"});
   const auto list = List();
   ASSERT_EQ(list.size(), 2u);
@@ -192,13 +198,13 @@ TEST_F(FtdiSioDiscovery, DongleComesFirstAsWirelessPort) {
 }
 
 TEST_F(FtdiSioDiscovery, NoSysfsMeansNoDevices) {
-  rukmox::test::ScopedEnv root("RUKMOX_SYSFS_ROOT", "/nonexistent");
-  rukmox::test::ScopedEnv dongle("RUKMOX_DONGLE", std::nullopt);
+  TransportSettings settings;
+  settings.SysfsRoot = "/nonexistent";
+  UseLayer(settings);
   EXPECT_TRUE(List().empty());
 }
 
 TEST_F(FtdiSioDiscovery, TextsAreCutToTheLibraryBuffersAndAlwaysTerminated) {
-  LayerEnvironment env(sysfs_);
   sysfs_.Add({.Name = "ttyUSB0", .Product = std::string(80, 'P'), .Serial = std::string(20, 'S')});
   DWORD count = 0;
   ASSERT_EQ(entries_.FT_CreateDeviceInfoList(&count), FT_OK);
@@ -218,7 +224,6 @@ TEST_F(FtdiSioDiscovery, TextsAreCutToTheLibraryBuffersAndAlwaysTerminated) {
 }
 
 TEST_F(FtdiSioDiscovery, DetailAnswersFromTheLastListAndRefusesBadArguments) {
-  LayerEnvironment env(sysfs_);
   sysfs_.Add({.Name = "ttyUSB0"});
   EXPECT_EQ(entries_.FT_CreateDeviceInfoList(nullptr), FT_INVALID_PARAMETER);
   ASSERT_EQ(List().size(), 1u);

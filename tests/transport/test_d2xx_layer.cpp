@@ -1,5 +1,5 @@
-// Our D2XX layer's FT_W32_ calls on a real pseudo-terminal, reached as the RUKMOX_DONGLE device or
-// as an ftdi_sio tty of a test sysfs tree.
+// Our D2XX layer's FT_W32_ calls on a real pseudo-terminal, reached as the settings' dongle or as
+// an ftdi_sio tty of a test sysfs tree.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -13,17 +13,17 @@
 #include <vector>
 
 #include "PtyPair.h"
+#include "platform/D2xxLibrary.h"
 #include "platform/FtdiSioDiscovery.h"
-#include "platform/FtdiSioLayer.h"
 #include "test_ftdi_support.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using rukmox::platform::DongleLocationId;
-using rukmox::platform::FtdiSioEntryPoints;
+using rukmox::platform::MakeFtdiSioLibrary;
 using rukmox::test::FakeSysfs;
-using rukmox::test::LayerEnvironment;
+using rukmox::test::LayerSettings;
 using rukmox::test::PtyPair;
 
 LPCTSTR ByLocation(DWORD locId) {
@@ -57,8 +57,9 @@ class FtdiSioLayer : public testing::Test {
 
   PtyPair pty_;
   FakeSysfs sysfs_;
-  LayerEnvironment env_{sysfs_, pty_.path()};
-  D2xxEntryPoints e_ = FtdiSioEntryPoints();
+  std::unique_ptr<rukmox::platform::D2xxLibrary> library_ =
+      MakeFtdiSioLibrary(LayerSettings(sysfs_, pty_.path()));
+  D2xxEntryPoints e_ = library_->Entries();
   FT_HANDLE handle_ = nullptr;
 };
 
@@ -172,6 +173,20 @@ TEST_F(FtdiSioLayer, EveryCallRefusesAHandleItDidNotHandOut) {
   }
 }
 
+// Each loaded layer keeps its own handle table: another one neither uses nor ends this one's.
+TEST_F(FtdiSioLayer, HandlesBelongToTheLayerThatOpenedThem) {
+  handle_ = OpenLocation(DongleLocationId);
+  ASSERT_NE(handle_, FT_INVALID_HANDLE_VALUE);
+  auto other = MakeFtdiSioLibrary(LayerSettings(sysfs_, pty_.path()));
+  std::uint8_t byte = 0x11;
+  DWORD n = 0;
+  EXPECT_FALSE(other->Entries().FT_W32_WriteFile(handle_, &byte, 1, &n, nullptr));
+  EXPECT_FALSE(other->Entries().FT_W32_CloseHandle(handle_));
+  other.reset();
+  EXPECT_TRUE(e_.FT_W32_WriteFile(handle_, &byte, 1, &n, nullptr));
+  EXPECT_EQ(pty_.Receive(), std::vector<std::uint8_t>{0x11});
+}
+
 TEST_F(FtdiSioLayer, OverlappedIoIsNotPretended) {
   handle_ = OpenLocation(DongleLocationId);
   ASSERT_NE(handle_, FT_INVALID_HANDLE_VALUE);
@@ -183,7 +198,8 @@ TEST_F(FtdiSioLayer, OverlappedIoIsNotPretended) {
 }
 
 TEST_F(FtdiSioLayer, FtdiSioTtyOpensByLocationAndAsksForLowLatency) {
-  rukmox::test::ScopedEnv noDongle("RUKMOX_DONGLE", std::nullopt);
+  library_ = MakeFtdiSioLibrary(LayerSettings(sysfs_));  // no dongle
+  e_ = library_->Entries();
   const auto port = sysfs_.Add({.Name = "ttyUSB0",
                                 .Bus = 2,
                                 .Devpath = "1.3",

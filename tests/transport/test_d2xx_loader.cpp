@@ -1,4 +1,4 @@
-// Where TRukFtdi's entry points come from: a library file named by RUKMOX_D2XX (missing, or
+// Where TRukFtdi's entry points come from: a library file the settings name (missing, or
 // exporting only some names) or, by default, our own ftdi_sio layer.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -13,31 +13,29 @@ namespace {
 
 using rukmox::platform::LoadD2xxLibrary;
 using rukmox::platform::LoadD2xxLibraryFile;
-using rukmox::test::ScopedEnv;
+using rukmox::platform::TransportSettings;
 
 constexpr const char* kMissingLibrary = "/nonexistent/libftd2xx.so";
 
 int NonNullEntries(const D2xxEntryPoints& e) {
-  const void* all[] = {reinterpret_cast<const void*>(e.FT_CreateDeviceInfoList),
-                       reinterpret_cast<const void*>(e.FT_GetDeviceInfoDetail),
-                       reinterpret_cast<const void*>(e.FT_W32_CreateFile),
-                       reinterpret_cast<const void*>(e.FT_W32_CloseHandle),
-                       reinterpret_cast<const void*>(e.FT_W32_GetCommState),
-                       reinterpret_cast<const void*>(e.FT_W32_SetCommState),
-                       reinterpret_cast<const void*>(e.FT_W32_GetCommTimeouts),
-                       reinterpret_cast<const void*>(e.FT_W32_SetCommTimeouts),
-                       reinterpret_cast<const void*>(e.FT_W32_SetupComm),
-                       reinterpret_cast<const void*>(e.FT_W32_PurgeComm),
-                       reinterpret_cast<const void*>(e.FT_W32_ReadFile),
-                       reinterpret_cast<const void*>(e.FT_W32_WriteFile),
-                       reinterpret_cast<const void*>(e.FT_W32_SetCommBreak),
-                       reinterpret_cast<const void*>(e.FT_W32_ClearCommBreak),
-                       reinterpret_cast<const void*>(e.FT_W32_EscapeCommFunction),
-                       reinterpret_cast<const void*>(e.FT_W32_GetCommModemStatus),
-                       reinterpret_cast<const void*>(e.FT_W32_ClearCommError)};
+  const bool all[] = {bool(e.FT_CreateDeviceInfoList),   bool(e.FT_GetDeviceInfoDetail),
+                      bool(e.FT_W32_CreateFile),         bool(e.FT_W32_CloseHandle),
+                      bool(e.FT_W32_GetCommState),       bool(e.FT_W32_SetCommState),
+                      bool(e.FT_W32_GetCommTimeouts),    bool(e.FT_W32_SetCommTimeouts),
+                      bool(e.FT_W32_SetupComm),          bool(e.FT_W32_PurgeComm),
+                      bool(e.FT_W32_ReadFile),           bool(e.FT_W32_WriteFile),
+                      bool(e.FT_W32_SetCommBreak),       bool(e.FT_W32_ClearCommBreak),
+                      bool(e.FT_W32_EscapeCommFunction), bool(e.FT_W32_GetCommModemStatus),
+                      bool(e.FT_W32_ClearCommError)};
   int n = 0;
-  for (const void* p : all) n += p != nullptr;
+  for (const bool present : all) n += present;
   return n;
+}
+
+TransportSettings WithLibraryFile(const char* path) {
+  TransportSettings settings;
+  settings.D2xxLibraryPath = path;
+  return settings;
 }
 
 TEST(D2xxLoader, MissingFileLeavesEveryEntryNull) {
@@ -61,15 +59,13 @@ TEST(D2xxLoader, PartialLibraryResolvesWhatItExports) {
 }
 
 TEST(D2xxLoader, DefaultIsOurLayerWithAllSeventeenEntries) {
-  ScopedEnv noLibrary("RUKMOX_D2XX", std::nullopt);
-  const auto library = LoadD2xxLibrary();
+  const auto library = LoadD2xxLibrary(TransportSettings{});
   EXPECT_TRUE(library->Loaded());
   EXPECT_EQ(NonNullEntries(library->Entries()), 17);
 }
 
-TEST(D2xxLoader, EnvironmentNamesTheLibraryFile) {
-  ScopedEnv missing("RUKMOX_D2XX", kMissingLibrary);
-  EXPECT_FALSE(LoadD2xxLibrary()->Loaded());
+TEST(D2xxLoader, SettingsNameTheLibraryFile) {
+  EXPECT_FALSE(LoadD2xxLibrary(WithLibraryFile(kMissingLibrary))->Loaded());
 }
 
 class FtdiWithLibraryFile : public testing::Test {
@@ -78,8 +74,8 @@ class FtdiWithLibraryFile : public testing::Test {
 };
 
 TEST_F(FtdiWithLibraryFile, MissingLibraryConstructsButNeverOpens) {
-  ScopedEnv missing("RUKMOX_D2XX", kMissingLibrary);
-  TRukFtdi ftdi(nullptr, 0, 9, &error_, true, 0, 0);
+  TRukFtdi ftdi(nullptr, 0, 9, &error_, true, 0, 0,
+                LoadD2xxLibrary(WithLibraryFile(kMissingLibrary)));
   EXPECT_EQ(error_, 0) << "construction reports nothing";
   EXPECT_FALSE(ftdi.Open());
   EXPECT_EQ(error_, ErrOpen);
@@ -100,14 +96,14 @@ TEST_F(FtdiWithLibraryFile, MissingLibraryConstructsButNeverOpens) {
 }
 
 TEST_F(FtdiWithLibraryFile, PartialLibraryListsItsDeviceButCannotOpenIt) {
-  ScopedEnv partial("RUKMOX_D2XX", RUKMOX_PARTIAL_D2XX);
   // The same file again: the loader's copy shares the counter of list calls.
   void* probe = dlopen(RUKMOX_PARTIAL_D2XX, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(probe, nullptr) << dlerror();
   const auto listCalls = reinterpret_cast<int (*)()>(dlsym(probe, "PartialLibraryListCalls"));
   ASSERT_NE(listCalls, nullptr);
   {
-    TRukFtdi ftdi(nullptr, 0, 9, &error_, true, 0, 0);
+    TRukFtdi ftdi(nullptr, 0, 9, &error_, true, 0, 0,
+                  LoadD2xxLibrary(WithLibraryFile(RUKMOX_PARTIAL_D2XX)));
     const int before = listCalls();
     EXPECT_FALSE(ftdi.Open()) << "the device matches but FT_W32_CreateFile is missing";
     EXPECT_EQ(error_, ErrOpen);

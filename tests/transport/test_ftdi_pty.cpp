@@ -1,4 +1,4 @@
-// TRukFtdi end to end through our D2XX layer: the dongle of RUKMOX_DONGLE is a pseudo-terminal,
+// TRukFtdi end to end through our D2XX layer: the settings' dongle is a pseudo-terminal,
 // opened by a subclass that looks for "Wireless Port" as the radio-module class does.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -12,19 +12,21 @@
 
 #include "PtyPair.h"
 #include "Rukftdi.h"
+#include "platform/D2xxLibrary.h"
 #include "test_ftdi_support.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using rukmox::test::FakeSysfs;
-using rukmox::test::LayerEnvironment;
+using rukmox::test::LayerSettings;
 using rukmox::test::PtyPair;
 using Clock = std::chrono::steady_clock;
 
 class WirelessPortFtdi : public TRukFtdi {
  public:
-  explicit WirelessPortFtdi(std::int32_t* error) : TRukFtdi(nullptr, 0, 9, error, true, 0, 0) {}
+  WirelessPortFtdi(std::int32_t* error, const rukmox::platform::TransportSettings& settings)
+      : TRukFtdi(nullptr, 0, 9, error, true, 0, 0, rukmox::platform::LoadD2xxLibrary(settings)) {}
   bool Open() override { return OpenByDescription("Wireless Port"); }
 };
 
@@ -44,12 +46,12 @@ class FtdiOnPty : public testing::Test {
 
   PtyPair pty_;
   FakeSysfs sysfs_;  // empty: no real FTDI device of this machine may answer
-  LayerEnvironment env_{sysfs_, pty_.path()};
+  rukmox::platform::TransportSettings settings_ = LayerSettings(sysfs_, pty_.path());
   std::int32_t error_ = -1;
 };
 
 TEST_F(FtdiOnPty, OpensTheDongleAndExchangesBytes) {
-  WirelessPortFtdi ftdi(&error_);
+  WirelessPortFtdi ftdi(&error_, settings_);
   ASSERT_TRUE(ftdi.Open()) << "error word " << error_;
   EXPECT_EQ(error_, 0);
 
@@ -72,7 +74,7 @@ TEST_F(FtdiOnPty, OpensTheDongleAndExchangesBytes) {
 }
 
 TEST_F(FtdiOnPty, PlainTransportLooksForUsbSerialPortAndIgnoresTheDongle) {
-  TRukFtdi ftdi(nullptr, 0, 9, &error_, true, 0, 0);
+  TRukFtdi ftdi(nullptr, 0, 9, &error_, true, 0, 0, rukmox::platform::LoadD2xxLibrary(settings_));
   EXPECT_FALSE(ftdi.Open());
   EXPECT_EQ(error_, ErrOpen);
 }
@@ -80,7 +82,7 @@ TEST_F(FtdiOnPty, PlainTransportLooksForUsbSerialPortAndIgnoresTheDongle) {
 TEST_F(FtdiOnPty, HeldDongleIsNotOpened) {
   const int holder = open(pty_.path().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
-  WirelessPortFtdi ftdi(&error_);
+  WirelessPortFtdi ftdi(&error_, settings_);
   EXPECT_FALSE(ftdi.Open());
   EXPECT_EQ(error_, ErrOpen);
   close(holder);
@@ -88,7 +90,7 @@ TEST_F(FtdiOnPty, HeldDongleIsNotOpened) {
 }
 
 TEST_F(FtdiOnPty, WriteDiscardsWaitingInputOnlyWhenPurgeBeforeWriteIsSet) {
-  WirelessPortFtdi ftdi(&error_);
+  WirelessPortFtdi ftdi(&error_, settings_);
   ASSERT_TRUE(ftdi.Open());
   const std::uint8_t frame[] = {0xF0, 0x01};
 
@@ -113,7 +115,7 @@ TEST_F(FtdiOnPty, WriteDiscardsWaitingInputOnlyWhenPurgeBeforeWriteIsSet) {
 }
 
 TEST_F(FtdiOnPty, SilentLineCostsTheFirstByteTimeout) {
-  WirelessPortFtdi ftdi(&error_);
+  WirelessPortFtdi ftdi(&error_, settings_);
   ASSERT_TRUE(ftdi.Open());
   std::uint8_t byte = 0;
   // Interval 5, multiplier 5 per byte, constant 300: 305 ms for the one byte.
@@ -134,7 +136,7 @@ TEST_F(FtdiOnPty, SilentLineCostsTheFirstByteTimeout) {
 }
 
 TEST_F(FtdiOnPty, BaudChangeAndBreakOnAnOpenDongle) {
-  WirelessPortFtdi ftdi(&error_);
+  WirelessPortFtdi ftdi(&error_, settings_);
   ASSERT_TRUE(ftdi.Open());
   EXPECT_EQ(ftdi.SetBaudIndex(5), 5);
   EXPECT_TRUE(ftdi.IsOpen());

@@ -1,39 +1,16 @@
-// Helpers of the FTDI tests: environment variables set for one test, and a sysfs tree built in a
-// temporary directory the way the kernel lays out an ftdi_sio tty.
+// Helpers of the FTDI tests: a sysfs tree built in a temporary directory the way the kernel lays
+// out an ftdi_sio tty, and the transport settings that point our layer at it.
 #pragma once
 
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
+#include "platform/TransportSettings.h"
+
 namespace rukmox::test {
-
-// Sets (or, with nullopt, removes) a variable and puts the old value back at the end.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old;
-    if (value)
-      setenv(name, value->c_str(), 1);
-    else
-      unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      setenv(name_.c_str(), old_->c_str(), 1);
-    else
-      unsetenv(name_.c_str());
-  }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-
- private:
-  std::string name_;
-  std::optional<std::string> old_;
-};
 
 struct FakeTty {
   std::string Name = "ttyUSB0";
@@ -115,14 +92,13 @@ class FakeSysfs {
   std::filesystem::path base_;
 };
 
-// Points the layer at a fake tree and keeps RUKMOX_DONGLE as the test wants it.
-struct LayerEnvironment {
-  explicit LayerEnvironment(const FakeSysfs& sysfs, std::optional<std::string> dongle = {})
-      : Sys("RUKMOX_SYSFS_ROOT", sysfs.Sys().string()),
-        Dev("RUKMOX_DEV_ROOT", sysfs.Dev().string()),
-        Dongle("RUKMOX_DONGLE", std::move(dongle)),
-        Library("RUKMOX_D2XX", std::nullopt) {}
-  ScopedEnv Sys, Dev, Dongle, Library;
-};
+// Points the layer at a fake tree, with `dongle` (if any) listed first as "Wireless Port".
+inline platform::TransportSettings LayerSettings(const FakeSysfs& sysfs, std::string dongle = {}) {
+  platform::TransportSettings settings;
+  settings.DonglePath = std::move(dongle);
+  settings.SysfsRoot = sysfs.Sys();
+  settings.DevRoot = sysfs.Dev();
+  return settings;
+}
 
 }  // namespace rukmox::test

@@ -1,8 +1,8 @@
-// The serial port list: RUKMOX_PORTS, and the /dev scan on a tree the test builds.
+// The serial port list: the settings' ports, and the /dev scan on a tree the test builds.
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -15,8 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 using rukmox::platform::ScanSerialPorts;
 using rukmox::platform::SerialPortList;
-using rukmox::platform::SerialPortPath;
 using rukmox::platform::SplitPortList;
+using rukmox::platform::TransportSettings;
 using Paths = std::vector<std::string>;
 
 struct SplitCase {
@@ -39,28 +39,6 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{"EmptyEntriesSkipped", ":/a::/b:", {"/a", "/b"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-class PortsVariableTest : public ::testing::Test {
- protected:
-  void TearDown() override { unsetenv("RUKMOX_PORTS"); }
-};
-
-// Read anew at every call, so that a program (or a test) can change it while running.
-TEST_F(PortsVariableTest, ReplacesTheListAtEveryCall) {
-  setenv("RUKMOX_PORTS", "/x/a:/x/b", 1);
-  EXPECT_EQ(SerialPortList(), (Paths{"/x/a", "/x/b"}));
-  EXPECT_EQ(SerialPortPath(1), "/x/b");
-  setenv("RUKMOX_PORTS", "/x/c", 1);
-  EXPECT_EQ(SerialPortPath(0), "/x/c");
-  EXPECT_EQ(SerialPortPath(1), std::nullopt);
-  EXPECT_EQ(SerialPortPath(-1), std::nullopt);
-}
-
-TEST_F(PortsVariableTest, SetButEmptyMeansNoPorts) {
-  setenv("RUKMOX_PORTS", "", 1);
-  EXPECT_TRUE(SerialPortList().empty());
-  EXPECT_EQ(SerialPortPath(0), std::nullopt);
-}
-
 // A /dev and a /sys/class/tty of our own: which names count, and in which order.
 class PortScan : public ::testing::Test {
  protected:
@@ -79,6 +57,15 @@ class PortScan : public ::testing::Test {
     std::ofstream(dev / name).put('\n');
     fs::create_directories(sys / name);
     if (withDevice) fs::create_directories(sys / name / "device");
+  }
+
+  // What the serial core shows of a port: the driver behind it and the UART type it found.
+  void Describe(const std::string& name, const char* driver, const char* type) {
+    if (driver != nullptr) {
+      fs::create_directories(root / "drivers" / driver);
+      fs::create_directory_symlink(root / "drivers" / driver, sys / name / "device" / "driver");
+    }
+    if (type != nullptr) std::ofstream(sys / name / "type") << type << '\n';
   }
 
   fs::path root;
@@ -108,15 +95,54 @@ TEST_F(PortScan, OnlyTtysWithADeviceBehindThemAndProperNames) {
   EXPECT_EQ(ScanSerialPorts(dev, sys), (Paths{(dev / "ttyUSB0").string()}));
 }
 
-// The kernel keeps ttyS0..31 whether a UART is fitted or not; an 8250 port only counts when the
-// driver can report one, which a plain file cannot.
-TEST_F(PortScan, EmptySerial8250SlotsAreLeftOut) {
-  AddTty("ttyS0");
+// The kernel keeps ttyS0..31 whether a UART is fitted or not; sysfs tells the empty ones by their
+// type 0 (PORT_UNKNOWN). Finding that out must not open the port: that would pulse its modem lines.
+struct UartCase {
+  const char* name;
+  const char* driver;  // null: no driver link
+  const char* type;    // null: no type attribute
+  bool listed;
+};
+
+class SerialCorePort : public PortScan, public ::testing::WithParamInterface<UartCase> {};
+
+TEST_P(SerialCorePort, CountsOnlyWhenSysfsShowsAUartAndIsNotOpened) {
   AddTty("ttyS1");
-  fs::create_directories(root / "drivers" / "serial8250");
-  fs::create_directory_symlink(root / "drivers" / "serial8250",
-                               sys / "ttyS1" / "device" / "driver");
-  EXPECT_EQ(ScanSerialPorts(dev, sys), (Paths{(dev / "ttyS0").string()}));
+  Describe("ttyS1", GetParam().driver, GetParam().type);
+  const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(inotify_add_watch(watch, (dev / "ttyS1").c_str(), IN_OPEN), 0);
+
+  const Paths expected = GetParam().listed ? Paths{(dev / "ttyS1").string()} : Paths{};
+  EXPECT_EQ(ScanSerialPorts(dev, sys), expected);
+  char events[256];
+  EXPECT_EQ(read(watch, events, sizeof events), -1) << "the scan opened the port";
+  close(watch);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ports, SerialCorePort,
+    ::testing::Values(UartCase{"Uart16550A", "serial8250", "4", true},
+                      UartCase{"EmptySlot", "serial8250", "0", false},
+                      UartCase{"EmptySlotOfAnotherDriver", "port", "0", false},
+                      UartCase{"PnpUart", "serial", "4", true},
+                      UartCase{"Serial8250WithoutType", "serial8250", nullptr, false},
+                      UartCase{"OtherDriverWithoutType", "serial", nullptr, true},
+                      UartCase{"UnreadableType", "serial8250", "unknown", false},
+                      UartCase{"NoDriverNoType", nullptr, nullptr, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The settings' own list wins; without one the system is scanned under the settings' roots.
+TEST_F(PortScan, SettingsListComesFirstElseTheirRootsAreScanned) {
+  AddTty("ttyUSB0");
+  TransportSettings settings;
+  settings.DevRoot = dev;
+  settings.SysfsRoot = root;  // the scan looks under class/tty
+  fs::create_directories(root / "class");
+  fs::create_directory_symlink(sys, root / "class" / "tty");
+  EXPECT_EQ(SerialPortList(settings), (Paths{(dev / "ttyUSB0").string()}));
+  settings.Ports = {"/x/a", "/x/b"};
+  EXPECT_EQ(SerialPortList(settings), (Paths{"/x/a", "/x/b"}));
 }
 
 TEST_F(PortScan, MissingDirectoriesGiveAnEmptyList) {

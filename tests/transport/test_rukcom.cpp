@@ -1,4 +1,4 @@
-// TRukCom on real pseudo-terminals, reached through the port list (RUKMOX_PORTS).
+// TRukCom on real pseudo-terminals, reached through the port list of its settings.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -16,6 +16,7 @@
 
 #include "PtyPair.h"
 #include "Rukcom.h"
+#include "platform/PortList.h"
 
 namespace {
 
@@ -32,19 +33,22 @@ std::chrono::milliseconds Since(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
 }
 
-// The port list is read at every open, so each test points it where it needs.
-class PortsVariable {
- public:
-  explicit PortsVariable(const std::string& value) { setenv("RUKMOX_PORTS", value.c_str(), 1); }
-  ~PortsVariable() { unsetenv("RUKMOX_PORTS"); }
-};
+// Only the listed ports: roots where nothing is found keep an empty list from reaching the
+// machine's own serial ports.
+rukmox::platform::TransportSettings Listing(const std::string& ports) {
+  rukmox::platform::TransportSettings settings;
+  settings.Ports = rukmox::platform::SplitPortList(ports);
+  settings.DevRoot = "/nonexistent/dev";
+  settings.SysfsRoot = "/nonexistent/sys";
+  return settings;
+}
 
 class RukComTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(pty.ok()); }
 
   std::unique_ptr<TRukCom> MakeCom(std::int32_t port = 0, std::int32_t baud = 5) {
-    return std::make_unique<TRukCom>(nullptr, port, baud, &error, true, 0, 0);
+    return std::make_unique<TRukCom>(nullptr, port, baud, &error, true, 0, 0, Listing(ports));
   }
 
   // Waits until the port's input queue holds `count` bytes (the pty hands them over late).
@@ -58,7 +62,7 @@ class RukComTest : public ::testing::Test {
   }
 
   PtyPair pty;
-  PortsVariable ports{pty.path()};
+  std::string ports = pty.path();  // colon-separated, as MakeCom hands them in
   std::int32_t error = -1;
 };
 
@@ -364,7 +368,7 @@ TEST_F(RukComTest, OpenClearsTheErrorWordAndReopens) {
 TEST_F(RukComTest, PortNumberSelectsTheEntryOfTheList) {
   PtyPair second;
   ASSERT_TRUE(second.ok());
-  PortsVariable both(pty.path() + ":" + second.path());
+  ports = pty.path() + ":" + second.path();
   auto com = MakeCom(1);
   ASSERT_TRUE(com->Open());
   const std::uint8_t byte = 0x31;
@@ -380,9 +384,8 @@ struct OpenFailureCase {
 };
 class OpenFailure : public RukComTest, public ::testing::WithParamInterface<OpenFailureCase> {};
 TEST_P(OpenFailure, LeavesTheObjectClosedWithErrOpen) {
-  std::string ports = GetParam().ports;
+  ports = GetParam().ports;
   if (const auto at = ports.find("%s"); at != std::string::npos) ports.replace(at, 2, pty.path());
-  PortsVariable variable(ports);
   auto com = MakeCom(GetParam().port);
   const auto start = Clock::now();
   EXPECT_FALSE(com->Open());
@@ -412,7 +415,7 @@ TEST_F(RukComTest, HeldPortIsRefused) {
 
   // And while we hold it, the next program is refused.
   std::int32_t otherError = 0;
-  TRukCom other(nullptr, 0, 5, &otherError, true, 0, 0);
+  TRukCom other(nullptr, 0, 5, &otherError, true, 0, 0, Listing(ports));
   EXPECT_FALSE(other.Open());
   EXPECT_EQ(otherError, ErrOpen);
 }
@@ -492,7 +495,7 @@ class Unpluggable {
 
 TEST_F(RukComTest, HangUpEndsAReadAtOnce) {
   Unpluggable device;
-  PortsVariable variable(device.path());
+  ports = device.path();
   auto com = MakeCom();
   com->SetTimeout(1000);  // a silent read would take 2.5 s
   ASSERT_TRUE(com->Open());
@@ -510,7 +513,7 @@ TEST_F(RukComTest, HangUpEndsAReadAtOnce) {
 
 TEST_F(RukComTest, FailedRateChangeClosesThePort) {
   Unpluggable device;
-  PortsVariable variable(device.path());
+  ports = device.path();
   auto com = MakeCom(0, 5);
   ASSERT_TRUE(com->Open());
   device.Unplug();

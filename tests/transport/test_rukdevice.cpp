@@ -18,17 +18,29 @@ class FieldsOnly : public TRukDevice {
   }
   std::int32_t SetPort(std::int32_t) override { return Port; }
   std::int32_t SetBaudIndex(std::int32_t) override { return -1; }
-  void SetTimeout(std::int32_t) override {}
   bool Open() override { return Opened = true; }
   void Close() override { Opened = false; }
-  bool Read(void*, std::uint32_t, std::uint32_t) override { return false; }
   bool Write(const void*, std::uint32_t, std::int32_t) override { return false; }
   std::int32_t GetInQueue() override { return -1; }
-  bool SendBreak(std::int32_t milliseconds) override { return BreakDuration(milliseconds) > 0; }
-  bool SetDtr(bool) override { return false; }
-  bool SetRts(bool) override { return false; }
   bool GetCts() override { return false; }
 
+  int Breaks = 0;
+
+ protected:
+  bool HoldsHandle() const override { return Opened; }
+  bool DriveDtr(bool) override { return false; }
+  bool DriveRts(bool) override { return false; }
+  void WriteOpenTimeouts() override {}
+  bool BeginFirstByteTimeout(std::uint32_t) override { return false; }
+  void RestoreTimeouts() override {}
+  bool ReadSome(std::uint8_t*, std::uint32_t, std::uint32_t* received) override {
+    *received = 0;
+    return false;
+  }
+  void BreakOn() override { ++Breaks; }
+  void BreakOff() override {}
+
+ public:
   void Fail(std::int32_t bits) { SetError(bits); }
   void Assign(std::int32_t value) { AssignError(value); }
   bool Blocked() const { return TransferBlocked(); }
@@ -150,6 +162,7 @@ TEST(DeviceFields, BreakTimeIgnoresNegativeValuesAndServesSendBreak) {
   EXPECT_FALSE(device.SendBreak(-3));
   device.Close();
   EXPECT_FALSE(device.SendBreak(10)) << "closed";
+  EXPECT_EQ(device.Breaks, 1);
 }
 
 TEST(DeviceFields, OptionFlagFollowsClearAndSet) {

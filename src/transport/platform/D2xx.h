@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <type_traits>
 
 extern "C" {
 
@@ -153,23 +155,28 @@ using FT_W32_ClearCommError_t = BOOL (*)(FT_HANDLE, LPDWORD errors, FTCOMSTAT* c
 
 }  // extern "C"
 
-// The 17 entry points the FTDI transport uses, in its order. A missing one is null.
+// The 17 entry points the FTDI transport uses, in its order; an empty one is missing. They hold
+// whatever has the library's signature: a pointer resolved from FTDI's file, or a call bound to
+// an object of ours (our ftdi_sio layer, a tracer), since the C signatures carry no context.
 struct D2xxEntryPoints {
-  FT_CreateDeviceInfoList_t FT_CreateDeviceInfoList = nullptr;
-  FT_GetDeviceInfoDetail_t FT_GetDeviceInfoDetail = nullptr;
-  FT_W32_CreateFile_t FT_W32_CreateFile = nullptr;
-  FT_W32_CloseHandle_t FT_W32_CloseHandle = nullptr;
-  FT_W32_GetCommState_t FT_W32_GetCommState = nullptr;
-  FT_W32_SetCommState_t FT_W32_SetCommState = nullptr;
-  FT_W32_GetCommTimeouts_t FT_W32_GetCommTimeouts = nullptr;
-  FT_W32_SetCommTimeouts_t FT_W32_SetCommTimeouts = nullptr;
-  FT_W32_SetupComm_t FT_W32_SetupComm = nullptr;
-  FT_W32_PurgeComm_t FT_W32_PurgeComm = nullptr;
-  FT_W32_ReadFile_t FT_W32_ReadFile = nullptr;
-  FT_W32_WriteFile_t FT_W32_WriteFile = nullptr;
-  FT_W32_SetCommBreak_t FT_W32_SetCommBreak = nullptr;
-  FT_W32_ClearCommBreak_t FT_W32_ClearCommBreak = nullptr;
-  FT_W32_EscapeCommFunction_t FT_W32_EscapeCommFunction = nullptr;
-  FT_W32_GetCommModemStatus_t FT_W32_GetCommModemStatus = nullptr;
-  FT_W32_ClearCommError_t FT_W32_ClearCommError = nullptr;
+  template <typename Pointer>
+  using Entry = std::function<std::remove_pointer_t<Pointer>>;
+
+  Entry<FT_CreateDeviceInfoList_t> FT_CreateDeviceInfoList;
+  Entry<FT_GetDeviceInfoDetail_t> FT_GetDeviceInfoDetail;
+  Entry<FT_W32_CreateFile_t> FT_W32_CreateFile;
+  Entry<FT_W32_CloseHandle_t> FT_W32_CloseHandle;
+  Entry<FT_W32_GetCommState_t> FT_W32_GetCommState;
+  Entry<FT_W32_SetCommState_t> FT_W32_SetCommState;
+  Entry<FT_W32_GetCommTimeouts_t> FT_W32_GetCommTimeouts;
+  Entry<FT_W32_SetCommTimeouts_t> FT_W32_SetCommTimeouts;
+  Entry<FT_W32_SetupComm_t> FT_W32_SetupComm;
+  Entry<FT_W32_PurgeComm_t> FT_W32_PurgeComm;
+  Entry<FT_W32_ReadFile_t> FT_W32_ReadFile;
+  Entry<FT_W32_WriteFile_t> FT_W32_WriteFile;
+  Entry<FT_W32_SetCommBreak_t> FT_W32_SetCommBreak;
+  Entry<FT_W32_ClearCommBreak_t> FT_W32_ClearCommBreak;
+  Entry<FT_W32_EscapeCommFunction_t> FT_W32_EscapeCommFunction;
+  Entry<FT_W32_GetCommModemStatus_t> FT_W32_GetCommModemStatus;
+  Entry<FT_W32_ClearCommError_t> FT_W32_ClearCommError;
 };

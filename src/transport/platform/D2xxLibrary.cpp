@@ -2,7 +2,7 @@
 
 #include <dlfcn.h>
 
-#include <cstdlib>
+#include <functional>
 
 #include "FtdiSioLayer.h"
 
@@ -42,10 +42,10 @@ class DlopenD2xxLibrary : public D2xxLibrary {
   bool Loaded() const override { return handle_ != nullptr; }
 
  private:
-  template <typename Function>
-  void Resolve(Function& entry, const char* name) {
-    // A missing name stays null; the transport checks each entry before it calls it.
-    entry = reinterpret_cast<Function>(::dlsym(handle_, name));
+  template <typename Signature>
+  void Resolve(std::function<Signature>& entry, const char* name) {
+    // A missing name stays empty; the transport checks each entry before it calls it.
+    if (void* found = ::dlsym(handle_, name)) entry = reinterpret_cast<Signature*>(found);
   }
 
   void* handle_;
@@ -53,23 +53,27 @@ class DlopenD2xxLibrary : public D2xxLibrary {
 
 class FtdiSioLibrary : public D2xxLibrary {
  public:
-  FtdiSioLibrary() { entries_ = FtdiSioEntryPoints(); }
+  explicit FtdiSioLibrary(const TransportSettings& settings) : layer_(settings) {
+    entries_ = layer_.EntryPoints();
+  }
+
+ private:
+  FtdiSioLayer layer_;  // what the entry points are bound to
 };
 
 }  // namespace
 
-std::unique_ptr<D2xxLibrary> LoadD2xxLibrary() {
-  if (const char* path = std::getenv("RUKMOX_D2XX"); path != nullptr && *path != '\0')
-    return LoadD2xxLibraryFile(path);
-  return MakeFtdiSioLibrary();
+std::unique_ptr<D2xxLibrary> LoadD2xxLibrary(const TransportSettings& settings) {
+  if (!settings.D2xxLibraryPath.empty()) return LoadD2xxLibraryFile(settings.D2xxLibraryPath);
+  return MakeFtdiSioLibrary(settings);
 }
 
 std::unique_ptr<D2xxLibrary> LoadD2xxLibraryFile(const std::string& path) {
   return std::make_unique<DlopenD2xxLibrary>(path);
 }
 
-std::unique_ptr<D2xxLibrary> MakeFtdiSioLibrary() {
-  return std::make_unique<FtdiSioLibrary>();
+std::unique_ptr<D2xxLibrary> MakeFtdiSioLibrary(const TransportSettings& settings) {
+  return std::make_unique<FtdiSioLibrary>(settings);
 }
 
 }  // namespace rukmox::platform

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "D2xx.h"
+#include "TransportSettings.h"
 
 namespace rukmox::platform {
 
@@ -20,13 +21,15 @@ class D2xxLibrary {
   D2xxEntryPoints entries_{};
 };
 
-// RUKMOX_D2XX names a library file: that one, through dlopen. Otherwise our own ftdi_sio layer.
-std::unique_ptr<D2xxLibrary> LoadD2xxLibrary();
+// The settings' D2XX library file when they name one, through dlopen. Otherwise our own ftdi_sio
+// layer, listing the settings' dongle first as "Wireless Port" and looking under their roots.
+std::unique_ptr<D2xxLibrary> LoadD2xxLibrary(const TransportSettings& settings);
 
 // dlopen the file and look up the 17 names; a missing file or name leaves nulls.
 std::unique_ptr<D2xxLibrary> LoadD2xxLibraryFile(const std::string& path);
 
-// Our layer over the kernel's ftdi_sio ttys (plus RUKMOX_DONGLE, listed first).
-std::unique_ptr<D2xxLibrary> MakeFtdiSioLibrary();
+// Our layer over the kernel's ftdi_sio ttys (plus the settings' dongle, listed first), with a state
+// of its own.
+std::unique_ptr<D2xxLibrary> MakeFtdiSioLibrary(const TransportSettings& settings);
 
 }  // namespace rukmox::platform

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -17,11 +16,6 @@
 namespace rukmox::platform {
 namespace fs = std::filesystem;
 namespace {
-
-std::string EnvOr(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
 
 // A sysfs attribute without its trailing newline; nullopt when it cannot be read.
 std::optional<std::string> ReadAttribute(const fs::path& path) {
@@ -171,12 +165,12 @@ std::uint32_t ChipTypeOf(unsigned bcdDevice) {
   }
 }
 
-bool TtyHeldElsewhere(const std::string& path) {
+bool TtyHeldElsewhere(const std::string& path, const fs::path& procLocks) {
   // Opening a tty to try its lock would raise and drop DTR and RTS, which resets boards that
   // wire DTR to their reset line; the kernel's lock table says the same without touching it.
   struct stat node {};
   if (::stat(path.c_str(), &node) != 0) return false;
-  std::ifstream locks(EnvOr("RUKMOX_PROC_LOCKS", "/proc/locks"));
+  std::ifstream locks(procLocks);
   std::string line;
   while (std::getline(locks, line)) {
     if (auto held = FlockedInode(line);
@@ -187,19 +181,19 @@ bool TtyHeldElsewhere(const std::string& path) {
   return false;
 }
 
-std::vector<FtdiDeviceInfo> DiscoverFtdiDevices() {
+std::vector<FtdiDeviceInfo> DiscoverFtdiDevices(const TransportSettings& settings) {
   std::vector<FtdiDeviceInfo> devices;
 
-  if (const char* dongle = std::getenv("RUKMOX_DONGLE"); dongle != nullptr && *dongle != '\0') {
+  if (!settings.DonglePath.empty()) {
     FtdiDeviceInfo info;
     info.Description = DongleDescription;
     info.LocId = DongleLocationId;
-    info.DevicePath = dongle;
+    info.DevicePath = settings.DonglePath;
     devices.push_back(std::move(info));
   }
 
-  const fs::path sysfs = EnvOr("RUKMOX_SYSFS_ROOT", "/sys");
-  const fs::path devRoot = EnvOr("RUKMOX_DEV_ROOT", "/dev");
+  const fs::path& sysfs = settings.SysfsRoot;
+  const fs::path& devRoot = settings.DevRoot;
   std::vector<std::pair<unsigned, std::string>> ttys;
   std::error_code ec;
   for (fs::directory_iterator it(sysfs / "class" / "tty", ec), end; !ec && it != end;
@@ -214,7 +208,7 @@ std::vector<FtdiDeviceInfo> DiscoverFtdiDevices() {
   }
 
   for (auto& device : devices)
-    if (TtyHeldElsewhere(device.DevicePath)) device.Flags |= FT_FLAGS_OPENED;
+    if (TtyHeldElsewhere(device.DevicePath, settings.ProcLocks)) device.Flags |= FT_FLAGS_OPENED;
   return devices;
 }
 

@@ -1,11 +1,14 @@
-// The device list of our D2XX layer: the dongle named by RUKMOX_DONGLE, then the FTDI ttys the
+// The device list of our D2XX layer: the dongle tty of the settings, then the FTDI ttys the
 // kernel's ftdi_sio driver exposes, found in sysfs.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "TransportSettings.h"
 
 namespace rukmox::platform {
 
@@ -20,7 +23,8 @@ struct FtdiDeviceInfo {
   std::string LatencyTimerPath;  // ftdi_sio's latency_timer attribute; empty for the dongle
 };
 
-// The description RUKMOX_DONGLE's entry carries, and its location id (no USB location has bus 0).
+// The description the settings' dongle entry carries, and its location id (no USB location has bus
+// 0).
 inline constexpr const char* DongleDescription = "Wireless Port";
 inline constexpr std::uint32_t DongleLocationId = 0x00000001;
 
@@ -36,14 +40,13 @@ std::uint32_t LocationIdOf(unsigned bus, std::string_view devpath, unsigned inte
 // The D2XX type of a chip from its USB bcdDevice, as FTDI's chips report it.
 std::uint32_t ChipTypeOf(unsigned bcdDevice);
 
-// The device list as of now. Roots: RUKMOX_SYSFS_ROOT (default /sys) for sysfs, RUKMOX_DEV_ROOT
-// (default /dev) for the tty nodes; both and RUKMOX_DONGLE are read at each call. The ttyUSB
-// entries come in numeric order.
-std::vector<FtdiDeviceInfo> DiscoverFtdiDevices();
+// The device list as of now: the settings' dongle first (if any), then the ftdi_sio ttys found
+// under the settings' sysfs root, their nodes under its /dev root, in numeric order.
+std::vector<FtdiDeviceInfo> DiscoverFtdiDevices(const TransportSettings& settings);
 
 // True while an open file description holds a flock on the tty, as every serial program of ours
-// and most others do. Read from the kernel's lock table (RUKMOX_PROC_LOCKS names another file for
-// tests); the tty itself is never opened, so listing devices leaves their modem lines alone.
-bool TtyHeldElsewhere(const std::string& path);
+// and most others do. Read from the kernel's lock table `procLocks` (/proc/locks); the tty itself
+// is never opened, so listing devices leaves their modem lines alone.
+bool TtyHeldElsewhere(const std::string& path, const std::filesystem::path& procLocks);
 
 }  // namespace rukmox::platform

@@ -21,32 +21,6 @@ namespace {
 constexpr std::size_t SerialNumberSize = 16;
 constexpr std::size_t DescriptionSize = 64;
 
-struct OpenDevice {
-  std::unique_ptr<SerialPort> Port;
-  DWORD LocId = 0;
-  FTDCB State{};
-};
-
-// The layer's own state. The transports use it from one thread; the lock only keeps the list and
-// the handle table whole, it does not make one handle usable from two threads.
-struct LayerState {
-  std::mutex Lock;
-  std::vector<FtdiDeviceInfo> Devices;  // as of the last FT_CreateDeviceInfoList
-  std::map<FT_HANDLE, std::unique_ptr<OpenDevice>> Open;
-};
-
-LayerState& State() {
-  static LayerState state;
-  return state;
-}
-
-OpenDevice* Find(FT_HANDLE handle) {
-  LayerState& state = State();
-  std::lock_guard lock(state.Lock);
-  const auto it = state.Open.find(handle);
-  return it == state.Open.end() ? nullptr : it->second.get();
-}
-
 // Copies text into a fixed buffer of the library's size, cut to fit and always terminated.
 void CopyBounded(const std::string& text, void* buffer, std::size_t size) {
   if (buffer == nullptr) return;
@@ -93,22 +67,39 @@ FTDCB InitialState(std::uint32_t baudRate) {
   return dcb;
 }
 
-FT_STATUS CreateDeviceInfoList(LPDWORD numDevs) {
+}  // namespace
+
+struct FtdiSioLayer::OpenDevice {
+  std::unique_ptr<SerialPort> Port;
+  DWORD LocId = 0;
+  FTDCB State{};
+};
+
+FtdiSioLayer::FtdiSioLayer(TransportSettings settings) : settings_(std::move(settings)) {}
+
+FtdiSioLayer::~FtdiSioLayer() = default;
+
+FtdiSioLayer::OpenDevice* FtdiSioLayer::Find(FT_HANDLE handle) {
+  std::lock_guard lock(lock_);
+  const auto it = open_.find(handle);
+  return it == open_.end() ? nullptr : it->second.get();
+}
+
+FT_STATUS FtdiSioLayer::CreateDeviceInfoList(LPDWORD numDevs) {
   if (numDevs == nullptr) return FT_INVALID_PARAMETER;
-  auto devices = DiscoverFtdiDevices();
-  LayerState& state = State();
-  std::lock_guard lock(state.Lock);
-  state.Devices = std::move(devices);
-  *numDevs = static_cast<DWORD>(state.Devices.size());
+  auto devices = DiscoverFtdiDevices(settings_);
+  std::lock_guard lock(lock_);
+  devices_ = std::move(devices);
+  *numDevs = static_cast<DWORD>(devices_.size());
   return FT_OK;
 }
 
-FT_STATUS GetDeviceInfoDetail(DWORD index, LPDWORD flags, LPDWORD type, LPDWORD id, LPDWORD locId,
-                              LPVOID serialNumber, LPVOID description, FT_HANDLE* handle) {
-  LayerState& state = State();
-  std::lock_guard lock(state.Lock);
-  if (index >= state.Devices.size()) return FT_DEVICE_NOT_FOUND;
-  const FtdiDeviceInfo& info = state.Devices[index];
+FT_STATUS FtdiSioLayer::GetDeviceInfoDetail(DWORD index, LPDWORD flags, LPDWORD type, LPDWORD id,
+                                            LPDWORD locId, LPVOID serialNumber, LPVOID description,
+                                            FT_HANDLE* handle) {
+  std::lock_guard lock(lock_);
+  if (index >= devices_.size()) return FT_DEVICE_NOT_FOUND;
+  const FtdiDeviceInfo& info = devices_[index];
   if (flags != nullptr) *flags = info.Flags;
   if (type != nullptr) *type = info.Type;
   if (id != nullptr) *id = info.Id;
@@ -118,18 +109,16 @@ FT_STATUS GetDeviceInfoDetail(DWORD index, LPDWORD flags, LPDWORD type, LPDWORD 
   if (handle != nullptr) {
     // As FTDI's library does: the handle, if this process has the device open.
     *handle = nullptr;
-    for (const auto& [key, device] : state.Open)
+    for (const auto& [key, device] : open_)
       if (device->LocId == info.LocId) *handle = key;
   }
   return FT_OK;
 }
 
-FT_HANDLE CreateFile(LPCTSTR name, DWORD /*access*/, DWORD /*shareMode*/,
-                     LPVOID /*securityAttributes*/, DWORD /*create*/, DWORD attrsAndFlags,
-                     void* /*templateFile*/) {
+FT_HANDLE FtdiSioLayer::CreateFile(LPCTSTR name, DWORD attrsAndFlags) {
   const DWORD how =
       attrsAndFlags & (FT_OPEN_BY_SERIAL_NUMBER | FT_OPEN_BY_DESCRIPTION | FT_OPEN_BY_LOCATION);
-  const auto devices = DiscoverFtdiDevices();
+  const auto devices = DiscoverFtdiDevices(settings_);
   const auto it = std::find_if(devices.begin(), devices.end(), [&](const FtdiDeviceInfo& info) {
     return Matches(info, name, how);
   });
@@ -144,26 +133,24 @@ FT_HANDLE CreateFile(LPCTSTR name, DWORD /*access*/, DWORD /*shareMode*/,
   device->State = InitialState(port->BaudRate());
   device->Port = std::move(port);
   FT_HANDLE handle = device.get();
-  LayerState& state = State();
-  std::lock_guard lock(state.Lock);
-  state.Open.emplace(handle, std::move(device));
+  std::lock_guard lock(lock_);
+  open_.emplace(handle, std::move(device));
   return handle;
 }
 
-BOOL CloseHandle(FT_HANDLE handle) {
+BOOL FtdiSioLayer::CloseHandle(FT_HANDLE handle) {
   std::unique_ptr<OpenDevice> device;
   {
-    LayerState& state = State();
-    std::lock_guard lock(state.Lock);
-    const auto it = state.Open.find(handle);
-    if (it == state.Open.end()) return false;
+    std::lock_guard lock(lock_);
+    const auto it = open_.find(handle);
+    if (it == open_.end()) return false;
     device = std::move(it->second);
-    state.Open.erase(it);
+    open_.erase(it);
   }
   return true;  // the descriptor closes with the device, outside the lock
 }
 
-BOOL GetCommState(FT_HANDLE handle, FTDCB* dcb) {
+BOOL FtdiSioLayer::GetCommState(FT_HANDLE handle, FTDCB* dcb) {
   OpenDevice* device = Find(handle);
   if (device == nullptr || dcb == nullptr) return false;
   *dcb = device->State;
@@ -172,7 +159,7 @@ BOOL GetCommState(FT_HANDLE handle, FTDCB* dcb) {
   return true;
 }
 
-BOOL SetCommState(FT_HANDLE handle, FTDCB* dcb) {
+BOOL FtdiSioLayer::SetCommState(FT_HANDLE handle, FTDCB* dcb) {
   OpenDevice* device = Find(handle);
   if (device == nullptr || dcb == nullptr) return false;
   // The serial layer speaks 8N1 only; say so rather than run the line with other framing.
@@ -185,7 +172,7 @@ BOOL SetCommState(FT_HANDLE handle, FTDCB* dcb) {
   return true;
 }
 
-BOOL GetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS* timeouts) {
+BOOL FtdiSioLayer::GetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS* timeouts) {
   OpenDevice* device = Find(handle);
   if (device == nullptr || timeouts == nullptr) return false;
   const CommTimeouts t = device->Port->Timeouts();
@@ -194,7 +181,7 @@ BOOL GetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS* timeouts) {
   return true;
 }
 
-BOOL SetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS* timeouts) {
+BOOL FtdiSioLayer::SetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS* timeouts) {
   OpenDevice* device = Find(handle);
   if (device == nullptr || timeouts == nullptr) return false;
   CommTimeouts t;
@@ -206,17 +193,17 @@ BOOL SetCommTimeouts(FT_HANDLE handle, FTTIMEOUTS* timeouts) {
   return device->Port->SetTimeouts(t);
 }
 
-// The tty's queues are the kernel's; the sizes are only a wish.
-BOOL SetupComm(FT_HANDLE handle, DWORD /*readBufferSize*/, DWORD /*writeBufferSize*/) {
+BOOL FtdiSioLayer::SetupComm(FT_HANDLE handle) {
   return Find(handle) != nullptr;
 }
 
-BOOL PurgeComm(FT_HANDLE handle, DWORD mask) {
+BOOL FtdiSioLayer::PurgeComm(FT_HANDLE handle, DWORD mask) {
   OpenDevice* device = Find(handle);
   return device != nullptr && device->Port->Purge(mask);
 }
 
-BOOL ReadFile(FT_HANDLE handle, LPVOID buffer, DWORD size, LPDWORD returned, void* overlapped) {
+BOOL FtdiSioLayer::ReadFile(FT_HANDLE handle, LPVOID buffer, DWORD size, LPDWORD returned,
+                            void* overlapped) {
   if (returned != nullptr) *returned = 0;
   OpenDevice* device = Find(handle);
   // Overlapped I/O is not offered; a call that asks for it must not believe it got it.
@@ -227,7 +214,8 @@ BOOL ReadFile(FT_HANDLE handle, LPVOID buffer, DWORD size, LPDWORD returned, voi
   return ok;
 }
 
-BOOL WriteFile(FT_HANDLE handle, LPVOID buffer, DWORD size, LPDWORD written, void* overlapped) {
+BOOL FtdiSioLayer::WriteFile(FT_HANDLE handle, LPVOID buffer, DWORD size, LPDWORD written,
+                             void* overlapped) {
   if (written != nullptr) *written = 0;
   OpenDevice* device = Find(handle);
   if (device == nullptr || overlapped != nullptr || (buffer == nullptr && size > 0)) return false;
@@ -237,22 +225,17 @@ BOOL WriteFile(FT_HANDLE handle, LPVOID buffer, DWORD size, LPDWORD written, voi
   return ok;
 }
 
-BOOL SetCommBreak(FT_HANDLE handle) {
+BOOL FtdiSioLayer::SetCommBreak(FT_HANDLE handle, bool on) {
   OpenDevice* device = Find(handle);
-  return device != nullptr && device->Port->SetBreak(true);
+  return device != nullptr && device->Port->SetBreak(on);
 }
 
-BOOL ClearCommBreak(FT_HANDLE handle) {
-  OpenDevice* device = Find(handle);
-  return device != nullptr && device->Port->SetBreak(false);
-}
-
-BOOL EscapeCommFunction(FT_HANDLE handle, DWORD function) {
+BOOL FtdiSioLayer::EscapeCommFunction(FT_HANDLE handle, DWORD function) {
   OpenDevice* device = Find(handle);
   return device != nullptr && device->Port->Escape(function);
 }
 
-BOOL GetCommModemStatus(FT_HANDLE handle, LPDWORD status) {
+BOOL FtdiSioLayer::GetCommModemStatus(FT_HANDLE handle, LPDWORD status) {
   OpenDevice* device = Find(handle);
   if (device == nullptr || status == nullptr) return false;
   std::uint32_t value = 0;
@@ -261,7 +244,7 @@ BOOL GetCommModemStatus(FT_HANDLE handle, LPDWORD status) {
   return true;
 }
 
-BOOL ClearCommError(FT_HANDLE handle, LPDWORD errors, FTCOMSTAT* comstat) {
+BOOL FtdiSioLayer::ClearCommError(FT_HANDLE handle, LPDWORD errors, FTCOMSTAT* comstat) {
   OpenDevice* device = Find(handle);
   if (device == nullptr) return false;
   const std::int32_t inQueue = device->Port->InQueue();
@@ -278,28 +261,40 @@ BOOL ClearCommError(FT_HANDLE handle, LPDWORD errors, FTCOMSTAT* comstat) {
   return true;
 }
 
-}  // namespace
-
-D2xxEntryPoints FtdiSioEntryPoints() {
-  D2xxEntryPoints entries;
-  entries.FT_CreateDeviceInfoList = CreateDeviceInfoList;
-  entries.FT_GetDeviceInfoDetail = GetDeviceInfoDetail;
-  entries.FT_W32_CreateFile = CreateFile;
-  entries.FT_W32_CloseHandle = CloseHandle;
-  entries.FT_W32_GetCommState = GetCommState;
-  entries.FT_W32_SetCommState = SetCommState;
-  entries.FT_W32_GetCommTimeouts = GetCommTimeouts;
-  entries.FT_W32_SetCommTimeouts = SetCommTimeouts;
-  entries.FT_W32_SetupComm = SetupComm;
-  entries.FT_W32_PurgeComm = PurgeComm;
-  entries.FT_W32_ReadFile = ReadFile;
-  entries.FT_W32_WriteFile = WriteFile;
-  entries.FT_W32_SetCommBreak = SetCommBreak;
-  entries.FT_W32_ClearCommBreak = ClearCommBreak;
-  entries.FT_W32_EscapeCommFunction = EscapeCommFunction;
-  entries.FT_W32_GetCommModemStatus = GetCommModemStatus;
-  entries.FT_W32_ClearCommError = ClearCommError;
-  return entries;
+D2xxEntryPoints FtdiSioLayer::EntryPoints() {
+  D2xxEntryPoints e;
+  e.FT_CreateDeviceInfoList = [this](LPDWORD n) { return CreateDeviceInfoList(n); };
+  e.FT_GetDeviceInfoDetail = [this](DWORD index, LPDWORD flags, LPDWORD type, LPDWORD id,
+                                    LPDWORD locId, LPVOID serial, LPVOID description,
+                                    FT_HANDLE* handle) {
+    return GetDeviceInfoDetail(index, flags, type, id, locId, serial, description, handle);
+  };
+  e.FT_W32_CreateFile = [this](LPCTSTR name, DWORD, DWORD, LPVOID, DWORD, DWORD attrsAndFlags,
+                               void*) { return CreateFile(name, attrsAndFlags); };
+  e.FT_W32_CloseHandle = [this](FT_HANDLE h) { return CloseHandle(h); };
+  e.FT_W32_GetCommState = [this](FT_HANDLE h, FTDCB* dcb) { return GetCommState(h, dcb); };
+  e.FT_W32_SetCommState = [this](FT_HANDLE h, FTDCB* dcb) { return SetCommState(h, dcb); };
+  e.FT_W32_GetCommTimeouts = [this](FT_HANDLE h, FTTIMEOUTS* t) { return GetCommTimeouts(h, t); };
+  e.FT_W32_SetCommTimeouts = [this](FT_HANDLE h, FTTIMEOUTS* t) { return SetCommTimeouts(h, t); };
+  // The tty's queues are the kernel's; the sizes are only a wish.
+  e.FT_W32_SetupComm = [this](FT_HANDLE h, DWORD, DWORD) { return SetupComm(h); };
+  e.FT_W32_PurgeComm = [this](FT_HANDLE h, DWORD mask) { return PurgeComm(h, mask); };
+  e.FT_W32_ReadFile = [this](FT_HANDLE h, LPVOID buffer, DWORD size, LPDWORD returned,
+                             void* overlapped) {
+    return ReadFile(h, buffer, size, returned, overlapped);
+  };
+  e.FT_W32_WriteFile = [this](FT_HANDLE h, LPVOID buffer, DWORD size, LPDWORD written,
+                              void* overlapped) {
+    return WriteFile(h, buffer, size, written, overlapped);
+  };
+  e.FT_W32_SetCommBreak = [this](FT_HANDLE h) { return SetCommBreak(h, true); };
+  e.FT_W32_ClearCommBreak = [this](FT_HANDLE h) { return SetCommBreak(h, false); };
+  e.FT_W32_EscapeCommFunction = [this](FT_HANDLE h, DWORD f) { return EscapeCommFunction(h, f); };
+  e.FT_W32_GetCommModemStatus = [this](FT_HANDLE h, LPDWORD s) { return GetCommModemStatus(h, s); };
+  e.FT_W32_ClearCommError = [this](FT_HANDLE h, LPDWORD errors, FTCOMSTAT* status) {
+    return ClearCommError(h, errors, status);
+  };
+  return e;
 }
 
 }  // namespace rukmox::platform

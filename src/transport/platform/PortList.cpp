@@ -1,13 +1,11 @@
 #include "PortList.h"
 
-#include <fcntl.h>
 #include <linux/serial.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
-#include <cstdlib>
+#include <fstream>
+#include <optional>
 #include <system_error>
 
 namespace rukmox::platform {
@@ -19,6 +17,7 @@ namespace fs = std::filesystem;
 // Families in the order the list shows them.
 constexpr const char* kFamilies[] = {"ttyUSB", "ttyACM", "ttyS"};
 constexpr int kFamilyCount = 3;
+constexpr int kSerialFamily = 2;
 
 struct Candidate {
   int family;
@@ -42,15 +41,19 @@ bool ParseName(const std::string& name, Candidate* out) {
   return false;
 }
 
-// The kernel creates ttyS0..ttyS31 whether or not a UART is fitted; the 8250 driver tells the
-// empty ones apart by their port type.
-bool Serial8250HasUart(const fs::path& devicePath) {
-  const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return false;
-  serial_struct info{};
-  const bool present = ioctl(fd, TIOCGSERIAL, &info) == 0 && info.type != PORT_UNKNOWN;
-  ::close(fd);
-  return present;
+// The kernel creates ttyS0..ttyS31 whether or not a UART is fitted. The serial core shows the
+// UART type the driver found as the tty's `type` attribute; 0 (PORT_UNKNOWN) is an empty slot.
+// Asking the port itself (TIOCGSERIAL) would mean opening it, which pulses DTR and RTS.
+std::optional<unsigned> UartType(const fs::path& sysEntry) {
+  std::ifstream in(sysEntry / "type");
+  std::string text;
+  if (!in || !std::getline(in, text)) return std::nullopt;
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  unsigned type = 0;
+  const char* last = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), last, type);
+  if (text.empty() || ec != std::errc() || ptr != last) return std::nullopt;
+  return type;
 }
 
 bool HasDevice(const fs::path& devDir, const fs::path& sysClassTty, const Candidate& c) {
@@ -58,10 +61,11 @@ bool HasDevice(const fs::path& devDir, const fs::path& sysClassTty, const Candid
   const fs::path sysEntry = sysClassTty / c.name;
   if (!fs::exists(sysEntry / "device", ec)) return false;
   if (!fs::exists(devDir / c.name, ec)) return false;
-  if (c.family != 2) return true;
+  if (const auto type = UartType(sysEntry)) return *type != PORT_UNKNOWN;
+  if (c.family != kSerialFamily) return true;
+  // An 8250 slot that does not say what it holds is most likely one of the empty ones.
   const fs::path driver = fs::read_symlink(sysEntry / "device" / "driver", ec);
-  if (ec || driver.filename() != "serial8250") return true;
-  return Serial8250HasUart(devDir / c.name);
+  return ec || driver.filename() != "serial8250";
 }
 
 }  // namespace
@@ -95,16 +99,9 @@ std::vector<std::string> ScanSerialPorts(const fs::path& devDir, const fs::path&
   return paths;
 }
 
-std::vector<std::string> SerialPortList() {
-  if (const char* env = std::getenv("RUKMOX_PORTS")) return SplitPortList(env);
-  return ScanSerialPorts("/dev", "/sys/class/tty");
-}
-
-std::optional<std::string> SerialPortPath(int port) {
-  if (port < 0) return std::nullopt;
-  const auto list = SerialPortList();
-  if (static_cast<std::size_t>(port) >= list.size()) return std::nullopt;
-  return list[static_cast<std::size_t>(port)];
+std::vector<std::string> SerialPortList(const TransportSettings& settings) {
+  if (!settings.Ports.empty()) return settings.Ports;
+  return ScanSerialPorts(settings.DevRoot, settings.SysfsRoot / "class" / "tty");
 }
 
 }  // namespace rukmox::platform

@@ -1,26 +1,25 @@
-// Serial port numbers: port k is the k-th entry of the port list.
+// Serial port numbers: port k is entry k of a port list, which each serial transport resolves once,
+// when it is made.
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "TransportSettings.h"
+
 namespace rukmox::platform {
 
-// RUKMOX_PORTS (colon-separated paths) when set, else every /dev/ttyUSB*, /dev/ttyACM* and
-// /dev/ttyS* with a device behind it, in that order and numerically. Read anew at every call.
-std::vector<std::string> SerialPortList();
-
-// The path of port k, or nothing when the list has no entry k.
-std::optional<std::string> SerialPortPath(int port);
+// The settings' Ports when there are any, else the system's ports as ScanSerialPorts finds them
+// under the settings' /dev and sysfs roots.
+std::vector<std::string> SerialPortList(const TransportSettings& settings);
 
 // The colon-separated list as given; empty entries are skipped.
 std::vector<std::string> SplitPortList(const std::string& text);
 
 // The scan behind the default list: ttyUSB, ttyACM and ttyS entries of `devDir` that have a
-// `device` link under `sysClassTty`, ordered by family and then by number. A ttyS entry of the
-// 8250 driver only counts when the driver reports a UART behind it.
+// `device` link under `sysClassTty`, ordered by family and then by number. A port of the kernel's
+// serial core only counts when its `type` attribute names a UART. No tty is opened.
 std::vector<std::string> ScanSerialPorts(const std::filesystem::path& devDir,
                                          const std::filesystem::path& sysClassTty);
 
