@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
+#include "FtdiSupport.h"
 #include "PtyPair.h"
 #include "Rukftdi.h"
-#include "test_ftdi_support.h"
 
 namespace {
 

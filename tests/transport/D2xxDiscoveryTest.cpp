@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "FtdiSupport.h"
 #include "PtyPair.h"
 #include "platform/FtdiSioDiscovery.h"
 #include "platform/FtdiSioLayer.h"
-#include "test_ftdi_support.h"
 
 namespace {
 

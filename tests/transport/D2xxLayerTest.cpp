@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
+#include "FtdiSupport.h"
 #include "PtyPair.h"
 #include "platform/FtdiSioDiscovery.h"
 #include "platform/FtdiSioLayer.h"
-#include "test_ftdi_support.h"
 
 namespace {
 
