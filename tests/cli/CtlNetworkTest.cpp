@@ -186,8 +186,6 @@ TEST_P(CtlPinTest, ChangesThePinOnTheLinkedEndsWithTheOldOneFromTheDongle) {
   scenario_.dongle.settings.pin = c.startPin;
   scenario_.remotes[0].module.settings.pin = c.startPin;
   scenario_.remotes[0].inReach = c.remoteInReach;
-  // Slow replies leave the watcher ample time between the PIN read and the PIN change.
-  if (!c.remotePinOnceRead.empty()) scenario_.timing.replyDelayMs = 40;
   StartSimulator();
   if (!c.remotePinOnceRead.empty())
     OnceDongleReceives(

@@ -310,6 +310,21 @@ TEST_F(DongleTest, FaultsSpoilTheReplyTheyAreMeantFor) {
   EXPECT_EQ(line->Drain(), (Bytes{0x64, 0x03, 0x03}));
 }
 
+// A trigger acts after the dongle has answered its command, once, and only for its own code.
+TEST_F(DongleTest, TriggerChangesTheWorldOnceItsCommandIsAnswered) {
+  int runs = 0;
+  sim.With([&runs](World& w) {
+    w.dongle.triggers.push_back({0x1F, [&runs](World& world) {
+                                   ++runs;
+                                   world.dongle.silent = true;
+                                 }});
+  });
+  EXPECT_EQ(Ask({0xF0, 0x03, 0x0C, 0x00}), (Bytes{0x64, 0x03, 0x03})) << "another command";
+  EXPECT_EQ(Ask({0xF0, 0x03, 0x1F, 0x00}), kAck) << "answered before the change";
+  EXPECT_TRUE(Ask({0xF0, 0x03, 0x1F, 0x00}).empty());
+  EXPECT_EQ(sim.With([&runs](World&) { return runs; }), 1);
+}
+
 TEST_F(DongleTest, SilentDongleStillLogsWhatItHears) {
   sim.With([](World& w) { w.dongle.silent = true; });
   EXPECT_TRUE(Ask({0xF0, 0x03, 0x1F, 0x00}).empty());
