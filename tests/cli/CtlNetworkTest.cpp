@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                                {"LOCKED"},
                                "Have been identified 1\xC2\xA0remote devices."},
                       ScanCase{"Nothing", {"scan", "0", "1"}, {}, "No remote devices found."}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(CtlTest, ScanPrintsTheListAndReconnectsTheDeviceItFoundAgain) {
   const ChildResult r = Ctl({"scan", "3", "9"});
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "No remote device \"NOBODY\" was found",
                     0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(CtlTest, ConnectShowsTheNewRemoteAfterTheList) {
   const ChildResult r = Ctl({"connect", "PUMP-7", "--first", "6", "--last", "6"});
@@ -269,7 +269,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "Unable to change the current pin. \nError: 3.",
                               "    ",
                               "    "}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(CtlTest, TraceShowsEveryFrameButNeverAPin) {
   scenario_.dongle.settings.pin = "4321";

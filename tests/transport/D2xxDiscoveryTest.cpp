@@ -11,11 +11,15 @@
 #include <vector>
 
 #include "FtdiSupport.h"
+#include "NamedRows.h"
 #include "PtyPair.h"
 #include "platform/FtdiSioDiscovery.h"
 #include "platform/FtdiSioLayer.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 using rukmox::platform::FtdiSioEntryPoints;
 using rukmox::platform::LocationIdOf;
@@ -45,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, LocationId,
                                          LocationCase{"SecondChannel", 3, "1.4", 1, 0x03000142},
                                          LocationCase{"FiveHops", 2, "1.2.3.4.5", 0, 0x02123451},
                                          LocationCase{"Port15", 255, "15", 0, 0xFF0000F1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 TEST(LocationIdFallback, PathsThatDoNotFitStayStableAndKeepBusAndChannel) {
   const std::uint32_t a = LocationIdOf(4, "1.16", 0);

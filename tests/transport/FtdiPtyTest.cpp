@@ -13,11 +13,13 @@
 #include "FtdiSupport.h"
 #include "PtyPair.h"
 #include "Rukftdi.h"
+#include "TimingSlack.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using rukmox::test::FakeSysfs;
+using rukmox::test::kLate;
 using rukmox::test::LayerEnvironment;
 using rukmox::test::PtyPair;
 using Clock = std::chrono::steady_clock;
@@ -121,7 +123,7 @@ TEST_F(FtdiOnPty, SilentLineCostsTheFirstByteTimeout) {
   EXPECT_FALSE(ftdi.Read(&byte, 1, 300));
   const auto elapsed = Clock::now() - start;
   EXPECT_GE(elapsed, 300ms);
-  EXPECT_LT(elapsed, 305ms + 150ms);
+  EXPECT_LT(elapsed, 305ms + kLate);
   EXPECT_EQ(error_, ErrShortTransfer);
 
   // The time-outs went back to the open-time values: Timeout 100 now.
@@ -130,7 +132,7 @@ TEST_F(FtdiOnPty, SilentLineCostsTheFirstByteTimeout) {
   EXPECT_FALSE(ftdi.Read(&byte, 1, 0));
   const auto second = Clock::now() - again;
   EXPECT_GE(second, 100ms);
-  EXPECT_LT(second, 105ms + 150ms);
+  EXPECT_LT(second, 105ms + kLate);
 }
 
 TEST_F(FtdiOnPty, BaudChangeAndBreakOnAnOpenDongle) {
