@@ -145,14 +145,35 @@ void Service::DongleByte(Line& line, bool usb, std::uint8_t byte, Clock::time_po
   std::optional<CommandFrame> frame = line.decoder.Feed(byte);
   if (!frame) return;
   d.received.push_back(*frame);
-  if (d.silent) return;
-  const FirmwareAnswer answer = RunCommand(world_, *frame);
+  AnswerDongle(line, usb, *frame, now);
+  RunTriggers(frame->code);
+}
+
+void Service::AnswerDongle(Line& line, bool usb, const CommandFrame& frame, Clock::time_point now) {
+  if (world_.dongle.silent) return;
+  const FirmwareAnswer answer = RunCommand(world_, frame);
   if (!answer.data) return;
   std::optional<Bytes> reply = ReplyFrame(*answer.data);
   if (usb) reply = ApplyFaults(std::move(*reply));
   if (!reply) return;
   const int air = answer.overTheAir ? 2 * world_.timing.radioDelayMs : 0;
-  line.pty.Send(*reply, Answering(line, frame->raw.size(), air, now), world_.timing.wireTiming);
+  line.pty.Send(*reply, Answering(line, frame.raw.size(), air, now), world_.timing.wireTiming);
+}
+
+void Service::RunTriggers(std::uint8_t code) {
+  // Taken out before they run, so that a change may arm new triggers without firing them now.
+  std::vector<std::function<void(World&)>> due;
+  std::vector<CommandTrigger> waiting;
+  for (CommandTrigger& t : world_.dongle.triggers) {
+    if (t.code == code) {
+      due.push_back(std::move(t.change));
+    } else {
+      waiting.push_back(std::move(t));
+    }
+  }
+  world_.dongle.triggers = std::move(waiting);
+  for (auto& change : due)
+    if (change) change(world_);
 }
 
 std::optional<Bytes> Service::ApplyFaults(Bytes reply) {

@@ -41,7 +41,9 @@ class Service {
   void BootByte(Line& line, BootLoaderState& state, std::uint8_t kind, std::uint8_t byte,
                 Clock::time_point now);
   void McuByte(Line& line, PortDevice& mcu, std::uint8_t byte, Clock::time_point now);
+  void AnswerDongle(Line& line, bool usb, const CommandFrame& frame, Clock::time_point now);
   std::optional<Bytes> ApplyFaults(Bytes reply);
+  void RunTriggers(std::uint8_t code);
   void CarryHostData(Clock::time_point now);
   void HangUpDongle();
   Clock::time_point Answering(const Line& line, std::size_t received, int extraMs,

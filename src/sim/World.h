@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <random>
 #include <string>
@@ -71,12 +72,23 @@ struct BootLoaderState {
 
 enum class Firmware { Application, BootLoader };
 
+class World;
+
+// What another party does to the world once the dongle has dealt with a command frame with
+// `code` (answered it or stayed silent), so that a program meets the change at its next step and
+// never before. Runs once, on the service thread under the world's lock.
+struct CommandTrigger {
+  std::uint8_t code = 0;
+  std::function<void(World&)> change;
+};
+
 struct Dongle : Module {
   Firmware firmware = Firmware::Application;
   BootLoaderState boot;
   bool silent = false;     // stops answering
   bool unplugged = false;  // its USB channel was hung up
   std::vector<ReplyFault> faults;
+  std::vector<CommandTrigger> triggers;
   std::uint64_t repliesSent = 0;
   std::vector<CommandFrame> received;  // every frame it decoded, either face
   Bytes rawReceived;                   // every byte from its USB channel

@@ -13,6 +13,8 @@
 namespace rukmox::cli {
 namespace {
 
+using rukmox::test::RowName;
+
 using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
 using ::testing::HasSubstr;
@@ -74,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"MonitorCountZero", {"monitor", "--count", "0"}},
                       UsageCase{"UnknownLanguage", {"--lang", "de", "info"}},
                       UsageCase{"TimeoutTooLong", {"--timeout", "10000", "info"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 class HelpTest : public ::testing::TestWithParam<std::vector<std::string>> {};
 

@@ -96,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                         true,
                         {},
                         "Unable to load the parameters of the device. \nError n. 8192.\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(CtlTest, NoDongleInJsonNamesMessage5AndTheWord) {
   const ChildResult r = RunCtlRaw({"--json", "--dongle", "/nonexistent/ttyRUK", "info"});
@@ -188,7 +188,7 @@ INSTANTIATE_TEST_SUITE_P(
                             std::to_string(w.LinkedRemote());
                    },
                    "4661 0"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 // --- Changes the device refuses: the window's message, status 1, and the old value shown.
 
@@ -254,7 +254,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "Unable to set the new channel for the pair of devices.",
                     14,
                     "Channel 3\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(CtlTest, ChannelShowsAndMovesThePair) {
   const ChildResult shown = Ctl({"channel"});

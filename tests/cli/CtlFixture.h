@@ -5,15 +5,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ChildProcess.h"
@@ -46,34 +43,13 @@ class CtlTest : public ::testing::Test {
   // Tests that need another installation change `scenario_` before calling StartSimulator.
   void SetUp() override { scenario_ = QuietScenario(); }
 
-  void TearDown() override { StopWatching(); }
-
-  // Runs `change` on the world once the dongle has received a command frame with code `code`, as
-  // another party would between two of rukmoxctl's steps. Make the replies slow enough (the
-  // scenario's reply delay) for the watcher to act before the next frame.
+  // Runs `change` on the world once the dongle has dealt with the first command frame with code
+  // `code`, as another party would between two of rukmoxctl's steps. The simulator runs it itself
+  // before it reads the next byte, so rukmoxctl always meets the change at its next step.
+  // `change` runs under the world's lock: it must not call sim_->With.
   void OnceDongleReceives(std::uint8_t code, std::function<void(sim::World&)> change) {
     if (!sim_) StartSimulator();
-    StopWatching();
-    watching_ = true;
-    watcher_ = std::thread([this, code, change = std::move(change)] {
-      while (watching_) {
-        const bool done = sim_->With([&](sim::World& w) {
-          for (const auto& frame : w.dongle.received)
-            if (frame.code == code) {
-              change(w);
-              return true;
-            }
-          return false;
-        });
-        if (done) return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      }
-    });
-  }
-
-  void StopWatching() {
-    watching_ = false;
-    if (watcher_.joinable()) watcher_.join();
+    sim_->With([&](sim::World& w) { w.dongle.triggers.push_back({code, std::move(change)}); });
   }
 
   void StartSimulator() {
@@ -125,8 +101,6 @@ class CtlTest : public ::testing::Test {
   std::unique_ptr<sim::Simulator> sim_;
   std::optional<std::string> dongleOverride_;
   std::optional<std::string> portsOverride_;
-  std::atomic<bool> watching_ = false;
-  std::thread watcher_;
 };
 
 }  // namespace rukmox::test

@@ -84,7 +84,6 @@ TEST_F(CtlTest, SpectrumPrintsSixteenValuesPerSweep) {
 }
 
 TEST_F(CtlTest, SpectrumSweepWithoutReadingStaysEmpty) {
-  scenario_.timing.replyDelayMs = 40;
   // The dongle falls silent once it has answered the first energy scan.
   OnceDongleReceives(41, [](sim::World& w) { w.dongle.silent = true; });
   const std::vector<nlohmann::json> sweeps =

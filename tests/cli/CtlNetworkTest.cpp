@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                                {"LOCKED"},
                                "Have been identified 1\xC2\xA0remote devices."},
                       ScanCase{"Nothing", {"scan", "0", "1"}, {}, "No remote devices found."}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(CtlTest, ScanPrintsTheListAndReconnectsTheDeviceItFoundAgain) {
   const ChildResult r = Ctl({"scan", "3", "9"});
@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "No remote device \"NOBODY\" was found",
                     0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(CtlTest, ConnectShowsTheNewRemoteAfterTheList) {
   const ChildResult r = Ctl({"connect", "PUMP-7", "--first", "6", "--last", "6"});
@@ -186,8 +186,6 @@ TEST_P(CtlPinTest, ChangesThePinOnTheLinkedEndsWithTheOldOneFromTheDongle) {
   scenario_.dongle.settings.pin = c.startPin;
   scenario_.remotes[0].module.settings.pin = c.startPin;
   scenario_.remotes[0].inReach = c.remoteInReach;
-  // Slow replies leave the watcher ample time between the PIN read and the PIN change.
-  if (!c.remotePinOnceRead.empty()) scenario_.timing.replyDelayMs = 40;
   StartSimulator();
   if (!c.remotePinOnceRead.empty())
     OnceDongleReceives(
@@ -271,7 +269,7 @@ INSTANTIATE_TEST_SUITE_P(
                               "Unable to change the current pin. \nError: 3.",
                               "    ",
                               "    "}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(CtlTest, TraceShowsEveryFrameButNeverAPin) {
   scenario_.dongle.settings.pin = "4321";

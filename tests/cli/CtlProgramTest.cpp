@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
                     0},
         ProgramCase{"NoMcuOnAnyPort", "mcu", kHeader, [](sim::Scenario& s) { s.ports.resize(1); },
                     1, "Unable to locate a mcu device to be programmed.", DongleRecords, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(CtlProgramFixture, AfterTheJobTheModuleIsOpenedAgainAndShown) {
   const nlohmann::json json =

@@ -1,4 +1,3 @@
-#include "NamedRows.h"
 #include "Trace.h"
 
 #include <gmock/gmock.h>
@@ -9,8 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "NamedRows.h"
+
 namespace rukmox::cli {
 namespace {
+
+using rukmox::test::RowName;
 
 using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
@@ -74,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                           {0xF0, 0x0B, 0x23, 0x00, 0xEF, 0x01, '2', '3', '4', ' ', ' ', ' ', ' '},
                           {},
                           "T usb > F0 0B 23 00 ** ** ** ** ** ** ** ** **\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST(TraceTest, ReplyMaskEndsWithTheNextCommand) {
   TraceUnderTest t;

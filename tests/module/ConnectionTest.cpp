@@ -5,9 +5,12 @@
 #include <chrono>
 
 #include "ModuleFixture.h"
+#include "NamedRows.h"
 
 namespace rukmox::test {
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
 using std::chrono::milliseconds;
 
@@ -48,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                           [](FakeDongleState& s) { s.description = "USB Serial Port"; }},
         MissingDongleCase{"LowerCase",
                           [](FakeDongleState& s) { s.description = "wireless port"; }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(ModuleTest, SilentModuleIsErrNoAnswerAfterTheBaudSearch) {
   ScriptLinkedPair();

@@ -4,9 +4,13 @@
 #include <chrono>
 
 #include "ModuleFixture.h"
+#include "NamedRows.h"
+#include "TimingSlack.h"
 
 namespace rukmox::test {
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
@@ -53,7 +57,7 @@ TEST_P(WriteTest, SendsFrames) {
     sent.insert(sent.end(), f.payload.begin() + 1, f.payload.end());
   EXPECT_EQ(sent, data);
   EXPECT_GE(took, milliseconds(30 * c.pauses - 2));
-  EXPECT_LE(took, milliseconds(30 * c.pauses + 150));
+  EXPECT_LE(took, milliseconds(30 * c.pauses) + kLate);
   EXPECT_TRUE(mox->GetPurgeBeforeWrite());
 }
 
@@ -68,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteCase{"HighFlagAlone", 1, 4, 0x8000, {5}, {1}, 0},
                       WriteCase{"AdaptKeepsNumber", 1, 4, 0x8001, {4}, {1}, 0},
                       WriteCase{"AdaptAdvances", 1, 4, 0x0001, {5}, {1}, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(DataTest, SplitWriteKeepsWhatTheHostSendsMeanwhile) {
   state->onFrame = [this](const Frame& f) {

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "ModuleFixture.h"
+#include "NamedRows.h"
 
 namespace rukmox::test {
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
 struct ReplyCase {
   const char* name;
@@ -43,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReplyCase{"Silence", {}, false, {}, ErrShortTransfer},
                       ReplyCase{"NoLength", {0x64}, false, {}, ErrShortTransfer},
                       ReplyCase{"ShortData", {0x64, 0x05, 0x01}, false, {}, ErrShortTransfer}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(ModuleTest, FailedExchangeDoesNotBlockTheNextOne) {
   OpenLinked();
@@ -97,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // 4 + 106 bytes fit exactly; one escape more does not.
                       RefusalCase{"EscapedPastTheBuffer", TRukMox::CmdSetName, false, false, false,
                                   60, 0xF0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(ModuleTest, ScanAndConnectGoOutWithoutLink) {
   OpenLinked();

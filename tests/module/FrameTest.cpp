@@ -4,8 +4,12 @@
 #include <vector>
 
 #include "ModuleFrame.h"
+#include "NamedRows.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 using Bytes = std::vector<std::uint8_t>;
 using rukmox::module::AppendFrameByte;
@@ -74,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                          Repeated(95, 0x11))},
         FrameCase{"Command106", 15, true, false, Repeated(106, 0x20),
                   Concat({0xF0, 109, 0x0F, 0x01}, Repeated(106, 0x20))}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 struct OversizeCase {
   const char* name;
@@ -99,7 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Limits, OversizeFrameTest,
                                            OversizeCase{
                                                "DataFrame101SevenEscapes", true,
                                                Concat(Repeated(7, 0xF0), Repeated(94, 0x11))}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 TEST(AppendFrameByteTest, LengthByteStartsAtOneAndCountsOnlyCountedBytes) {
   std::uint8_t buffer[TRukMox::BufferSize] = {};

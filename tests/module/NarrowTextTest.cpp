@@ -1,9 +1,13 @@
 // Names and PINs go to the modules as single bytes compatible with Windows-1252.
 #include <gtest/gtest.h>
 
+#include "NamedRows.h"
 #include "NarrowText.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 struct NarrowCase {
   const char* name;
@@ -28,7 +32,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ToNarrowTest,
                                            NarrowCase{"BrokenSequence", "\xC3x", "?x"},
                                            NarrowCase{"StrayContinuation", "\x80x", "?x"},
                                            NarrowCase{"Overlong", "\xC0\xAF", "?"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 TEST(FromNarrowTest, IsTheReverse) {
   EXPECT_EQ(rukmox::FromNarrow("Caf\xE9 \x80"), "Caf\xC3\xA9 \xE2\x82\xAC");

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "ModuleFixture.h"
+#include "NamedRows.h"
 
 namespace rukmox::test {
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
 struct NameCase {
   const char* name;
@@ -35,7 +38,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"NoSingleByteForm",
                                "\xE6\xBC\xA2\xE5\xAD\x97",
                                {'?', '?', 0, 0, 0, 0, 0, 0, 0, 0}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(ModuleTest, ReadLocalInfoFillsTheLocalRecord) {
   OpenLinked();
@@ -106,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"NegativeRate", [](TRukMox& m) { return m.SetSerialBaud(-1, true); }, 0},
         RefusedCase{"BaudIndex10", [](TRukMox& m) { return m.SetBaudIndex(10) != -1; }, 0},
         RefusedCase{"BaudIndexMinus1", [](TRukMox& m) { return m.SetBaudIndex(-1) != -1; }, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 struct PayloadCase {
   const char* name;
@@ -159,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
                     26,
                     1,
                     {0x00, 0xFF}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(ModuleTest, SetSerialBaudFollowsWithTheUsbChannelEvenWithoutAnswer) {
   OpenLinked();

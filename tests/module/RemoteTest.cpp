@@ -4,9 +4,12 @@
 #include <cstring>
 
 #include "ModuleFixture.h"
+#include "NamedRows.h"
 
 namespace rukmox::test {
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
 class ScanTest : public ModuleTest {
  protected:
@@ -46,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RangeCase{"ThreeChannels", 0, 2, {0, 1, 2, kChannel}, 9},
                       // Channels past 15 are refused; their requests go out where we are.
                       RangeCase{"PastChannel15", 15, 17, {15, kChannel}, 9}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(ScanTest, SameDeviceTwiceGivesOneRecord) {
   state->AnswerOnce(TRukMox::CmdScan, 1, ScanAnswer(0x10, "A"));

@@ -7,8 +7,12 @@
 
 #include "ModuleFixture.h"
 #include "ModuleFrame.h"
+#include "NamedRows.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 using rukmox::module::ReplyView;
 using rukmox::test::Bytes;
@@ -77,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"HighByte", {0xE9, 'B', 0, 1}, "", true},
         NameCase{"Unterminated", {'A', 'B', 'C'}, "ABC", false},
         NameCase{"Empty", {0, 1}, "", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST(ScanAnswerReply, UnlinkedDeviceHasNoPeer) {
   const Bytes reply = rukmox::test::ScanAnswer(0x1234, "NODE", false, 0x5555);
@@ -164,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ChoiceCase{"TieGoesToFirstMet", 4, {{5, 10}, {9, 10}}, 9},
                       ChoiceCase{"Lowest", 4, {{5, 3}, {9, 10}}, 5},
                       ChoiceCase{"CurrentIsQuietest", 4, {{4, 1}, {9, 10}}, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST(RateTable, MapsRatesToIndexesAndOthersTo5) {
   EXPECT_EQ(rukmox::module::RateIndexOf(38400), 7);

@@ -11,8 +11,13 @@
 #include <string_view>
 #include <vector>
 
+#include "NamedRows.h"
+
 namespace rukmox::programming {
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 using Bytes = std::vector<std::uint8_t>;
 using ::testing::ElementsAre;
@@ -65,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"OtherVersion", std::string(Header.substr(0, 47)) + "32E\r\n", false},
         HeaderCase{"PlainSRecordHeader", "S00F000068656C6C6F202020202000003C\r\n", false},
         HeaderCase{"Empty", "", false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 // ---- Line to frame
 
@@ -113,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{"LongestThatFits", "S3" + std::string(396, 'A') + "B", RepeatedFrame(198)},
         FrameCase{"OneCharacterTooLong", "S3" + std::string(398, 'A'), {}},
         FrameCase{"FarTooLong", "S3" + std::string(5000, 'A'), {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST(LineToFrame, RefusesAFrameBufferTooSmall) {
   std::uint8_t frame[4];
@@ -176,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"S1030000FC", "S1030001FB", "S9030000FC"},
                  {11, 23, 34}},
         WalkCase{"HeaderOnly", "", {}, {}}, WalkCase{"OnlyBlankLines", "\r\n\r\n  \n", {}, {}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST(RecordWalk, HeaderWithoutLineEndHasNoRecords) {
   const Bytes file = B(std::string(Header) + "S1030000FC");
@@ -232,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BlockCase{"NegativeSize", {0xFF, 0xFF, 0xFF, 0xFF, 'S'}, std::nullopt},
                       BlockCase{"NoSizeField", {1, 0}, std::nullopt},
                       BlockCase{"Empty", {}, std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST(SizedBuffer, ReadsAFileFromDisk) {
   const auto path = std::filesystem::temp_directory_path() /

@@ -11,11 +11,15 @@
 #include <vector>
 
 #include "FirmwareImage.h"
+#include "NamedRows.h"
 #include "ProgrammingFile.h"
 #include "Rukmoxprog.h"
 #include "Simulator.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 using rukmox::sim::Firmware;
 using rukmox::sim::PortKind;
@@ -117,7 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EnterCase{"DongleApplicationAskedForMcu", DonglePort(), DeviceMcu, false},
                       EnterCase{"McuApplicationAskedForDongle", McuPort(), DeviceDongle, false},
                       EnterCase{"NothingOnThePort", PortSetup{}, DeviceDongle, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(ProgOnSimulator, EnterBootLoaderOpensAClosedPort) {
   StartWith(DonglePort(true));
@@ -239,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                    true, false},
         ResultCase{"RecordTooShortForAFrame", DonglePort(true), FirmwareFile(WithRecord(3, "S")),
                    ProgramRecordBase + 4, true, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(ProgOnSimulator, BlankLinesTakeNoRecordNumber) {
   PortSetup port = DonglePort(true);

@@ -10,12 +10,16 @@
 #include <string_view>
 
 #include "FirmwareImage.h"
+#include "NamedRows.h"
 #include "ProgrammingFile.h"
 #include "PtyPair.h"
 #include "Rukmoxprog.h"
 #include "ScriptedPeer.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 using namespace std::chrono_literals;
 using rukmox::test::Bytes;
@@ -176,7 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
         StepCase{"EchoDiffers", Step::BootStatus, {SpoiltEcho(Six)}, false, ErrEcho, 4},
         StepCase{"EchoDiffersOnce", Step::BootStatus, {SpoiltEcho(Six), {Six}}, true, 0, 2},
         StepCase{"UnknownAnswer", Step::BootStatus, {{{0x11, 0x22, 0x33}}}, false, 0, 4}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 INSTANTIATE_TEST_SUITE_P(
     Prepare, StepAnswers,
@@ -202,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Erasing takes time: the first answer byte may come well after the normal time-outs.
         StepCase{
             "SlowErase", Step::Prepare, {Delayed(Closed({0x53, 0x09, 0x00}), 1200ms)}, true, 0, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 INSTANTIATE_TEST_SUITE_P(
     Start, StepAnswers,
@@ -210,7 +214,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StepCase{"OtherAnswer", Step::Start, {{{0xA7, 0x53}}}, false, 0, 4},
                       StepCase{
                           "SecondTime", Step::Start, {{{0x53, 0x53}}, {{0xA7, 0xA7}}}, true, 0, 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 INSTANTIATE_TEST_SUITE_P(
     Record, StepAnswers,
@@ -226,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                  0,
                  3},
         StepCase{"SlowWrite", Step::Record, {Delayed({0xA7, 0xA7}, 700ms)}, true, 0, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 INSTANTIATE_TEST_SUITE_P(
     Dongle, StepAnswers,
@@ -260,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  0,
                  2}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 // ---- What the steps send and what they keep
 
@@ -392,7 +396,7 @@ INSTANTIATE_TEST_SUITE_P(
                  ProgramRecordBase + 2,
                  ErrEcho,
                  true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(ProgOnScriptedPeer, ProgressHoldsForFilesBeyond21Megabytes) {
   // 100 x 24 MB does not fit 32 bits; the blank line counts as consumed with the first record.

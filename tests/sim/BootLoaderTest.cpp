@@ -4,8 +4,13 @@
 
 #include <string>
 
+#include "NamedRows.h"
+
 namespace rukmox::sim {
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 // An S-record frame as the programming side sends it: "S", the type character, then the record's
 // bytes; the checksum is the ones' complement of the sum of count, address and data.
@@ -90,10 +95,6 @@ struct BadRecordCase {
   Bytes frame;
 };
 
-void PrintTo(const BadRecordCase& c, std::ostream* os) {
-  *os << c.name;
-}
-
 class BadRecordTest : public BootLoaderTest, public testing::WithParamInterface<BadRecordCase> {};
 
 TEST_P(BadRecordTest, IsRefusedAndNotKept) {
@@ -109,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadRecordCase{"UnknownType", Record('4', {0x00, 0x10, 0x55})},
                     BadRecordCase{"TypeNotADigit", Record('X', {0x00, 0x10, 0x55})},
                     BadRecordCase{"CountShorterThanTheAddress", Record('3', {0x00, 0x10})}),
-    [](const testing::TestParamInfo<BadRecordCase>& info) { return info.param.name; });
+    RowName());
 
 TEST_F(BootLoaderTest, RefusesRecordNAsOftenAsTold) {
   state.setup.refuseRecord = 2;

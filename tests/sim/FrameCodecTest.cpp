@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include "NamedRows.h"
+
 namespace rukmox::sim {
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 struct DecodeCase {
   const char* name;
@@ -13,10 +18,6 @@ struct DecodeCase {
   int target;
   Bytes payload;  // of the last frame
 };
-
-void PrintTo(const DecodeCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class DecodeTest : public testing::TestWithParam<DecodeCase> {};
 
@@ -77,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"LengthOneIsNoFrame", {0xF0, 0x01, 0x1F, 0x00}, 0, 0, 0, {}},
         DecodeCase{"CommandWithoutTargetIsNoFrame", {0xF0, 0x02, 0x1F, 0x00}, 0, 0, 0, {}},
         DecodeCase{"LengthAbove109IsNoFrame", {0xF0, 0x6E, 0x1F, 0x00}, 0, 0, 0, {}}),
-    [](const testing::TestParamInfo<DecodeCase>& info) { return info.param.name; });
+    RowName());
 
 TEST(DecodeTest, KeepsTheRawBytesAsTheyCame) {
   CommandDecoder decoder;

@@ -7,10 +7,12 @@
 #include "FastScenario.h"
 #include "SimLine.h"
 #include "Simulator.h"
+#include "TimingSlack.h"
 
 namespace rukmox::sim {
 namespace {
 
+using rukmox::test::kLate;
 using test::SimLine;
 using namespace std::chrono_literals;
 
@@ -206,7 +208,7 @@ TEST(BootPortTest, PrepareAnswerComesAfterTheEraseTime) {
   EXPECT_EQ(mcu.Receive(4, 1500ms).size(), 4u);
   const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   EXPECT_GE(took.count(), 300 - 5);
-  EXPECT_LE(took.count(), 300 + 150);
+  EXPECT_LE(took.count(), 300 + kLate.count());
 }
 
 TEST(EmptyPortTest, NothingAnswers) {

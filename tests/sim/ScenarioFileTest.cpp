@@ -4,20 +4,20 @@
 #include <filesystem>
 #include <fstream>
 
+#include "NamedRows.h"
 #include "Scenario.h"
 
 namespace rukmox::sim {
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 struct BadScenarioCase {
   const char* name;
   const char* json;
   const char* field;  // what the error must name
 };
-
-void PrintTo(const BadScenarioCase& c, std::ostream* os) {
-  *os << c.name;
-}
 
 class BadScenarioTest : public testing::TestWithParam<BadScenarioCase> {};
 
@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadScenarioCase{"TimingNotAnObject", R"({"timing": 5})", "timing: must be an object"},
         BadScenarioCase{"WrongType", R"({"timing": {"wireTiming": "yes"}})",
                         "timing.wireTiming: must be true or false"}),
-    [](const testing::TestParamInfo<BadScenarioCase>& info) { return info.param.name; });
+    RowName());
 
 TEST(ScenarioFileTest, ReadsEveryPartOfAScenario) {
   const char* text = R"({

@@ -32,8 +32,8 @@ class PtyPair {
     slave_ = slave;
   }
   ~PtyPair() {
-    if (slave_ >= 0) close(slave_);
-    if (master_ >= 0) close(master_);
+    ReleaseSlave();
+    Unplug();
   }
   PtyPair(const PtyPair&) = delete;
   PtyPair& operator=(const PtyPair&) = delete;
@@ -46,6 +46,12 @@ class PtyPair {
   void ReleaseSlave() {
     if (slave_ >= 0) close(slave_);
     slave_ = -1;
+  }
+
+  // Closes the master, as an unplugged adapter vanishes: the slave side sees a hang-up.
+  void Unplug() {
+    if (master_ >= 0) close(master_);
+    master_ = -1;
   }
 
   bool Send(const std::vector<std::uint8_t>& bytes) {

@@ -2,11 +2,11 @@
 # tree the tests build and on pseudo-terminals) and TRukFtdi.
 
 # A library with only some of the 17 D2XX names, loaded through RUKMOX_D2XX by the loader tests.
-add_library(d2xx_partial_library MODULE ${CMAKE_CURRENT_SOURCE_DIR}/d2xx_partial_library.c)
+add_library(d2xx_partial_library MODULE ${CMAKE_CURRENT_SOURCE_DIR}/D2xxPartialLibrary.c)
 set_target_properties(d2xx_partial_library PROPERTIES PREFIX "lib")
 
-foreach(name IN ITEMS test_comm_dcb test_d2xx_loader test_d2xx_discovery test_d2xx_layer
-                      test_ftdi_transport test_ftdi_pty)
+foreach(name IN ITEMS CommDcbTest D2xxLoaderTest D2xxDiscoveryTest D2xxLayerTest
+                      FtdiTransportTest FtdiPtyTest)
   add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
   target_link_libraries(${name} PRIVATE rukmox_transport rukmox_test_support)
   target_compile_definitions(${name} PRIVATE

@@ -5,8 +5,13 @@
 #include <set>
 #include <string>
 
+#include "NamedRows.h"
+
 namespace rukmox {
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 struct TextCase {
   const char* name;
@@ -14,10 +19,6 @@ struct TextCase {
   int language;
   std::string expected;
 };
-
-std::ostream& operator<<(std::ostream& os, const TextCase& c) {
-  return os << c.name;
-}
 
 class LoadTextTest : public ::testing::TestWithParam<TextCase> {};
 
@@ -80,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"IdPastBothBlocks", 88, LanguageEnglish, ""},
         TextCase{"HugeId", 1 << 30, LanguageEnglish, ""}, TextCase{"UnknownLanguage", 5, 2, ""},
         TextCase{"NegativeLanguage", 5, -1, ""}),
-    [](const ::testing::TestParamInfo<TextCase>& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST(StringTableTest, BothBlocksHaveTheirEmptyEntriesInTheSamePlaces) {
   // A row lost or doubled in either block shifts every later text; the empty rows pin the layout.

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "FtdiSupport.h"
 #include "Rukftdi.h"
 #include "platform/D2xxLibrary.h"
-#include "test_ftdi_support.h"
 
 namespace {
 

@@ -4,9 +4,13 @@
 #include <cstring>
 #include <string>
 
+#include "NamedRows.h"
 #include "platform/CommDcb.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 using rukmox::platform::BuildCommDcb;
 
@@ -54,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ModeCase{"RateAloneMeans8N1", "38400", 38400, 8, 0, 0},
                     ModeCase{"OldAbbreviation96", "96,n,8,1", 9600, 8, 0, 0},
                     ModeCase{"OldAbbreviation19", "19,n,8,1", 19200, 8, 0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 struct BadMode {
   const char* name;
@@ -82,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
                     BadMode{"ThreeStopBits", "9600,n,8,3"},
                     BadMode{"EmptyMiddleField", "9600,,8,1"},
                     BadMode{"TrailingComma", "9600,n,8,1,"}, BadMode{"FifthField", "9600,n,8,1,x"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST(CommDcb, RefusesNullArguments) {
   FTDCB dcb{};

@@ -5,9 +5,13 @@
 #include <cstring>
 #include <string>
 
+#include "NamedRows.h"
 #include "Rukdevice.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 // The smallest transport: the device operations do nothing, so only the base class is tested.
 class FieldsOnly : public TRukDevice {
@@ -148,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, ControlMode,
                                            ModeCase{"Handshake", 2, 2, 2},
                                            ModeCase{"Toggle", 3, 0, 3}, ModeCase{"Four", 4, 0, 0},
                                            ModeCase{"Negative", -1, 0, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 TEST(DeviceFields, BreakTimeIgnoresNegativeValuesAndServesSendBreak) {
   std::int32_t word = 0;

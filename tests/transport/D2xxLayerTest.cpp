@@ -12,10 +12,10 @@
 #include <thread>
 #include <vector>
 
+#include "FtdiSupport.h"
 #include "PtyPair.h"
 #include "platform/D2xxLibrary.h"
 #include "platform/FtdiSioDiscovery.h"
-#include "test_ftdi_support.h"
 
 namespace {
 

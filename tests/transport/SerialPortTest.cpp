@@ -2,7 +2,6 @@
 // with a tolerance, hang-up, exclusive open, purge, line settings and the calls a pty lacks.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
@@ -12,22 +11,25 @@
 #include <thread>
 #include <vector>
 
+#include "NamedRows.h"
 #include "PtyPair.h"
+#include "TimingSlack.h"
 #include "platform/SerialPort.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 using namespace std::chrono_literals;
 using rukmox::platform::CommTimeouts;
 using rukmox::platform::MaxDword;
 using rukmox::platform::OpenError;
 using rukmox::platform::SerialPort;
+using rukmox::test::kEarly;
+using rukmox::test::kLate;
 using rukmox::test::PtyPair;
 using Clock = std::chrono::steady_clock;
-
-// A loaded 2-core machine may wake us late, never early.
-constexpr auto kLate = 150ms;
-constexpr auto kEarly = 3ms;
 
 std::chrono::milliseconds Since(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
@@ -105,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
         SilentReadCase{"ReturnAtOnce", {MaxDword, 0, 0, 0, 0}, 4, 0ms},
         SilentReadCase{
             "WaitForFirstByteUpToTheConstant", {MaxDword, MaxDword, 100, 0, 0}, 4, 100ms}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(SerialPortTest, ReadReturnsAtOnceWhenAllBytesAreThere) {
   ASSERT_TRUE(port->SetTimeouts({0, 0, 2000, 0, 0}));
@@ -183,17 +185,16 @@ TEST_F(SerialPortTest, ReturnAtOnceDeliversWhatIsWaiting) {
 // The master end closed is what an unplugged adapter looks like: the read must fail at once, not
 // spin or wait out its time-out.
 TEST(SerialPortHangUp, ReadFailsAtOnceWhenTheOtherEndGoesAway) {
-  int master = -1, slave = -1;
-  char name[256] = {};
-  ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
-  auto port = SerialPort::Open(name);
+  PtyPair pty;
+  ASSERT_TRUE(pty.ok());
+  auto port = SerialPort::Open(pty.path());
   ASSERT_NE(port, nullptr);
   ASSERT_TRUE(port->SetTimeouts({0, 0, 5000, 0, 0}));
-  close(slave);
+  pty.ReleaseSlave();
 
   std::thread unplug([&] {
     std::this_thread::sleep_for(50ms);
-    close(master);
+    pty.Unplug();
   });
   std::uint8_t byte = 0;
   std::uint32_t received = 99;

@@ -10,15 +10,17 @@
 #include <thread>
 #include <vector>
 
+#include "FtdiSupport.h"
 #include "PtyPair.h"
 #include "Rukftdi.h"
+#include "TimingSlack.h"
 #include "platform/D2xxLibrary.h"
-#include "test_ftdi_support.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using rukmox::test::FakeSysfs;
+using rukmox::test::kLate;
 using rukmox::test::LayerSettings;
 using rukmox::test::PtyPair;
 using Clock = std::chrono::steady_clock;
@@ -123,7 +125,7 @@ TEST_F(FtdiOnPty, SilentLineCostsTheFirstByteTimeout) {
   EXPECT_FALSE(ftdi.Read(&byte, 1, 300));
   const auto elapsed = Clock::now() - start;
   EXPECT_GE(elapsed, 300ms);
-  EXPECT_LT(elapsed, 305ms + 150ms);
+  EXPECT_LT(elapsed, 305ms + kLate);
   EXPECT_EQ(error_, ErrShortTransfer);
 
   // The time-outs went back to the open-time values: Timeout 100 now.
@@ -132,7 +134,7 @@ TEST_F(FtdiOnPty, SilentLineCostsTheFirstByteTimeout) {
   EXPECT_FALSE(ftdi.Read(&byte, 1, 0));
   const auto second = Clock::now() - again;
   EXPECT_GE(second, 100ms);
-  EXPECT_LT(second, 105ms + 150ms);
+  EXPECT_LT(second, 105ms + kLate);
 }
 
 TEST_F(FtdiOnPty, BaudChangeAndBreakOnAnOpenDongle) {

@@ -10,12 +10,16 @@
 #include <string>
 #include <vector>
 
+#include "FtdiSupport.h"
+#include "NamedRows.h"
 #include "PtyPair.h"
 #include "platform/D2xxLibrary.h"
 #include "platform/FtdiSioDiscovery.h"
-#include "test_ftdi_support.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 using rukmox::platform::LocationIdOf;
 using rukmox::platform::MakeFtdiSioLibrary;
@@ -46,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(Paths, LocationId,
                                          LocationCase{"SecondChannel", 3, "1.4", 1, 0x03000142},
                                          LocationCase{"FiveHops", 2, "1.2.3.4.5", 0, 0x02123451},
                                          LocationCase{"Port15", 255, "15", 0, 0xFF0000F1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 TEST(LocationIdFallback, PathsThatDoNotFitStayStableAndKeepBusAndChannel) {
   const std::uint32_t a = LocationIdOf(4, "1.16", 0);

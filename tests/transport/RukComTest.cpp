@@ -1,7 +1,6 @@
 // TRukCom on real pseudo-terminals, reached through the port list of its settings.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
@@ -14,20 +13,24 @@
 #include <thread>
 #include <vector>
 
+#include "NamedRows.h"
 #include "PtyPair.h"
 #include "Rukcom.h"
+#include "TimingSlack.h"
 #include "platform/PortList.h"
 
 namespace {
 
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
+
 using namespace std::chrono_literals;
 using rukmox::platform::CommTimeouts;
+using rukmox::test::kEarly;
+using rukmox::test::kLate;
 using rukmox::test::PtyPair;
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
-
-constexpr auto kLate = 150ms;
-constexpr auto kEarly = 3ms;
 
 std::chrono::milliseconds Since(Clock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
@@ -96,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(Ports, ConstructorPort,
                                            ClampCase{"JustAbove", 256, 0},
                                            ClampCase{"ThreeHundred", 300, 0},
                                            ClampCase{"Negative", -1, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 class ConstructorBaud : public RukComTest, public ::testing::WithParamInterface<ClampCase> {};
 TEST_P(ConstructorBaud, IsKeptOrReplacedByNineThousandSixHundred) {
@@ -107,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(Indexes, ConstructorBaud,
                                            ClampCase{"Rate110", 0, 5}, ClampCase{"Rate300", 1, 5},
                                            ClampCase{"EmptyEntry", 10, 5},
                                            ClampCase{"Negative", -1, 5}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 struct SetPortCase {
   const char* name;
@@ -128,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(Values, SetPortClosed,
                                            SetPortCase{"Highest", 4, 255, 255, 255},
                                            SetPortCase{"TooHigh", 4, 256, 4, 4},
                                            SetPortCase{"Negative", 4, -1, 4, 4}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 TEST_F(RukComTest, SetPortWhileOpenChangesNothing) {
   auto com = MakeCom();
@@ -181,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(Values, SetTimeoutValue,
                                            TimeoutCase{"Highest", 9999, 9999},
                                            TimeoutCase{"TooHigh", 10000, 60},
                                            TimeoutCase{"Negative", -1, 60}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 // The defining figure: with Timeout 100 a silent one-byte read costs 50·1 + 200 ms.
 TEST_F(RukComTest, SilentOneByteReadCostsTwoHundredFiftyMilliseconds) {
@@ -338,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(Bits, BlockingBit,
                          ::testing::Values(ClampCase{"ShortTransfer", ErrShortTransfer, 0},
                                            ClampCase{"Length", ErrLength, 0},
                                            ClampCase{"BothAndMore", 0x0421, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 TEST_F(RukComTest, OtherBitsDoNotBlock) {
   auto com = MakeCom();
@@ -400,7 +403,7 @@ INSTANTIATE_TEST_SUITE_P(Ports, OpenFailure,
                                            OpenFailureCase{"NoEntryForThePort", "%s", 1},
                                            OpenFailureCase{"EmptyList", "", 0},
                                            OpenFailureCase{"NotATty", "/dev/null", 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 TEST_F(RukComTest, HeldPortIsRefused) {
   const int holder = open(pty.path().c_str(), O_RDWR | O_NOCTTY);
@@ -470,31 +473,9 @@ TEST_F(RukComTest, ReopenPutsTheStoredRateIntoForce) {
 
 // --- Hang-up ------------------------------------------------------------------------------------
 
-// A pty of our own whose master end the test can close, as an unplugged adapter would vanish.
-class Unpluggable {
- public:
-  Unpluggable() {
-    char name[256] = {};
-    if (openpty(&master_, &slave_, name, nullptr, nullptr) == 0) path_ = name;
-  }
-  ~Unpluggable() {
-    Unplug();
-    if (slave_ >= 0) close(slave_);
-  }
-  void Unplug() {
-    if (master_ >= 0) close(master_);
-    master_ = -1;
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  int master_ = -1;
-  int slave_ = -1;
-  std::string path_;
-};
-
 TEST_F(RukComTest, HangUpEndsAReadAtOnce) {
-  Unpluggable device;
+  PtyPair device;
+  ASSERT_TRUE(device.ok());
   ports = device.path();
   auto com = MakeCom();
   com->SetTimeout(1000);  // a silent read would take 2.5 s
@@ -512,7 +493,8 @@ TEST_F(RukComTest, HangUpEndsAReadAtOnce) {
 }
 
 TEST_F(RukComTest, FailedRateChangeClosesThePort) {
-  Unpluggable device;
+  PtyPair device;
+  ASSERT_TRUE(device.ok());
   ports = device.path();
   auto com = MakeCom(0, 5);
   ASSERT_TRUE(com->Open());

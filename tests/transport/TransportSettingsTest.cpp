@@ -7,9 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "NamedRows.h"
 #include "platform/TransportSettings.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 using rukmox::platform::TransportSettings;
 
@@ -80,6 +84,6 @@ INSTANTIATE_TEST_SUITE_P(
                       EnvironmentCase{"EmptyPortEntriesSkipped",
                                       {{"RUKMOX_PORTS", ":/a::/b:"}},
                                       Expect("", {"/a", "/b"}, "")}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 }  // namespace

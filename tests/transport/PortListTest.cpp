@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "NamedRows.h"
 #include "platform/PortList.h"
 
 namespace {
+
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
 
 namespace fs = std::filesystem;
 using rukmox::platform::ScanSerialPorts;
@@ -37,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{"Two", "/dev/pts/3:/dev/ttyUSB0", {"/dev/pts/3", "/dev/ttyUSB0"}},
                       SplitCase{"Empty", "", {}},
                       SplitCase{"EmptyEntriesSkipped", ":/a::/b:", {"/a", "/b"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 // A /dev and a /sys/class/tty of our own: which names count, and in which order.
 class PortScan : public ::testing::Test {
@@ -130,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UartCase{"OtherDriverWithoutType", "serial", nullptr, true},
                       UartCase{"UnreadableType", "serial8250", "unknown", false},
                       UartCase{"NoDriverNoType", nullptr, nullptr, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 // The settings' own list wins; without one the system is scanned under the settings' roots.
 TEST_F(PortScan, SettingsListComesFirstElseTheirRootsAreScanned) {

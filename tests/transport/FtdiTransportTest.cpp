@@ -12,13 +12,19 @@
 #include <string>
 #include <vector>
 
+#include "NamedRows.h"
 #include "Rukftdi.h"
+#include "TimingSlack.h"
 #include "platform/D2xxLibrary.h"
 
 namespace {
 
+using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
+using rukmox::test::RowName;
+
 using namespace std::chrono_literals;
 using rukmox::platform::D2xxLibrary;
+using rukmox::test::kLate;
 
 struct FakeDevice {
   std::string Description;
@@ -311,7 +317,7 @@ INSTANTIATE_TEST_SUITE_P(
         SelectionCase{"DescriptionFillingTheWholeBuffer",
                       {{std::string(64 - 15, 'x') + "USB Serial Port", 0, 0x51, FT_OK, true}},
                       0x51}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(FtdiTransport, OpenPutsTheSettingsIntoForceAndCloseRestoresTheTimeouts) {
   auto ftdi = std::make_unique<TRukFtdi>(nullptr, 0, 8, &error_, true, 2, 7,
@@ -394,7 +400,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OpenFailure{"NullHandle", [] { g.CreateResult = nullptr; }, 0},
                     OpenFailure{"StateWriteFails", [] { g.SetStateResult = 0; }, 1},
                     OpenFailure{"TimeoutWriteFails", [] { g.SetTimeoutsResult = 0; }, 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 // One row per entry point: what Open and the operation that needs it do without it.
 struct MissingEntry {
@@ -498,7 +504,7 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_TRUE(f.Write(kFrame, 4, 0));
                        EXPECT_EQ(g.Purges, std::vector<DWORD>{12}) << "unknown counts as waiting";
                      }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    RowName());
 
 TEST_F(FtdiTransport, ReadWithFirstByteTimeoutSetsItForOneByteOnly) {
   auto ftdi = Make();
@@ -581,7 +587,7 @@ INSTANTIATE_TEST_SUITE_P(Queue, FtdiPurgeBeforeWrite,
                                          PurgeCase{"OnWithEmptyQueue", true, 0, 1, false},
                                          PurgeCase{"OnWithDataWaiting", true, 3, 1, true},
                                          PurgeCase{"OnWhenTheQueryFails", true, 0, 0, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         RowName());
 
 TEST_F(FtdiTransport, WriteFailuresSetTheirOwnBits) {
   auto ftdi = Make();
@@ -653,7 +659,7 @@ TEST_F(FtdiTransport, SendBreakHoldsTheLineForTheDuration) {
   EXPECT_EQ(g.BreakOn, std::chrono::steady_clock::time_point{});
   ASSERT_TRUE(ftdi->SendBreak(20));
   EXPECT_GE(g.BreakOff - g.BreakOn, 19ms);
-  EXPECT_LT(g.BreakOff - g.BreakOn, 20ms + 150ms);
+  EXPECT_LT(g.BreakOff - g.BreakOn, 20ms + kLate);
   ftdi->SetBreakTime(5);
   EXPECT_TRUE(ftdi->SendBreak(0));
 }
