@@ -203,6 +203,8 @@ void TRukMoxFormLight::FixSizeAndCentre() {
   QSize size;
   for (int language : {LanguageEnglish, LanguageItalian}) {
     ApplyCaptions(language);
+    // Before the first show no layout passes a new caption's size up by itself.
+    for (QWidget* control : findChildren<QWidget*>()) control->updateGeometry();
     size = size.expandedTo(sizeHint());
   }
   setFixedSize(size);
