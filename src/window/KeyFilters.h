@@ -1,0 +1,24 @@
+// The two key filters of the window's fields. Each takes the typed character, may replace it by 0
+// (the field then ignores the key) and answers whether the key is Enter. The whole character code
+// is judged: an accented letter or any other character outside the lists is refused.
+#pragma once
+
+namespace rukmox::window {
+
+inline constexpr char16_t KeyNone = 0;
+inline constexpr char16_t KeyBackspace = 8;
+inline constexpr char16_t KeyEnter = 13;
+inline constexpr char16_t KeyEscape = 27;
+
+// Digits, Backspace and Escape pass; Enter passes and answers true.
+bool NumericKey(char16_t& key);
+
+// Letters A-Z and a-z, digits, blank, '-', '_', Backspace and Escape pass; Enter passes and
+// answers true.
+bool NameKey(char16_t& key);
+
+// What the name filter lets into a field's text (the editing keys are not text).
+bool IsNameCharacter(char16_t c);
+bool IsDigitCharacter(char16_t c);
+
+}  // namespace rukmox::window

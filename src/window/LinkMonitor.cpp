@@ -1,0 +1,66 @@
+// The link page: the poll tick (energy, link quality, the connection pictures, the re-read after
+// the module moved the pair) and the operator's channel list.
+#include <QTimer>
+#include <algorithm>
+
+#include "Rukmoxlight.h"
+#include "TextIds.h"
+#include "ui_DevicesPage.h"
+
+namespace rukmox::window {
+namespace {
+
+constexpr int kBarTop = 50;
+
+// A reading outside the bar's range shows as the nearer end; the label shows the number itself.
+int BarPosition(std::int32_t value) {
+  return std::clamp<std::int32_t>(value, 0, kBarTop);
+}
+
+}  // namespace
+
+void TRukMoxFormLight::TimerUpdateTimer() {
+  TimerUpdate->stop();
+  if (!Device) return;  // released: no more ticks
+  {
+    const Pause pause(*this);
+    const Ui::DevicesPage& d = *devices_;
+    if (!Device->IsOpen()) {
+      ShowLinkPicture(false);
+    } else {
+      Device->AdaptChannel();
+      d.LabelEnergy->setText(QStringLiteral("Energy (%1)").arg(Device->LinkLevel));
+      d.ProgressBarEnergy->setValue(BarPosition(Device->LinkLevel));
+      if (LinkedRemote()) {
+        ShowLinkPicture(true);
+        std::int32_t quality = NoLevel;
+        Device->ReadLinkQuality(quality, true);
+        quality -= NoLevel;
+        d.ProgressBarLink->setValue(BarPosition(quality));
+        d.LabelLink->setText(QStringLiteral("Quality (%1)").arg(quality));
+        // However many moves the module made since the last tick, the panels are read once.
+        if (Device->ChannelChanges > ChannelMoves) {
+          ChannelMoves = Device->ChannelChanges;
+          LoadLocal();
+          LoadRemote();
+        }
+      } else {
+        d.ProgressBarLink->setValue(0);
+        d.LabelLink->setText(QStringLiteral("Quality (0)"));
+        ShowLinkPicture(false);
+      }
+    }
+  }
+  emit PollTicked();
+}
+
+void TRukMoxFormLight::ComboCanaleChange() {
+  const int channel = devices_->ComboCanale->currentIndex();
+  if (channel < 0 || !Device) return;
+  const Pause pause(*this);
+  if (!Device->ChangeChannel(channel)) Fail(text::ChannelFailed);
+  LoadLocal();
+  LoadRemote();
+}
+
+}  // namespace rukmox::window

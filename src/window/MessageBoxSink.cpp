@@ -1,0 +1,25 @@
+#include "MessageBoxSink.h"
+
+#include <QMessageBox>
+
+#include "WindowWords.h"
+
+namespace rukmox::window {
+namespace {
+
+void Show(QWidget* parent, QMessageBox::Icon icon, const QString& text) {
+  QMessageBox box(icon, WindowTitle(), text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+void MessageBoxSink::Error(const QString& text) {
+  Show(parent_, QMessageBox::Critical, text);
+}
+
+void MessageBoxSink::Information(const QString& text) {
+  Show(parent_, QMessageBox::Information, text);
+}
+
+}  // namespace rukmox::window

@@ -1,0 +1,25 @@
+// The program's messages: a modal box titled like the window, with one OK button and the error or
+// information icon; the handler goes on once the operator has closed it.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "MessageSink.h"
+
+namespace rukmox::window {
+
+class MessageBoxSink : public MessageSink {
+ public:
+  // Boxes are centred on `parent` once it is set; before that (messages of the window's own
+  // construction) on the screen.
+  void SetParent(QWidget* parent) { parent_ = parent; }
+
+  void Error(const QString& text) override;
+  void Information(const QString& text) override;
+
+ private:
+  QPointer<QWidget> parent_;
+};
+
+}  // namespace rukmox::window

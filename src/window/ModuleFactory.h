@@ -1,0 +1,21 @@
+// The one place where the window's module object is made.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "Rukmox.h"
+#include "platform/TransportSettings.h"
+
+namespace rukmox::window {
+
+// The module object with the window's construction arguments: port 3000, remote baud index 5,
+// `errorWord` as its error word, the option flag set, DTR and RTS control modes 0. It finds its
+// dongle and serial ports through `settings`.
+std::unique_ptr<TRukMox> CreateModule(const rukmox::platform::TransportSettings& settings,
+                                      std::int32_t* errorWord, void* owner = nullptr);
+
+// The settings as the environment gives them (RUKMOX_DONGLE, RUKMOX_PORTS, RUKMOX_D2XX).
+rukmox::platform::TransportSettings SettingsFromEnvironment();
+
+}  // namespace rukmox::window

@@ -1,0 +1,134 @@
+// The operator window: the module object for the whole run, the local and remote property panels,
+// the link monitor, the PIN page, and the network and spectrum pages.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "MessageSink.h"
+#include "Rukmox.h"
+
+class QLabel;
+class QTimer;
+
+namespace Ui {
+class RukMoxFormLight;
+class DevicesPage;
+class NetworkPage;
+class SpectrumPage;
+}  // namespace Ui
+
+namespace rukmox::window {
+
+// Where the window looks for its dongle, for the status line: a tty path, or empty when the dongle
+// is looked for among the USB devices by its description.
+struct DonglePlace {
+  QString path;
+  bool simulated = false;
+};
+
+class TRukMoxFormLight : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Makes the module object with the window as owner and `errorWord` as its error word.
+  using ModuleMaker = std::function<std::unique_ptr<TRukMox>(void* owner, std::int32_t* errorWord)>;
+
+  TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& messages, DonglePlace place,
+                   QWidget* parent = nullptr);
+  ~TRukMoxFormLight() override;
+
+  // The window's state.
+  std::unique_ptr<TRukMox> Device;
+  std::int32_t DeviceError = 0;
+  std::int32_t ProgramError = 0;
+  bool AbortRequested = false;
+  bool DeviceCreated = false;
+  bool Busy = false;  // a long operation services messages: the window refuses to close
+  std::int32_t ChannelMoves = 0;
+  std::int32_t Language = 0;  // 0 Italian, 1 English
+
+  // Operations the handlers share.
+  QString LoadText(int id) const;
+  void EnableLocal(bool on);
+  void EnableRemote(bool on);
+  void ClearLocal();
+  void ClearRemote();
+  void LoadLocal();
+  void LoadRemote();
+  void ApplyLanguage();
+
+  // Brings the page (or small page) with this object name to the front; false when there is none.
+  bool ShowPage(const QString& objectName);
+
+  // Handlers. The key handlers take the typed character and may replace it by 0 (the field then
+  // ignores it).
+  void ImageLanguageClick(int tag);
+  void EditNomeDongleKeyPress(char16_t& key);
+  void EditIndirizzoDongleKeyPress(char16_t& key);
+  void ComboPotenzaDongleChange();
+  void DongleExit();
+  void EditNomeMcuKeyPress(char16_t& key);
+  void EditIndirizzoMcuKeyPress(char16_t& key);
+  void ComboPotenzaMcuChange();
+  void McuExit();
+  void TimerUpdateTimer();
+  void ComboCanaleChange();
+  void EditPinKeyPress(char16_t& key);
+  void ButtonReadPinClick();
+  void ButtonChangePinClick();
+  void ButtonRemovePinClick();
+
+ signals:
+  // After every poll tick, whatever it found.
+  void PollTicked();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // Pauses the poll timer for a handler that talks to the module and starts it again when the
+  // handler ends, on every path; while one is alive, focus changes run no exit handler and the
+  // window does not close.
+  class Pause {
+   public:
+    explicit Pause(TRukMoxFormLight& window);
+    ~Pause();
+    Pause(const Pause&) = delete;
+    Pause& operator=(const Pause&) = delete;
+
+   private:
+    TRukMoxFormLight& window_;
+  };
+
+  void BuildControls();
+  void ConnectHandlers();
+  void FixSizeAndCentre();
+  void ApplyCaptions(int language);
+  void ShowStatusLine();
+  void ShowLinkPicture(bool linked);
+  void Fail(int id);
+  void Inform(int id);
+  bool FormCloseQuery() const;
+  void FormClose();
+  bool FormKeyPress(QObject* watched, QEvent* event);
+  bool FieldKeyPress(QObject* watched, QEvent* event);
+  bool FieldExit(QObject* watched, QEvent* event);
+  bool LinkedRemote() const;
+
+  MessageSink& messages_;
+  DonglePlace place_;
+  std::unique_ptr<Ui::RukMoxFormLight> form_;
+  std::unique_ptr<Ui::DevicesPage> devices_;
+  std::unique_ptr<Ui::NetworkPage> network_;
+  std::unique_ptr<Ui::SpectrumPage> spectrum_;
+  QTimer* TimerUpdate = nullptr;
+  QLabel* statusLabel_ = nullptr;
+  int pauses_ = 0;  // handlers running (nested through message boxes)
+};
+
+}  // namespace rukmox::window

@@ -1,0 +1,15 @@
+// A picture of the window without a display: how the README's pictures and the program's tests
+// are made (QT_QPA_PLATFORM=offscreen).
+#pragma once
+
+#include <QString>
+
+namespace rukmox::window {
+
+class TRukMoxFormLight;
+
+// Shows the window, lets `ticks` poll ticks run (so the link page shows live readings) and writes
+// the window into `file` as PNG. False with a reason when the file cannot be written.
+bool SaveScreenshot(TRukMoxFormLight& window, const QString& file, int ticks, QString* error);
+
+}  // namespace rukmox::window

@@ -1,0 +1,102 @@
+#include "StartOptions.h"
+
+#include <QCommandLineParser>
+
+namespace rukmox::window {
+namespace {
+
+constexpr int kUsageError = 2;
+const QString kSimulate = QStringLiteral("--simulate");
+
+}  // namespace
+
+ParsedStart ParseStartOptions(const QStringList& arguments, const QString& version) {
+  // "--simulate=FILE" carries an optional value, which the parser has no notion of.
+  QStringList args;
+  QString scenario;
+  for (const QString& a : arguments) {
+    if (a.startsWith(kSimulate + '=')) {
+      scenario = a.mid(kSimulate.size() + 1);
+      args << kSimulate;
+    } else {
+      args << a;
+    }
+  }
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Operator window for a pair of short-range radio modules: the USB dongle "
+                     "\"Wireless Port\" and the remote module reached through it."));
+  const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                QStringLiteral("Show this help and exit."));
+  const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
+                                         QStringLiteral("Show the version and exit."));
+  const QCommandLineOption dongle(
+      QStringLiteral("dongle"),
+      QStringLiteral("tty of the dongle, listed first among the USB devices as \"Wireless Port\"."),
+      QStringLiteral("PATH"));
+  const QCommandLineOption ports(
+      QStringLiteral("ports"),
+      QStringLiteral("Serial ports for programming, colon-separated (port k = entry k)."),
+      QStringLiteral("P1:P2:..."));
+  const QCommandLineOption simulate(
+      QStringLiteral("simulate"),
+      QStringLiteral("Run the device simulator in this process and open the window on it; "
+                     "--simulate=SCENARIO loads a scenario file instead of the built-in one."));
+  const QCommandLineOption lang(QStringLiteral("lang"),
+                                QStringLiteral("Language to start in: it (default) or en."),
+                                QStringLiteral("it|en"), QStringLiteral("it"));
+  const QCommandLineOption screenshot(
+      QStringLiteral("screenshot"),
+      QStringLiteral("Write a PNG of the window after start and the first poll ticks, then exit."),
+      QStringLiteral("FILE"));
+  const QCommandLineOption tab(
+      QStringLiteral("tab"),
+      QStringLiteral("Page to bring to the front, by its object name (such as TabScansione)."),
+      QStringLiteral("NAME"));
+  parser.addOptions({help, versionOption, dongle, ports, simulate, lang, screenshot, tab});
+
+  ParsedStart parsed;
+  if (!parser.parse(args)) {
+    parsed.error = parser.errorText();
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+  if (parser.isSet(help)) {
+    parsed.output = parser.helpText();
+    return parsed;
+  }
+  if (parser.isSet(versionOption)) {
+    parsed.output = QStringLiteral("rukmox ") + version + '\n';
+    return parsed;
+  }
+  if (!parser.positionalArguments().isEmpty()) {
+    parsed.error = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+  const QString language = parser.value(lang);
+  if (language != QLatin1String("it") && language != QLatin1String("en")) {
+    parsed.error = QStringLiteral("--lang takes it or en, not ") + language;
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+  if (parser.isSet(simulate) && parser.isSet(dongle)) {
+    parsed.error = QStringLiteral("--simulate and --dongle exclude each other");
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+
+  StartOptions options;
+  if (parser.isSet(dongle)) options.dongle = parser.value(dongle);
+  if (parser.isSet(ports)) options.ports = parser.value(ports);
+  options.simulate = parser.isSet(simulate);
+  options.scenario = scenario;
+  options.language = language == QLatin1String("en") ? 1 : 0;
+  options.screenshot = parser.value(screenshot);
+  options.tab = parser.value(tab);
+  parsed.options = options;
+  return parsed;
+}
+
+}  // namespace rukmox::window

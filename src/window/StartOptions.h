@@ -1,0 +1,33 @@
+// The program's command line:
+//   rukmox [--dongle PATH] [--ports P1:P2:...] [--simulate[=SCENARIO]] [--lang it|en]
+//          [--screenshot FILE [--tab NAME]] [--help] [--version]
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace rukmox::window {
+
+struct StartOptions {
+  std::optional<QString> dongle;
+  std::optional<QString> ports;
+  bool simulate = false;
+  QString scenario;  // empty: the simulator's built-in installation
+  int language = 0;  // 0 Italian, 1 English
+  QString screenshot;
+  QString tab;
+};
+
+// What the command line asks for: options to start with, or text to print and an exit status.
+struct ParsedStart {
+  std::optional<StartOptions> options;
+  QString output;      // --help, --version: for standard output
+  QString error;       // a usage error: for standard error
+  int exitStatus = 0;  // when there are no options
+};
+
+// Needs no application object, so that --help and usage errors work without a display.
+ParsedStart ParseStartOptions(const QStringList& arguments, const QString& version);
+
+}  // namespace rukmox::window

@@ -1,0 +1,102 @@
+// The rukmox program as a user starts it: options, the screenshot without a display, and the
+// refusal to start without one.
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Run {
+  int status = -1;
+  QString out;
+  QString err;
+};
+
+Run Start(const QStringList& arguments, const QProcessEnvironment& environment) {
+  QProcess process;
+  process.setProcessEnvironment(environment);
+  process.start(QStringLiteral(RUKMOX_PROGRAM), arguments);
+  Run run;
+  if (!process.waitForFinished(30000)) {
+    process.kill();
+    process.waitForFinished();
+    return run;
+  }
+  run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+  run.out = QString::fromLocal8Bit(process.readAllStandardOutput());
+  run.err = QString::fromLocal8Bit(process.readAllStandardError());
+  return run;
+}
+
+QProcessEnvironment Offscreen() {
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.remove("RUKMOX_DONGLE");
+  return env;
+}
+
+}  // namespace
+
+class ProgramTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void options_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--simulate";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "rukmox 0.";
+    QTest::newRow("unknown language") << QStringList{"--lang", "de"} << 2 << "it or en";
+    QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << "colour";
+    QTest::newRow("simulator and dongle")
+        << QStringList{"--simulate", "--dongle", "/dev/null"} << 2 << "exclude";
+    QTest::newRow("unknown page") << QStringList{"--dongle", "/nonexistent", "--screenshot",
+                                                 "x.png",    "--tab",        "TabNothing"}
+                                  << 2 << "TabNothing";
+  }
+  void options() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    const Run run = Start(arguments, Offscreen());
+    QCOMPARE(run.status, status);
+    QVERIFY2((run.out + run.err).contains(says), qPrintable(run.out + run.err));
+  }
+
+  void screenshots_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("without a dongle") << QStringList{"--dongle", "/nonexistent/dongle"};
+    QTest::newRow("simulated, network page, English")
+        << QStringList{"--simulate", "--tab", "TabScansione", "--lang", "en"};
+  }
+  void screenshots() {
+    QFETCH(QStringList, arguments);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("window.png");
+    const Run run = Start(arguments + QStringList{"--screenshot", file}, Offscreen());
+    QCOMPARE(run.status, 0);
+    QVERIFY2(!run.err.contains("error:"), qPrintable(run.err));  // no message on the way
+    QImage picture(file);
+    QVERIFY(!picture.isNull());
+    QVERIFY(picture.width() > 400 && picture.height() > 300);
+  }
+
+  void withoutDisplayItSaysSoInsteadOfFailing() {
+    QProcessEnvironment env = Offscreen();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
+    const Run refused = Start({"--dongle", "/nonexistent"}, env);
+    QCOMPARE(refused.status, 1);
+    QVERIFY2(refused.err.contains("no display"), qPrintable(refused.err));
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath("window.png");
+    const Run picture = Start({"--dongle", "/nonexistent", "--screenshot", file}, env);
+    QCOMPARE(picture.status, 0);
+    QVERIFY(!QImage(file).isNull());
+  }
+};
+
+QTEST_GUILESS_MAIN(ProgramTest)
+#include "ProgramTest.moc"

@@ -1,0 +1,156 @@
+// The window on the simulator over pseudo-terminals, through the real TRukMox, with its messages
+// recorded instead of shown.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FastScenario.h"
+#include "MessageSink.h"
+#include "ModuleFactory.h"
+#include "Rukmoxlight.h"
+#include "Simulator.h"
+
+namespace rukmox::window::test {
+
+using rukmox::sim::CommandFrame;
+using rukmox::sim::Scenario;
+using rukmox::sim::World;
+
+struct Message {
+  bool error = false;
+  QString text;
+};
+
+class RecordingSink : public MessageSink {
+ public:
+  void Error(const QString& text) override { messages.push_back({true, text}); }
+  void Information(const QString& text) override { messages.push_back({false, text}); }
+  std::vector<Message> messages;
+};
+
+// The built-in installation without timing or chance: a dongle on channel 3 linked to SENSOR-A
+// (-60 dBm), three more remotes, quiet pinned channels.
+inline Scenario Linked() {
+  return rukmox::sim::test::FastScenario();
+}
+
+// The same with the linked remote out of reach: the dongle alone.
+inline Scenario DongleAlone() {
+  Scenario s = Linked();
+  s.remotes[0].inReach = false;
+  return s;
+}
+
+class SimulatedWindow {
+ public:
+  ~SimulatedWindow() {
+    window.reset();
+    if (sim) sim->Stop();
+  }
+
+  // Starts the simulator and the window on it; false when the simulator cannot start.
+  bool Start(const Scenario& scenario) {
+    sim = std::make_unique<rukmox::sim::Simulator>(scenario);
+    if (!sim->Start()) return false;
+    Open(sim->DonglePath());
+    return true;
+  }
+
+  // The window on a dongle path where nothing answers.
+  void StartWithoutDongle() { Open("/nonexistent/rukmox-dongle"); }
+
+  // Frames the dongle decoded since the last call.
+  std::vector<CommandFrame> Frames() {
+    return sim->With([](World& w) {
+      auto out = std::move(w.dongle.received);
+      w.dongle.received.clear();
+      return out;
+    });
+  }
+
+  // The next `count` replies of the dongle after the ones already sent never come.
+  void SilenceNextReplies(int count, int skip = 0) {
+    sim->With([&](World& w) {
+      for (int i = 1; i <= count; ++i) {
+        rukmox::sim::ReplyFault fault;
+        fault.kind = rukmox::sim::ReplyFault::Kind::Silence;
+        fault.reply = w.dongle.repliesSent + static_cast<std::uint64_t>(skip + i);
+        w.dongle.faults.push_back(fault);
+      }
+    });
+  }
+
+  template <typename T>
+  T* Find(const char* name) const {
+    return window->findChild<T*>(QString::fromLatin1(name));
+  }
+  QLineEdit* Edit(const char* name) const { return Find<QLineEdit>(name); }
+  QComboBox* Combo(const char* name) const { return Find<QComboBox>(name); }
+  QLabel* Label(const char* name) const { return Find<QLabel>(name); }
+  QTimer* Timer() const { return Find<QTimer>("TimerUpdate"); }
+
+  // Shows the window and gives it the focus, so that keys and focus changes arrive as they do
+  // for an operator.
+  bool ShowActive() {
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    return QTest::qWaitForWindowActive(window.get());
+  }
+
+  // Types as a keyboard does, one key per character; a character beyond ASCII comes as the text
+  // of a key with no code of its own (a dead key or an input method would give it so).
+  static void Type(QWidget* widget, const QString& text) {
+    for (QChar c : text) {
+      if (c.unicode() < 0x80)
+        QTest::keyClick(widget, c.toLatin1());
+      else
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+  }
+
+  // Types into a field and presses Enter, with the poll timer held so that frames come from the
+  // handler alone.
+  void TypeAndEnter(const char* field, const QString& text) {
+    QLineEdit* edit = Edit(field);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    Type(edit, text);
+    Frames();
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+
+  static std::size_t Count(const std::vector<CommandFrame>& frames, int code, int target) {
+    return static_cast<std::size_t>(
+        std::count_if(frames.begin(), frames.end(),
+                      [&](const CommandFrame& f) { return f.code == code && f.target == target; }));
+  }
+
+  std::unique_ptr<rukmox::sim::Simulator> sim;
+  RecordingSink messages;
+  std::unique_ptr<TRukMoxFormLight> window;
+
+ private:
+  void Open(const std::string& donglePath) {
+    rukmox::platform::TransportSettings settings;
+    settings.DonglePath = donglePath;
+    window = std::make_unique<TRukMoxFormLight>(
+        [settings](void* owner, std::int32_t* errorWord) {
+          return CreateModule(settings, errorWord, owner);
+        },
+        messages, DonglePlace{QString::fromStdString(donglePath), false});
+  }
+};
+
+}  // namespace rukmox::window::test
