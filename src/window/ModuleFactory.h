@@ -15,7 +15,4 @@ namespace rukmox::window {
 std::unique_ptr<TRukMox> CreateModule(const rukmox::platform::TransportSettings& settings,
                                       std::int32_t* errorWord, void* owner = nullptr);
 
-// The settings as the environment gives them (RUKMOX_DONGLE, RUKMOX_PORTS, RUKMOX_D2XX).
-rukmox::platform::TransportSettings SettingsFromEnvironment();
-
 }  // namespace rukmox::window

@@ -51,7 +51,8 @@ std::vector<std::string> SplitPorts(const QString& ports) {
 }
 
 int Run(QApplication& app, const StartOptions& options) {
-  rukmox::platform::TransportSettings settings = SettingsFromEnvironment();
+  rukmox::platform::TransportSettings settings =
+      rukmox::platform::TransportSettings::FromEnvironment();
   if (options.dongle) settings.DonglePath = options.dongle->toStdString();
   if (options.ports) settings.Ports = SplitPorts(*options.ports);
 
