@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -107,6 +108,20 @@ class TRukMox : public TRukFtdi {
     CmdEnergyScan = 41,
   };
 
+  // The module a command goes to: the dongle, or the remote module over the radio.
+  enum class Target : std::uint8_t { Local, Remote };
+  static constexpr Target TargetOf(bool remote) { return remote ? Target::Remote : Target::Local; }
+
+  // An exchange reads a reply, and sends a remote command only over a link; these lift either.
+  enum class ExchangeFlags : std::uint8_t {
+    None = 0,
+    SkipLinkCheck = 1,  // a remote command while none is linked: the scan and the connect
+    NoReply = 2,        // a data frame: no target byte, nothing read back
+  };
+  friend constexpr ExchangeFlags operator|(ExchangeFlags a, ExchangeFlags b) {
+    return static_cast<ExchangeFlags>(static_cast<std::uint8_t>(a) | static_cast<std::uint8_t>(b));
+  }
+
   // Called after each scan request: (repeat, request index); true stops the requests.
   using ScanStepHandler = std::function<bool(std::int32_t repeat, std::int32_t request)>;
   // Called after each scanned channel: (repeat, channel index from the first, records added);
@@ -131,9 +146,14 @@ class TRukMox : public TRukFtdi {
   void ClearOptionFlag() override;
   void SetOptionFlag() override;
 
-  // Link layer. Exchange returns the number of bytes sent (at least 4) or -1.
+  // Link layer. Exchange returns the bytes sent (at least 4) or -1; Exchanged tells which.
   std::int32_t Exchange(std::uint8_t command, bool remote, bool skipLinkCheck, bool noReply,
                         std::int32_t count, const std::uint8_t* payload);
+  // The same with its options named, as in Exchange(CmdStore, Target::Remote).
+  std::int32_t Exchange(std::uint8_t command, Target target,
+                        std::span<const std::uint8_t> payload = {},
+                        ExchangeFlags flags = ExchangeFlags::None);
+  static constexpr bool Exchanged(std::int32_t result) { return result >= 0; }
   bool BuildFrame(std::uint8_t command, bool remote, bool omitTarget, std::int32_t count,
                   const std::uint8_t* payload);
   bool AppendByte(std::uint8_t value, bool counted);

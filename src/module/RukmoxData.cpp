@@ -24,8 +24,8 @@ void TRukMox::AdvanceSequenceNumber() {
 bool TRukMox::SendChunk(const std::uint8_t* data, std::uint32_t count) {
   ChunkBuffer[0] = SequenceNumber;
   if (count > 0) std::memcpy(ChunkBuffer + 1, data, count);
-  return Exchange(CmdData, true, false, true, static_cast<std::int32_t>(count) + 1, ChunkBuffer) >=
-         0;
+  return Exchanged(
+      Exchange(CmdData, Target::Remote, {ChunkBuffer, count + 1}, ExchangeFlags::NoReply));
 }
 
 bool TRukMox::Write(const void* buffer, std::uint32_t count, std::int32_t flags) {

@@ -1,4 +1,6 @@
 // The link layer: building command frames and exchanging one command for one reply.
+#include <algorithm>
+
 #include "ModuleFrame.h"
 #include "Rukmox.h"
 
@@ -43,4 +45,16 @@ std::int32_t TRukMox::Exchange(std::uint8_t command, bool remote, bool skipLinkC
     if (!TRukFtdi::Read(&b, 1, 0) || !AppendReplyByte(b)) return -1;
   }
   return TxLength;
+}
+
+std::int32_t TRukMox::Exchange(std::uint8_t command, Target target,
+                               std::span<const std::uint8_t> payload, ExchangeFlags flags) {
+  const auto has = [flags](ExchangeFlags flag) {
+    return (static_cast<std::uint8_t>(flags) & static_cast<std::uint8_t>(flag)) != 0;
+  };
+  // A payload too long for the count is refused like any other count beyond the buffer.
+  const auto count =
+      static_cast<std::int32_t>(std::min<std::size_t>(payload.size(), MaxPayload + 1));
+  return Exchange(command, target == Target::Remote, has(ExchangeFlags::SkipLinkCheck),
+                  has(ExchangeFlags::NoReply), count, payload.data());
 }

@@ -12,13 +12,13 @@ constexpr std::uint8_t QuietestValue = 95;  // 95 - raw byte; the largest value 
 
 bool TRukMox::ReadLinkQuality(std::int32_t& value, bool remote) {
   // A reply without its two bytes is no reading.
-  if (Exchange(CmdLinkQuality, remote, false, false, 0, nullptr) < 0 || RxLength < 2) return false;
+  if (!Exchanged(Exchange(CmdLinkQuality, TargetOf(remote))) || RxLength < 2) return false;
   value = LevelOf(ReplyView(RxBuffer, RxLength));
   return true;
 }
 
 bool TRukMox::ReadEnergy(std::int32_t& value, bool remote) {
-  if (Exchange(CmdEnergy, remote, false, false, 0, nullptr) < 0 || RxLength < 2) return false;
+  if (!Exchanged(Exchange(CmdEnergy, TargetOf(remote))) || RxLength < 2) return false;
   value = LevelOf(ReplyView(RxBuffer, RxLength));
   return true;
 }
@@ -26,7 +26,7 @@ bool TRukMox::ReadEnergy(std::int32_t& value, bool remote) {
 bool TRukMox::ReadEnergyScan(std::uint8_t* values, std::int32_t count) {
   const std::int32_t n = std::clamp<std::int32_t>(count, 0, RadioChannelCount);
   if (n > 0 && values == nullptr) return false;
-  if (Exchange(CmdEnergyScan, false, false, false, 0, nullptr) < 0 || RxLength < n) return false;
+  if (!Exchanged(Exchange(CmdEnergyScan, Target::Local)) || RxLength < n) return false;
   for (std::int32_t i = 0; i < n; ++i) values[i] = static_cast<std::uint8_t>(95 - RxBuffer[i]);
   return true;
 }

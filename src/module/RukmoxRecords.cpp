@@ -21,13 +21,13 @@ constexpr char NoPin[] = "    ";  // four blanks stand for no PIN
 }  // namespace
 
 bool TRukMox::ReadLocalInfo() {
-  if (Exchange(CmdInfo, false, false, false, 0, nullptr) <= 0) return false;
+  if (!Exchanged(Exchange(CmdInfo, Target::Local))) return false;
   FillLocalInfo(Local, ReplyView(RxBuffer, RxLength));
   return ReadLinkStatus() && GetLocalChannel() >= 0 && ReadConfig(false);
 }
 
 bool TRukMox::ReadLinkStatus() {
-  if (Exchange(CmdLinkStatus, false, false, false, 0, nullptr) <= 0) return false;
+  if (!Exchanged(Exchange(CmdLinkStatus, Target::Local))) return false;
   // Without its three bytes the reply would report a link to address 0 that nobody made.
   if (RxLength < 3) return false;
   const ReplyView reply(RxBuffer, RxLength);
@@ -37,7 +37,7 @@ bool TRukMox::ReadLinkStatus() {
 }
 
 std::int32_t TRukMox::GetLocalChannel() {
-  if (Exchange(CmdGetChannel, false, false, false, 0, nullptr) <= 0 || RxLength < 1) return -1;
+  if (!Exchanged(Exchange(CmdGetChannel, Target::Local)) || RxLength < 1) return -1;
   Local.Channel = RxBuffer[0];
   return Local.Channel;
 }
@@ -48,17 +48,17 @@ bool TRukMox::SetLocalChannel(std::int32_t channel) {
     return false;
   }
   const std::uint8_t payload[1] = {static_cast<std::uint8_t>(channel)};
-  if (Exchange(CmdSetChannel, false, false, false, 1, payload) < 0) return false;
+  if (!Exchanged(Exchange(CmdSetChannel, Target::Local, payload))) return false;
   return GetLocalChannel() == channel;
 }
 
 bool TRukMox::StoreLocalSettings() {
-  return Exchange(CmdStore, false, false, false, 0, nullptr) >= 0;
+  return Exchanged(Exchange(CmdStore, Target::Local));
 }
 
 bool TRukMox::StoreRemoteSettings() {
   for (int attempt = 0; attempt < 3; ++attempt) {
-    if (Exchange(CmdStore, true, false, false, 0, nullptr) > 0) return true;
+    if (Exchanged(Exchange(CmdStore, Target::Remote))) return true;
   }
   return false;
 }
@@ -66,7 +66,7 @@ bool TRukMox::StoreRemoteSettings() {
 bool TRukMox::SetName(const std::string& name, bool remote) {
   std::uint8_t payload[ModuleNameSize];
   NamePayload(name, payload);
-  return Exchange(CmdSetName, remote, false, false, ModuleNameSize, payload) >= 0;
+  return Exchanged(Exchange(CmdSetName, TargetOf(remote), payload));
 }
 
 bool TRukMox::SetLocalAddress(std::uint32_t address) {
@@ -74,7 +74,7 @@ bool TRukMox::SetLocalAddress(std::uint32_t address) {
   if (!IsValidAddress(address)) return false;
   const std::uint8_t payload[3] = {AddressPrefix, static_cast<std::uint8_t>(address & 0xFF),
                                    static_cast<std::uint8_t>(address >> 8)};
-  if (Exchange(CmdSetAddress, false, false, false, 3, payload) < 0) return false;
+  if (!Exchanged(Exchange(CmdSetAddress, Target::Local, payload))) return false;
   return StoreLocalSettings() && ReadLocalInfo();
 }
 
@@ -85,7 +85,7 @@ bool TRukMox::IsValidAddress(std::uint32_t value) {
 bool TRukMox::SetPower(std::int32_t level, bool remote) {
   if (level < 0 || level >= PowerTableSize) return false;
   const std::uint8_t payload[1] = {PowerTable[level]};
-  return Exchange(CmdSetPower, remote, false, false, 1, payload) >= 0;
+  return Exchanged(Exchange(CmdSetPower, TargetOf(remote), payload));
 }
 
 std::int32_t TRukMox::PowerLevelOf(std::uint8_t registerByte) {
@@ -101,13 +101,13 @@ bool TRukMox::SetSerialBaud(std::int32_t rate, bool remote) {
   const std::uint8_t payload[2] = {static_cast<std::uint8_t>(half & 0xFF),
                                    static_cast<std::uint8_t>(half >> 8)};
   // The module may already be at the new rate when it answers, so its answer tells nothing.
-  Exchange(CmdSerialBaud, remote, false, false, 2, payload);
+  Exchange(CmdSerialBaud, TargetOf(remote), payload);
   if (remote) return true;
   return TRukFtdi::SetBaudIndex(RateIndexOf(rate)) != -1;
 }
 
 bool TRukMox::ReadConfig(bool remote) {
-  if (Exchange(CmdConfig, remote, false, false, 0, nullptr) < 0) return false;
+  if (!Exchanged(Exchange(CmdConfig, TargetOf(remote)))) return false;
   const ReplyView reply(RxBuffer, RxLength);
   if (!remote) {
     FillLocalConfig(Local, reply);
@@ -124,11 +124,11 @@ bool TRukMox::SetPin(const std::string& oldPin, const std::string& newPin, bool 
   std::uint8_t payload[2 * PinSize];
   std::memcpy(payload, oldNarrow.data(), PinSize);
   std::memcpy(payload + PinSize, newNarrow.data(), PinSize);
-  return Exchange(CmdSetPin, remote, false, false, sizeof payload, payload) >= 0;
+  return Exchanged(Exchange(CmdSetPin, TargetOf(remote), payload));
 }
 
 bool TRukMox::ReadPin(std::string& pin, bool remote) {
-  if (Exchange(CmdReadPin, remote, false, false, 0, nullptr) < 0) return false;
+  if (!Exchanged(Exchange(CmdReadPin, TargetOf(remote)))) return false;
   // A reply without the four characters must not hand back bytes of an earlier reply as a PIN.
   if (RxLength < PinSize) return false;
   pin = rukmox::FromNarrow(std::string_view(reinterpret_cast<const char*>(RxBuffer), PinSize));
@@ -153,22 +153,22 @@ std::int32_t TRukMox::RemovePin(const std::string& oldPin) {
 }
 
 bool TRukMox::Ping(bool remote) {
-  return Exchange(CmdPing, remote, false, false, 0, nullptr) >= 0;
+  return Exchanged(Exchange(CmdPing, TargetOf(remote)));
 }
 
 bool TRukMox::SendToBootLoader() {
-  return Exchange(CmdBootLoader, false, false, false, 0, nullptr) >= 0;
+  return Exchanged(Exchange(CmdBootLoader, Target::Local));
 }
 
 bool TRukMox::StartRemoteReprogramming(bool remote) {
   // The module restarts into its boot loader and may never answer.
-  Exchange(CmdStartReprogramming, remote, false, false, 0, nullptr);
+  Exchange(CmdStartReprogramming, TargetOf(remote));
   return true;
 }
 
 bool TRukMox::WriteCheckupRegister(std::uint8_t byte0, std::uint8_t byte1, bool remote) {
   const std::uint8_t payload[2] = {byte0, byte1};
-  return Exchange(CmdCheckupRegister, remote, false, false, 2, payload) >= 0;
+  return Exchanged(Exchange(CmdCheckupRegister, TargetOf(remote), payload));
 }
 
 std::int32_t TRukMox::GetBaudIndex() {
@@ -186,7 +186,7 @@ std::int32_t TRukMox::SetBaudIndex(std::int32_t index) {
 void TRukMox::ModeSwitch(std::uint8_t value) {
   if (Current == nullptr || !Current->Linked) return;
   const std::uint8_t payload[1] = {value};
-  if (Exchange(CmdRemoteMode, true, false, false, 1, payload) < 0) SetError(ErrOpen);
+  if (!Exchanged(Exchange(CmdRemoteMode, Target::Remote, payload))) SetError(ErrOpen);
 }
 
 void TRukMox::ClearOptionFlag() {

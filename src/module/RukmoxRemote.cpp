@@ -81,7 +81,7 @@ std::int32_t TRukMox::ScanChannels(std::uint8_t command, std::int32_t repeat, st
 std::int32_t TRukMox::ScanCurrentChannel(std::uint8_t command, std::int32_t repeat) {
   std::int32_t found = 0;
   for (std::int32_t i = 0; i < repeat; ++i) {
-    if (Exchange(command, true, true, false, 0, nullptr) > 0) {
+    if (Exchanged(Exchange(command, Target::Remote, {}, ExchangeFlags::SkipLinkCheck))) {
       auto record = std::make_unique<TRemoteDeviceRecord>();
       FillScanAnswer(*record, ReplyView(RxBuffer, RxLength), Local.Channel);
       if (!ContainsDevice(*record)) {
@@ -97,7 +97,7 @@ std::int32_t TRukMox::ScanCurrentChannel(std::uint8_t command, std::int32_t repe
 bool TRukMox::LinkToRemote() {
   if (Current == nullptr) return false;
   const std::uint8_t payload[2] = {Low(Current->Address), High(Current->Address)};
-  if (Exchange(CmdLinkTo, false, false, false, 2, payload) < 0) return false;
+  if (!Exchanged(Exchange(CmdLinkTo, Target::Local, payload))) return false;
   if (!ReadLinkStatus()) return false;
   return Current->Address == Local.PeerAddress;
 }
@@ -111,7 +111,8 @@ bool TRukMox::ConnectRemote(bool relink) {
   if (GetLocalChannel() != Current->Channel && !SetLocalChannel(Current->Channel)) return false;
   const std::uint8_t payload[2] = {Low(Current->Address), High(Current->Address)};
   for (int attempt = 0; attempt < 3; ++attempt) {
-    if (Exchange(CmdConnect, true, true, false, 2, payload) < 0) break;
+    if (!Exchanged(Exchange(CmdConnect, Target::Remote, payload, ExchangeFlags::SkipLinkCheck)))
+      break;
     if (!ReadLinkStatus()) break;
     if (Current->Address == Local.PeerAddress || Local.Linked) break;
   }
@@ -125,14 +126,14 @@ bool TRukMox::ConnectRemote(bool relink) {
 
 bool TRukMox::DisconnectRemote() {
   if (Current == nullptr || !Current->Linked) return true;
-  if (Exchange(CmdDisconnect, true, false, false, 0, nullptr) < 0) return false;
+  if (!Exchanged(Exchange(CmdDisconnect, Target::Remote))) return false;
   Current->Linked = false;
   return ReadLinkStatus();
 }
 
 bool TRukMox::ReadRemoteInfo() {
   if (Current == nullptr || !Current->Linked || !Local.Linked) return false;
-  if (Exchange(CmdInfo, true, false, false, 0, nullptr) <= 0) return false;
+  if (!Exchanged(Exchange(CmdInfo, Target::Remote))) return false;
   FillRemoteInfo(*Current, ReplyView(RxBuffer, RxLength));
   if (!ReadConfig(true)) return false;
   Current->Channel = Local.Channel;
@@ -142,7 +143,7 @@ bool TRukMox::ReadRemoteInfo() {
 bool TRukMox::TellRemoteChannel(std::int32_t channel) {
   const std::uint8_t payload[1] = {static_cast<std::uint8_t>(channel)};
   for (int attempt = 0; attempt < 5; ++attempt) {
-    if (Exchange(CmdSetChannel, true, false, false, 1, payload) >= 0) return true;
+    if (Exchanged(Exchange(CmdSetChannel, Target::Remote, payload))) return true;
   }
   return false;
 }
@@ -181,7 +182,7 @@ bool TRukMox::SetRemoteAddress(std::uint32_t address) {
   }
   const std::uint32_t saved = Local.PeerAddress;
   const std::uint8_t payload[3] = {AddressPrefix, Low(address), High(address)};
-  if (Exchange(CmdSetAddress, true, false, false, 3, payload) < 0) return false;
+  if (!Exchanged(Exchange(CmdSetAddress, Target::Remote, payload))) return false;
   Local.PeerAddress = address;
   Current->Address = address;
   bool linked = false;

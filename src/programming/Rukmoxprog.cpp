@@ -9,35 +9,58 @@
 
 namespace {
 
+// Every step gets four tries: a byte lost or spoilt on the serial line is worth another one.
 constexpr int StepAttempts = 4;
 
-// Boot-loader answers.
-constexpr std::uint8_t BootAnswer = 0x53;
-constexpr std::uint8_t BootRefusal = 0xCA;
-constexpr std::uint8_t BootAccepted = 0xA7;
-constexpr std::uint32_t PrepareFirstByteTimeout = 2000;
-constexpr std::uint32_t RecordFirstByteTimeout = 1000;
+constexpr std::uint32_t PrepareFirstByteTimeout = 2000;  // the boot loader erases first
+constexpr std::uint32_t RecordFirstByteTimeout = 1000;   // and writes each record
 constexpr std::uint8_t StatusCountShort = 4;
 constexpr std::uint8_t StatusCountLong = 6;
 
-// Application-mode answers.
+// Application-mode frames and answers.
 constexpr std::uint8_t ApplicationMarker = 0x64;
 constexpr std::uint8_t MinApplicationLength = 2;
 constexpr std::uint8_t MaxApplicationLength = 110;
+constexpr std::uint8_t McuBareAnswerLength = 1;  // the marker alone: the command was taken
+constexpr std::uint8_t McuBootLoaderMark[] = {0x00, 0xFF};
+constexpr std::uint8_t DongleFrameStart = 0xF0;
+constexpr std::uint8_t DongleFrameLength = 3;  // length byte, command and target
+constexpr std::uint8_t DongleTargetLocal = 0;
 
 constexpr std::int32_t BootLoaderBaudIndex = 5;  // 9600
 constexpr std::int32_t FastBaudIndex = 9;        // 115200
 constexpr std::int32_t RefusedWithBadChecksum = ErrRefused | ErrChecksum | ErrLength;
 
+constexpr std::uint8_t WakeByte = 0x00;
 constexpr int BreakBurstCount = 6;
 constexpr std::int32_t BreakBurstLength = 10;
+constexpr int WakePause = 10;
+constexpr int RestartPause = 100;
 
 void Pause(int milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
-// An application-mode status answer fills bytes 0..5 of the record; a payload too short for a
-// field leaves that field 0 rather than whatever an earlier answer left in the receive buffer.
+// What one attempt of a step came to: Failed is an answer that says no for good.
+enum class Attempt { Succeeded, Failed, Again };
+
+template <typename OneAttempt>
+bool Retry(OneAttempt attempt) {
+  for (int i = 0; i < StepAttempts; ++i) {
+    const Attempt outcome = attempt();
+    if (outcome != Attempt::Again) return outcome == Attempt::Succeeded;
+  }
+  return false;
+}
+
+Attempt SucceededOrAgain(bool succeeded) {
+  return succeeded ? Attempt::Succeeded : Attempt::Again;
+}
+
+// An application answer has the mode at p3, a boot loader's status at byte 1: the record keeps it
+// where the boot loader puts it, so that both answers are read the same way. Bytes 4 and 5 stay 0
+// because only a boot loader names its device kind (byte 4). A payload too short for a field
+// leaves that field 0 rather than whatever an earlier answer left in the receive buffer.
 void FillApplicationStatus(TRukMoxProg::TStatusRecord& status,
                            std::span<const std::uint8_t> payload) {
   const auto p = [&](std::size_t i) -> std::uint8_t { return i < payload.size() ? payload[i] : 0; };
@@ -138,45 +161,67 @@ void TRukMoxProg::ReadRefusal() {
   SetError(matches ? ErrRefused : RefusedWithBadChecksum);
 }
 
+// Six breaks of 10 ms, the wake-up a radio module gets when the dongle is opened: the MCU's
+// application is woken the same way before its commands.
 void TRukMoxProg::BreakBurst() {
   for (int i = 0; i < BreakBurstCount; ++i) SendBreak(BreakBurstLength);
+}
+
+void TRukMoxProg::SendBootCommand(std::initializer_list<std::uint8_t> bytes) {
+  BeginFrame();
+  for (const std::uint8_t byte : bytes) AddByte(byte);
+  SendFrame(true);
+  // The answer is summed on its own, even when the frame went wrong.
+  Checksum = 0;
+}
+
+bool TRukMoxProg::WriteMcuCommand(McuCommand command, std::span<const std::uint8_t> arguments) {
+  BeginFrame();
+  // The length counts the whole frame: itself, the command, the arguments and the checksum.
+  AddByte(static_cast<std::uint8_t>(arguments.size() + 3));
+  AddByte(command);
+  for (const std::uint8_t byte : arguments) AddByte(byte);
+  return WriteApplicationFrame();
+}
+
+bool TRukMoxProg::WriteDongleCommand(DongleCommand command) {
+  BeginFrame();
+  AddByte(DongleFrameStart);
+  AddByte(DongleFrameLength);
+  AddByte(command);
+  AddByte(DongleTargetLocal);
+  return WriteApplicationFrame();
 }
 
 // ---- Boot-loader protocol
 
 bool TRukMoxProg::QueryBootStatus(TStatusRecord& status) {
-  for (int attempt = 0; attempt < StepAttempts; ++attempt) {
-    BeginFrame();
-    AddByte(0x00);
-    AddByte(0x02);
-    SendFrame(true);
-    // The answer is summed on its own, even when the frame went wrong.
-    Checksum = 0;
+  return Retry([&] {
+    SendBootCommand({BootCommandPrefix, BootQueryStatus});
     std::uint8_t first = 0;
-    if (!ReadAnswerByte(first)) continue;
-    if (first == BootAnswer && *ErrorWord == 0) {
-      std::uint8_t count = 0;
-      std::uint8_t data[StatusCountLong] = {};
-      bool matches = false;
-      if (!ReadAnswerByte(count) || !ReadAnswerBytes(data, StatusCountShort)) continue;
-      if (count == StatusCountLong && !ReadAnswerBytes(data + StatusCountShort, 2)) continue;
-      if (!ReadAnswerChecksum(matches)) continue;
-      if (!matches) {
-        SetError(ErrChecksum);
-        continue;
-      }
-      // Only 4 or 6 status bytes make sense; anything else is refused and asked again.
-      if (count != StatusCountShort && count != StatusCountLong) {
-        SetError(ErrLength);
-        continue;
-      }
-      std::fill(status.begin(), status.begin() + StatusCountLong, 0);
-      std::copy_n(data, count, status.begin());
-      return true;
+    if (!ReadAnswerByte(first)) return Attempt::Again;
+    if (first == BootRefused) ReadRefusal();
+    if (first != BootData || *ErrorWord != 0) return Attempt::Again;
+    std::uint8_t count = 0;
+    std::uint8_t data[StatusCountLong] = {};
+    bool matches = false;
+    if (!ReadAnswerByte(count) || !ReadAnswerBytes(data, StatusCountShort)) return Attempt::Again;
+    if (count == StatusCountLong && !ReadAnswerBytes(data + StatusCountShort, 2))
+      return Attempt::Again;
+    if (!ReadAnswerChecksum(matches)) return Attempt::Again;
+    if (!matches) {
+      SetError(ErrChecksum);
+      return Attempt::Again;
     }
-    if (first == BootRefusal) ReadRefusal();
-  }
-  return false;
+    // Only 4 or 6 status bytes make sense; anything else is refused and asked again.
+    if (count != StatusCountShort && count != StatusCountLong) {
+      SetError(ErrLength);
+      return Attempt::Again;
+    }
+    std::fill(status.begin(), status.begin() + StatusCountLong, 0);
+    std::copy_n(data, count, status.begin());
+    return Attempt::Succeeded;
+  });
 }
 
 bool TRukMoxProg::IsInBootLoader() {
@@ -188,73 +233,64 @@ bool TRukMoxProg::IsInBootLoader() {
 }
 
 bool TRukMoxProg::PrepareProgramming() {
-  for (int attempt = 0; attempt < StepAttempts; ++attempt) {
-    BeginFrame();
-    AddByte(0x00);
-    AddByte(0x09);
-    SendFrame(true);
-    Checksum = 0;
+  return Retry([&] {
+    SendBootCommand({BootCommandPrefix, BootPrepare});
     std::uint8_t first = 0;
-    if (!ReadAnswerByte(first, PrepareFirstByteTimeout)) continue;
-    if (first == BootAnswer && *ErrorWord == 0) {
-      std::uint8_t reserved = 0;
-      std::uint8_t result = 0;
-      bool matches = false;
-      if (!ReadAnswerByte(reserved) || !ReadAnswerByte(result) || !ReadAnswerChecksum(matches))
-        continue;
-      // A well-formed answer is final: a boot loader that says no is not asked again.
-      if (matches) return result == 0;
+    if (!ReadAnswerByte(first, PrepareFirstByteTimeout)) return Attempt::Again;
+    if (first == BootRefused) ReadRefusal();
+    if (first != BootData || *ErrorWord != 0) return Attempt::Again;
+    std::uint8_t reserved = 0;
+    std::uint8_t result = 0;
+    bool matches = false;
+    if (!ReadAnswerByte(reserved) || !ReadAnswerByte(result) || !ReadAnswerChecksum(matches))
+      return Attempt::Again;
+    if (!matches) {
       SetError(ErrChecksum);
-      continue;
+      return Attempt::Again;
     }
-    if (first == BootRefusal) ReadRefusal();
-  }
-  return false;
+    // A well-formed answer is final: a boot loader that says no is not asked again.
+    return result == 0 ? Attempt::Succeeded : Attempt::Failed;
+  });
 }
 
 bool TRukMoxProg::StartProgramming() {
-  for (int attempt = 0; attempt < StepAttempts; ++attempt) {
-    BeginFrame();
-    AddByte(0x93);
-    SendFrame(true);
+  return Retry([&] {
+    SendBootCommand({BootStart});
     std::uint8_t first = 0;
     std::uint8_t second = 0;
     ReadByte(first);
     ReadByte(second);
-    if (first == BootAccepted && second == BootAccepted) return true;
-  }
-  return false;
+    return SucceededOrAgain(first == BootAccepted && second == BootAccepted);
+  });
 }
 
 bool TRukMoxProg::SendRecord(std::span<const std::uint8_t> line) {
   std::uint8_t frame[FrameSize];
   const std::size_t length = rukmox::programming::LineToFrame(line, frame);
   if (length == 0) return false;  // never sent: it would not fit the frame
-  for (int attempt = 0; attempt < StepAttempts; ++attempt) {
+  return Retry([&] {
     BeginFrame();
     for (std::size_t i = 0; i < length; ++i) AddByte(frame[i]);
     SendFrame(false);
     std::uint8_t first = 0;
     std::uint8_t second = 0;
-    if (!ReadByte(first, RecordFirstByteTimeout) || !ReadByte(second)) continue;
-    if (*ErrorWord == 0 && first == second && (first == BootAccepted || first == BootAnswer))
-      return true;
-  }
-  return false;
+    if (!ReadByte(first, RecordFirstByteTimeout) || !ReadByte(second)) return Attempt::Again;
+    return SucceededOrAgain(*ErrorWord == 0 && first == second &&
+                            (first == BootAccepted || first == BootData));
+  });
 }
 
 // ---- Application mode, MCU dialect
 
 bool TRukMoxProg::QueryMcuStatus(TStatusRecord& status) {
+  // A sleeping MCU wakes on the first edge on its line and loses that byte: the lone 00 is sent to
+  // be lost, and the pause gives the MCU time to come up before the break burst.
   BeginFrame();
-  TxBuffer[0] = 0x00;
+  TxBuffer[0] = WakeByte;
   Write(TxBuffer, 1, 0);
-  Pause(10);
+  Pause(WakePause);
   BreakBurst();
-  BeginFrame();
-  AddByte(0x03);
-  AddByte(0x01);
-  WriteApplicationFrame();
+  WriteMcuCommand(McuStatus);
   std::uint8_t length = 0;
   std::uint8_t marker = 0;
   ReadByte(length);
@@ -272,43 +308,32 @@ bool TRukMoxProg::QueryMcuStatus(TStatusRecord& status) {
   return true;
 }
 
-bool TRukMoxProg::RequestMcuBoot(std::uint8_t command1, std::uint8_t command2,
-                                 std::span<const std::uint8_t> more) {
+bool TRukMoxProg::RequestMcuBoot(McuCommand command, std::span<const std::uint8_t> arguments) {
   BreakBurst();
-  for (int attempt = 0; attempt < StepAttempts; ++attempt) {
-    BeginFrame();
-    AddByte(command1);
-    AddByte(command2);
-    for (const std::uint8_t byte : more) AddByte(byte);
-    WriteApplicationFrame();
+  return Retry([&] {
+    WriteMcuCommand(command, arguments);
     std::uint8_t length = 0;
     std::uint8_t marker = 0;
     ReadByte(length);
     ReadByte(marker);
-    if (marker == ApplicationMarker && length == 1) return true;
+    if (marker == ApplicationMarker && length == McuBareAnswerLength) return Attempt::Succeeded;
     SetError(ErrRefused);
-  }
-  return false;
+    return Attempt::Again;
+  });
 }
 
 bool TRukMoxProg::RequestMcuBoot1() {
-  static constexpr std::uint8_t rest[] = {0x00, 0xFF};
-  return RequestMcuBoot(0x05, 0x0F, rest);
+  return RequestMcuBoot(McuWriteCheckup, McuBootLoaderMark);
 }
 
 bool TRukMoxProg::RequestMcuBoot2() {
-  return RequestMcuBoot(0x03, 0x04, {});
+  return RequestMcuBoot(McuRestart, {});
 }
 
 // ---- Application mode, dongle dialect
 
 bool TRukMoxProg::QueryDongleStatus(TStatusRecord& status) {
-  BeginFrame();
-  AddByte(0xF0);
-  AddByte(0x03);
-  AddByte(0x01);
-  AddByte(0x00);
-  WriteApplicationFrame();
+  WriteDongleCommand(DongleInfo);
   std::uint8_t marker = 0;
   if (!ReadByte(marker) || marker != ApplicationMarker) {
     SetError(ErrRefused);
@@ -327,35 +352,29 @@ bool TRukMoxProg::QueryDongleStatus(TStatusRecord& status) {
 }
 
 bool TRukMoxProg::RequestDongleBoot() {
-  for (int attempt = 0; attempt < StepAttempts; ++attempt) {
-    BeginFrame();
-    AddByte(0xF0);
-    AddByte(0x03);
-    AddByte(0x1C);
-    AddByte(0x00);
-    WriteApplicationFrame();
+  return Retry([&] {
+    WriteDongleCommand(DongleBootLoader);
     std::uint8_t marker = 0;
     if (!ReadByte(marker) || marker != ApplicationMarker) {
       SetError(ErrRefused);
-      continue;
+      return Attempt::Again;
     }
     std::uint8_t length = 0;
-    if (!ReadByte(length)) continue;
+    if (!ReadByte(length)) return Attempt::Again;
     if (length < MinApplicationLength || length > MaxApplicationLength) {
       SetError(ErrLength);
-      continue;
+      return Attempt::Again;
     }
     // The dongle may already be on its way into the boot loader: the rest is read and ignored.
     if (length > 2) Read(RxBuffer, length - 2u, 0);
-    return true;
-  }
-  return false;
+    return Attempt::Succeeded;
+  });
 }
 
 // ---- The two operations the caller uses
 
 bool TRukMoxProg::ConfirmBootLoader() {
-  Pause(100);
+  Pause(RestartPause);
   if (SetBaudIndex(BootLoaderBaudIndex) < 0) return false;  // the port is closed already
   TStatusRecord status{};
   if (QueryBootStatus(status) && status[1] == ModeBootLoader) return true;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <span>
 
 #include "Rukcom.h"
@@ -30,6 +31,37 @@ inline constexpr std::uint8_t ModeBootLoader = 3;
 class TRukMoxProg : public TRukCom {
  public:
   static constexpr std::uint32_t FrameSize = 200;
+
+  // Boot-loader frames. A command is BootCommandPrefix and its code; the start frame is BootStart
+  // alone; a record frame opens with the record's own "S". All but records end with their sum.
+  enum BootCommand : std::uint8_t {
+    BootCommandPrefix = 0x00,
+    BootQueryStatus = 0x02,
+    BootPrepare = 0x09,
+    BootStart = 0x93,
+  };
+
+  // What a boot loader answers after the echo of a frame.
+  enum BootAnswer : std::uint8_t {
+    BootData = 0x53,      // "S": the answer's data follow; doubled, a record was taken
+    BootAccepted = 0xA7,  // doubled: the start or a record was taken
+    BootRefused = 0xCA,   // two bytes and the sum follow
+  };
+
+  // Application mode, MCU dialect: LEN CMD arguments CS, LEN counting the whole frame. The checkup
+  // register set to 00 FF keeps the MCU in its boot loader when it restarts.
+  enum McuCommand : std::uint8_t {
+    McuStatus = 0x01,
+    McuRestart = 0x04,
+    McuWriteCheckup = 0x0F,
+  };
+
+  // Application mode, dongle dialect: the radio module's own command frame to the local module,
+  // closed by a checksum byte.
+  enum DongleCommand : std::uint8_t {
+    DongleInfo = 0x01,
+    DongleBootLoader = 0x1C,
+  };
 
   // Byte 1 is the mode, byte 4 the device kind a boot loader reports; the rest is carried along.
   using TStatusRecord = std::array<std::uint8_t, 8>;
@@ -93,9 +125,13 @@ class TRukMoxProg : public TRukCom {
   bool ReadAnswerChecksum(bool& matches);
   // The rest of a refusal: two bytes and the checksum.
   void ReadRefusal();
+  // A boot-loader command closed by its sum, sent with SendFrame; the answer is summed from 0.
+  void SendBootCommand(std::initializer_list<std::uint8_t> bytes);
+  // Application-mode commands, closed and written without echo.
+  bool WriteMcuCommand(McuCommand command, std::span<const std::uint8_t> arguments = {});
+  bool WriteDongleCommand(DongleCommand command);
   void BreakBurst();
-  bool RequestMcuBoot(std::uint8_t command1, std::uint8_t command2,
-                      std::span<const std::uint8_t> more);
+  bool RequestMcuBoot(McuCommand command, std::span<const std::uint8_t> arguments);
   // After the application has been asked to start its boot loader: back to 9600 and ask it.
   bool ConfirmBootLoader();
 };

@@ -1,6 +1,8 @@
 // One command, one reply: how Exchange reads replies and when it sends nothing at all.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "ModuleFixture.h"
 #include "NamedRows.h"
 
@@ -121,6 +123,88 @@ TEST_F(ModuleTest, DataFrameReturnsOnceWritten) {
   ASSERT_EQ(state->frames.size(), 1u);
   EXPECT_EQ(state->frames[0].raw, (Bytes{0xF0, 0x04, 0x00, 0x01, 0x42}));
 }
+
+// The named form must mean exactly what the six arguments say: same frame, same refusals.
+using Flags = TRukMox::ExchangeFlags;
+using Target = TRukMox::Target;
+
+struct NamedCase {
+  const char* name;
+  bool linked;
+  std::function<std::int32_t(TRukMox&)> named;
+  std::function<std::int32_t(TRukMox&)> spelled;
+};
+
+const std::uint8_t kChannelPayload[] = {5};
+const std::uint8_t kDataPayload[] = {1, 0x42};
+const Bytes kOversized(TRukMox::BufferSize + 90, 1);
+
+class NamedExchangeTest : public ModuleTest, public ::testing::WithParamInterface<NamedCase> {};
+
+TEST_P(NamedExchangeTest, SendsWhatTheSixArgumentsSend) {
+  const NamedCase& c = GetParam();
+  OpenLinked();
+  mox->Current->Linked = c.linked;
+  const std::int32_t named = c.named(*mox);
+  const std::vector<Frame> namedFrames = state->frames;
+  state->frames.clear();
+  EXPECT_EQ(named, c.spelled(*mox));
+  ASSERT_EQ(namedFrames.size(), state->frames.size());
+  for (std::size_t i = 0; i < namedFrames.size(); ++i)
+    EXPECT_EQ(namedFrames[i].raw, state->frames[i].raw);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, NamedExchangeTest,
+    ::testing::Values(
+        NamedCase{"LocalWithPayload", true,
+                  [](TRukMox& m) {
+                    return m.Exchange(TRukMox::CmdSetChannel, Target::Local, kChannelPayload);
+                  },
+                  [](TRukMox& m) {
+                    return m.Exchange(TRukMox::CmdSetChannel, false, false, false, 1,
+                                      kChannelPayload);
+                  }},
+        NamedCase{"Remote", true,
+                  [](TRukMox& m) { return m.Exchange(TRukMox::CmdStore, Target::Remote); },
+                  [](TRukMox& m) {
+                    return m.Exchange(TRukMox::CmdStore, true, false, false, 0, nullptr);
+                  }},
+        NamedCase{"RemoteWithoutLink", false,
+                  [](TRukMox& m) { return m.Exchange(TRukMox::CmdPing, Target::Remote); },
+                  [](TRukMox& m) {
+                    return m.Exchange(TRukMox::CmdPing, true, false, false, 0, nullptr);
+                  }},
+        NamedCase{
+            "SkipLinkCheck", false,
+            [](TRukMox& m) {
+              return m.Exchange(TRukMox::CmdScan, Target::Remote, {}, Flags::SkipLinkCheck);
+            },
+            [](TRukMox& m) { return m.Exchange(TRukMox::CmdScan, true, true, false, 0, nullptr); }},
+        NamedCase{"NoReply", true,
+                  [](TRukMox& m) {
+                    return m.Exchange(TRukMox::CmdData, Target::Remote, kDataPayload,
+                                      Flags::NoReply);
+                  },
+                  [](TRukMox& m) {
+                    return m.Exchange(TRukMox::CmdData, true, false, true, 2, kDataPayload);
+                  }},
+        NamedCase{"BothFlags", false,
+                  [](TRukMox& m) {
+                    return m.Exchange(TRukMox::CmdData, Target::Remote, kDataPayload,
+                                      Flags::SkipLinkCheck | Flags::NoReply);
+                  },
+                  [](TRukMox& m) {
+                    return m.Exchange(TRukMox::CmdData, true, true, true, 2, kDataPayload);
+                  }},
+        NamedCase{
+            "PayloadBeyondTheBuffer", true,
+            [](TRukMox& m) { return m.Exchange(TRukMox::CmdSetName, Target::Local, kOversized); },
+            [](TRukMox& m) {
+              return m.Exchange(TRukMox::CmdSetName, false, false, false,
+                                static_cast<std::int32_t>(kOversized.size()), kOversized.data());
+            }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace rukmox::test
