@@ -14,9 +14,6 @@
 
 namespace rukmox::cli {
 
-// String-table id of "Unable to load the parameters of the device. \nError n. ".
-inline constexpr int kLoadFailedText = 5;
-
 class Session {
  public:
   // Puts --dongle and --ports into the environment, where the transport layer looks for them.
@@ -56,8 +53,8 @@ class Session {
   void ReportRemote();
 
   // Reports a failure with the string-table text `id` and the error word as it is now.
-  void FailWith(int id);
-  void FailWith(int id, std::int32_t errorWord);
+  void FailWith(text::Id id);
+  void FailWith(text::Id id, std::int32_t errorWord);
 
   // The programming object for a job, traced when asked.
   std::unique_ptr<TRukMoxProg> MakeProgrammer(std::int32_t* errorWord);
