@@ -92,12 +92,12 @@ int RunMonitor(Session& session, const CommandLine& line) {
                        {"channel_changes", device.ChannelChanges},
                        {"moved", moved}});
     // "Quality (" and "Energy (" are the window's labels, which stay English in both languages.
-    std::string text = "Quality (" + std::to_string(quality) + ")  Energy (" +
-                       std::to_string(energy) + ")  " + report.Text(text::ChannelCaption) + " " +
-                       std::to_string(device.Local.Channel) + "  " +
-                       report.Text(linked ? extra::Linked : extra::NotLinked);
-    if (moved) text += "  " + report.Text(extra::ChannelChanged);
-    report.Line(text);
+    std::string shown = "Quality (" + std::to_string(quality) + ")  Energy (" +
+                        std::to_string(energy) + ")  " + report.Text(text::ChannelCaption) + " " +
+                        std::to_string(device.Local.Channel) + "  " +
+                        report.Text(linked ? extra::Linked : extra::NotLinked);
+    if (moved) shown += "  " + report.Text(extra::ChannelChanged);
+    report.Line(shown);
     if (InterruptScope::Requested() || (line.count && tick == *line.count)) break;
     // The next tick comes 100 ms after the end of this one, however long this one took.
     PauseFor(kPollInterval);
