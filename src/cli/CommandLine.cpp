@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <ostream>
 
+#include "Commands.h"
 #include "Reporter.h"
 #include "Rukmox.h"
 
@@ -37,6 +38,13 @@ CLI::Validator NameText(std::size_t maxLength, const std::string& what) {
       what, what);
 }
 
+// "info", or "pin set" for a command below a command group.
+std::string CommandName(const CLI::App& command) {
+  const CLI::App* group = command.get_parent();
+  if (group == nullptr || group->get_parent() == nullptr) return command.get_name();
+  return CommandName(*group) + " " + command.get_name();
+}
+
 }  // namespace
 
 bool IsNameCharacter(char c) {
@@ -55,6 +63,15 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   app.footer(
       "Exit status: 0 success, 1 the operation failed, 2 usage error, 3 the dongle could not be "
       "opened.");
+
+  // Each command's name is written once, where it is added; what runs it goes with it.
+  std::vector<std::pair<CLI::App*, CommandRun>> commands;
+  auto addCommand = [&commands](CLI::App& parent, const std::string& name, const std::string& help,
+                                CommandRun run) {
+    CLI::App* sub = parent.add_subcommand(name, help);
+    commands.emplace_back(sub, run);
+    return sub;
+  };
 
   GlobalOptions& g = line.global;
   std::string dongle, ports, lang = "en";
@@ -75,70 +92,77 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   app.add_option("--lang", lang, "language of the messages (default en)")
       ->check(CLI::IsMember({"it", "en"}));
 
-  auto* info = app.add_subcommand("info", "show the local and the remote device");
+  addCommand(app, "info", "show the local and the remote device", RunInfo);
 
-  auto* setName = app.add_subcommand("set-name", "give the local (or remote) device a new name");
+  auto* setName =
+      addCommand(app, "set-name", "give the local (or remote) device a new name", RunSetName);
   setName->add_flag("--remote", line.remote, "change the remote device");
   setName->add_option("NAME", line.name, "new name, at most 9 characters")
       ->required()
       ->check(NameText(ModuleNameSize - 1, "NAME"));
 
-  auto* setAddress =
-      app.add_subcommand("set-address", "give the local (or remote) device a new radio address");
+  auto* setAddress = addCommand(
+      app, "set-address", "give the local (or remote) device a new radio address", RunSetAddress);
   setAddress->add_flag("--remote", line.remote, "change the remote device");
   std::string addressText;
   setAddress->add_option("ADDRESS", addressText, "new address, 1 to 65534")
       ->required()
       ->check(kAddress);
 
-  auto* setPower = app.add_subcommand("set-power", "set the transmit power of a device");
+  auto* setPower = addCommand(app, "set-power", "set the transmit power of a device", RunSetPower);
   setPower->add_flag("--remote", line.remote, "change the remote device");
   std::string power;
   setPower->add_option("LEVEL", power, "min (-10dBm), default (0dBm) or max (+3dBm)")
       ->required()
       ->check(CLI::IsMember({"min", "default", "max"}));
 
-  auto* channel = app.add_subcommand("channel", "show the channel, or move the pair to channel N");
+  auto* channel =
+      addCommand(app, "channel", "show the channel, or move the pair to channel N", RunChannel);
   channel->add_option("N", line.channel, "new channel, 0 to 15")->check(kChannel);
 
-  auto* monitor = app.add_subcommand(
-      "monitor", "link quality and energy every 100 ms, with the automatic channel change");
+  auto* monitor = addCommand(
+      app, "monitor", "link quality and energy every 100 ms, with the automatic channel change",
+      RunMonitor);
   monitor->add_option("--count", line.count, "number of ticks (default: until Ctrl-C)")
       ->check(CLI::PositiveNumber);
 
-  auto* scan = app.add_subcommand("scan", "look for remote devices on channels FIRST to LAST");
+  auto* scan =
+      addCommand(app, "scan", "look for remote devices on channels FIRST to LAST", RunScan);
   std::vector<int> range;
   scan->add_option("FIRST LAST", range, "channel range (default 0 15)")
       ->expected(2)
       ->check(kChannel);
 
-  auto* connect = app.add_subcommand("connect", "scan, then connect the remote device found");
+  auto* connect =
+      addCommand(app, "connect", "scan, then connect the remote device found", RunConnect);
   connect->add_option("TARGET", line.target, "name or address of the remote device")->required();
   connect->add_option("--first", line.first, "first channel to scan (default 0)")->check(kChannel);
   connect->add_option("--last", line.last, "last channel to scan (default 15)")->check(kChannel);
 
-  auto* disconnect = app.add_subcommand("disconnect", "drop the connection to the remote device");
+  addCommand(app, "disconnect", "drop the connection to the remote device", RunDisconnect);
 
   auto* pin = app.add_subcommand("pin", "set or remove the PIN of the radio link");
   pin->require_subcommand(1);
-  auto* pinSet = pin->add_subcommand("set", "set a new PIN (the old one is read from the dongle)");
+  auto* pinSet =
+      addCommand(*pin, "set", "set a new PIN (the old one is read from the dongle)", RunPinSet);
   pinSet->add_option("NEW", line.pin, "new PIN, 4 characters")
       ->required()
       ->check(NameText(PinSize, "NEW"));
-  auto* pinRemove = pin->add_subcommand("remove", "remove the PIN");
+  addCommand(*pin, "remove", "remove the PIN", RunPinRemove);
 
-  auto* spectrum = app.add_subcommand("spectrum", "energy on the 16 channels, one line per sweep");
+  auto* spectrum =
+      addCommand(app, "spectrum", "energy on the 16 channels, one line per sweep", RunSpectrum);
   spectrum->add_option("--sweeps", line.sweeps, "number of sweeps (default: until Ctrl-C)")
       ->check(CLI::PositiveNumber);
 
   auto* program =
-      app.add_subcommand("program", "write a programming file into the dongle or the MCU");
+      addCommand(app, "program", "write a programming file into the dongle or the MCU", RunProgram);
   program->add_option("TARGET", line.programTarget, "dongle or mcu")
       ->required()
       ->check(CLI::IsMember({"dongle", "mcu"}));
   program->add_option("FILE", line.file, "enciphered programming file")->required();
 
-  auto* ping = app.add_subcommand("ping", "measure exchanges per second and round trips");
+  auto* ping = addCommand(app, "ping", "measure exchanges per second and round trips", RunPing);
   ping->add_option("--count", line.count, "number of pings (default 10)")
       ->check(CLI::PositiveNumber);
   ping->add_flag("--remote", line.remote, "ping the remote device");
@@ -155,15 +179,12 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   if (*timeoutOption) g.timeout = timeout;
   g.language = lang == "it" ? LanguageItalian : LanguageEnglish;
 
-  const std::pair<CLI::App*, const char*> commands[] = {
-      {info, "info"},          {setName, "set-name"}, {setAddress, "set-address"},
-      {setPower, "set-power"}, {channel, "channel"},  {monitor, "monitor"},
-      {scan, "scan"},          {connect, "connect"},  {disconnect, "disconnect"},
-      {spectrum, "spectrum"},  {program, "program"},  {ping, "ping"}};
-  for (const auto& [sub, name] : commands)
-    if (sub->parsed()) line.command = name;
-  if (pin->parsed()) line.command = pinSet->parsed() ? "pin set" : "pin remove";
-  (void)pinRemove;
+  // Exactly one command was parsed: the application and "pin" each require one.
+  for (const auto& [sub, run] : commands) {
+    if (!sub->parsed()) continue;
+    line.command = CommandName(*sub);
+    line.run = run;
+  }
 
   if (setAddress->parsed()) line.address = static_cast<std::uint32_t>(std::stoul(addressText));
   if (setPower->parsed())

@@ -10,6 +10,12 @@
 
 namespace rukmox::cli {
 
+class Session;
+struct CommandLine;
+
+// What runs a command; returns the exit status.
+using CommandRun = int (*)(Session& session, const CommandLine& line);
+
 struct GlobalOptions {
   std::optional<std::string> dongle;  // tty put first in the FTDI list as "Wireless Port"
   std::optional<std::string> ports;   // colon-separated serial ports; port k is entry k
@@ -21,7 +27,8 @@ struct GlobalOptions {
 
 struct CommandLine {
   GlobalOptions global;
-  std::string command;  // "info", "set-name", ..., "pin set", "pin remove"
+  std::string command;       // "info", "set-name", ..., "pin set", "pin remove"
+  CommandRun run = nullptr;  // set whenever a command was parsed
 
   bool remote = false;
   std::string name;            // set-name
@@ -39,7 +46,8 @@ struct CommandLine {
 };
 
 // Parses the arguments. Returns the exit status to end with at once (help: 0, usage error: 2,
-// with the text already written), or nothing when `line` holds a command to run.
+// with the text already written), or nothing when `line` holds a command to run (`run` is then
+// set).
 std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLine& line,
                                     std::ostream& out, std::ostream& err);
 

@@ -31,6 +31,6 @@ int RunProgram(Session& session, const CommandLine& line);
 // The window only offers remote changes while the remote panel is filled; we refuse them the same
 // way, with the action's own message and the reason, instead of sending a command that cannot be
 // relayed.
-void RefuseWithoutRemote(Session& session, int id);
+void RefuseWithoutRemote(Session& session, text::Id id);
 
 }  // namespace rukmox::cli

@@ -4,15 +4,6 @@
 namespace rukmox::cli {
 namespace {
 
-// String-table ids of the panels' messages.
-constexpr int kLocalNameFailed = 6;
-constexpr int kReconnectFailed = 7;
-constexpr int kLocalAddressFailed = 8;
-constexpr int kLocalPowerFailed = 9;
-constexpr int kRemoteNameFailed = 11;
-constexpr int kRemoteAddressFailed = 12;
-constexpr int kRemotePowerFailed = 13;
-
 void ReportBoth(Session& session) {
   session.ReportLocal();
   session.Report().Line("");
@@ -21,15 +12,17 @@ void ReportBoth(Session& session) {
 
 }  // namespace
 
-void RefuseWithoutRemote(Session& session, int id) {
-  session.Report().Fail(session.Report().Text(id) + "\nNo remote device is connected.", id,
-                        session.DeviceError());
+void RefuseWithoutRemote(Session& session, text::Id id) {
+  Reporter& report = session.Report();
+  report.Fail(report.Text(id) + "\n" + report.Text(extra::NoRemoteConnected), id,
+              session.DeviceError());
 }
 
 // A setting of one end, as its panel changes it: apply, store on success, re-read the end and
 // show what it now holds.
 template <typename Apply>
-int ChangeOneEnd(Session& session, bool remote, int localFailed, int remoteFailed, Apply apply) {
+int ChangeOneEnd(Session& session, bool remote, text::Id localFailed, text::Id remoteFailed,
+                 Apply apply) {
   TRukMox& device = session.Device();
   if (!remote) {
     if (apply(device, false))
@@ -61,7 +54,7 @@ int RunInfo(Session& session, const CommandLine&) {
 int RunSetName(Session& session, const CommandLine& line) {
   if (auto end = session.StartLikeTheWindow()) return *end;
   return ChangeOneEnd(
-      session, line.remote, kLocalNameFailed, kRemoteNameFailed,
+      session, line.remote, text::LocalNameFailed, text::RemoteNameFailed,
       [&](TRukMox& device, bool remote) { return device.SetName(line.name, remote); });
 }
 
@@ -70,21 +63,21 @@ int RunSetAddress(Session& session, const CommandLine& line) {
   TRukMox& device = session.Device();
   if (!line.remote) {
     if (!device.SetLocalAddress(line.address)) {
-      session.FailWith(kLocalAddressFailed);
+      session.FailWith(text::LocalAddressFailed);
     } else if (session.RemoteLinked()) {
       // The remote has to be reached again under the new address.
       if (device.ConnectRemote(false)) {
         device.StoreLocalSettings();
         device.StoreRemoteSettings();
       } else {
-        session.FailWith(kReconnectFailed);
+        session.FailWith(text::ReconnectFailed);
       }
     }
   } else {
     if (!session.RemoteLoaded())
-      RefuseWithoutRemote(session, kRemoteAddressFailed);
+      RefuseWithoutRemote(session, text::RemoteAddressFailed);
     else if (!device.SetRemoteAddress(line.address))
-      session.FailWith(kRemoteAddressFailed);
+      session.FailWith(text::RemoteAddressFailed);
   }
   session.LoadLocal();
   session.LoadRemote();
@@ -95,7 +88,7 @@ int RunSetAddress(Session& session, const CommandLine& line) {
 int RunSetPower(Session& session, const CommandLine& line) {
   if (auto end = session.StartLikeTheWindow()) return *end;
   return ChangeOneEnd(
-      session, line.remote, kLocalPowerFailed, kRemotePowerFailed,
+      session, line.remote, text::LocalPowerFailed, text::RemotePowerFailed,
       [&](TRukMox& device, bool remote) { return device.SetPower(line.powerLevel, remote); });
 }
 

@@ -13,8 +13,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kChannelFailed = 14;
-constexpr int kChannelCaption = 67;
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 constexpr int kDefaultPings = 10;
 
@@ -41,15 +39,15 @@ int RunChannel(Session& session, const CommandLine& line) {
   if (line.channel) {
     // The channel list belongs to the remote panel: it moves a pair, not the dongle alone.
     if (!session.RemoteLoaded())
-      RefuseWithoutRemote(session, kChannelFailed);
+      RefuseWithoutRemote(session, text::ChannelFailed);
     else if (!device.ChangeChannel(*line.channel))
-      session.FailWith(kChannelFailed);
+      session.FailWith(text::ChannelFailed);
     session.LoadLocal();
     session.LoadRemote();
   }
   if (session.LocalLoaded()) {
     report.Result()["channel"] = device.Local.Channel;
-    report.Line(report.Text(kChannelCaption) + " " + std::to_string(device.Local.Channel));
+    report.Line(report.Text(text::ChannelCaption) + " " + std::to_string(device.Local.Channel));
   } else {
     report.Result()["channel"] = nullptr;
   }
@@ -93,9 +91,13 @@ int RunMonitor(Session& session, const CommandLine& line) {
                        {"channel", device.Local.Channel},
                        {"channel_changes", device.ChannelChanges},
                        {"moved", moved}});
-    report.Line("Quality (" + std::to_string(quality) + ")  Energy (" + std::to_string(energy) +
-                ")  " + report.Text(kChannelCaption) + " " + std::to_string(device.Local.Channel) +
-                "  " + (linked ? "linked" : "not linked") + (moved ? "  (channel changed)" : ""));
+    // "Quality (" and "Energy (" are the window's labels, which stay English in both languages.
+    std::string shown = "Quality (" + std::to_string(quality) + ")  Energy (" +
+                        std::to_string(energy) + ")  " + report.Text(text::ChannelCaption) + " " +
+                        std::to_string(device.Local.Channel) + "  " +
+                        report.Text(linked ? extra::Linked : extra::NotLinked);
+    if (moved) shown += "  " + report.Text(extra::ChannelChanged);
+    report.Line(shown);
     if (InterruptScope::Requested() || (line.count && tick == *line.count)) break;
     // The next tick comes 100 ms after the end of this one, however long this one took.
     PauseFor(kPollInterval);
@@ -138,7 +140,7 @@ int RunSpectrum(Session& session, const CommandLine& line) {
     report.EmitObject(object);
     report.Line(text.substr(1));
   }
-  if (readings == 0) report.Fail("No energy reading succeeded.", -1, session.DeviceError());
+  if (readings == 0) report.Fail(report.Text(extra::NoEnergyReading), session.DeviceError());
   return report.FinishStream();
 }
 
@@ -147,7 +149,7 @@ int RunPing(Session& session, const CommandLine& line) {
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
   if (line.remote && !session.RemoteLinked()) {
-    report.Fail("No remote device is connected.", -1, session.DeviceError());
+    report.Fail(report.Text(extra::NoRemoteConnected), session.DeviceError());
     return report.Finish();
   }
   InterruptScope interrupt;
@@ -178,12 +180,12 @@ int RunPing(Session& session, const CommandLine& line) {
   report.Result()["sent"] = sent;
   report.Result()["per_second"] = perSecond;
   report.Result()["median_ms"] = answered > 0 ? nlohmann::json(median) : nlohmann::json(nullptr);
-  report.Line(std::to_string(answered) + " exchanges, " + Fixed1(perSecond) +
-              " per second, median round trip " + Fixed1(median) + " ms");
+  report.Line(FillIn(report.Text(extra::PingSummary),
+                     {std::to_string(answered), Fixed1(perSecond), Fixed1(median)}));
   if (answered < sent)
-    report.Fail(
-        std::to_string(sent - answered) + " of " + std::to_string(sent) + " pings got no answer.",
-        -1, lastError);
+    report.Fail(FillIn(report.Text(extra::PingsUnanswered),
+                       {std::to_string(sent - answered), std::to_string(sent)}),
+                lastError);
   return report.Finish();
 }
 

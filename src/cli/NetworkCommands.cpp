@@ -10,16 +10,8 @@
 namespace rukmox::cli {
 namespace {
 
-// String-table ids of the network page.
-constexpr int kChannelPrefix = 26;
-constexpr int kFoundPrefix = 27;
-constexpr int kFoundSuffix = 28;
-constexpr int kNothingFound = 29;
-constexpr int kInvalidDevice = 30;
-constexpr int kConnectFailedPin = 31;
-constexpr int kConnectFailed = 32;
-constexpr int kDisconnectFailed = 33;
-constexpr int kColumnCaptions[] = {71, 72, 73, 74};
+constexpr text::Id kColumnCaptions[] = {text::ColumnName, text::ColumnAddress, text::ColumnChannel,
+                                        text::ColumnConnection};
 
 // The window's scan: 100 ms read time-out and 5 requests per channel.
 constexpr std::int32_t kScanTimeout = 100;
@@ -58,22 +50,24 @@ void ReportRows(Reporter& report, const std::vector<Row>& rows) {
 
   std::vector<std::vector<std::string>> table;
   std::vector<std::string> header;
-  for (int id : kColumnCaptions) header.push_back(report.Text(id));
-  header.push_back("PIN");
+  for (text::Id id : kColumnCaptions) header.push_back(report.Text(id));
+  header.push_back(report.Text(extra::PinCaption));
   table.push_back(header);
   for (const Row& row : rows) {
     const TRemoteDeviceRecord& r = *row.record;
     table.push_back({NameOf(r.Name), std::to_string(r.Address), std::to_string(r.Channel),
-                     ConnectionText(r.Linked, r.PeerAddress), r.PinProtected ? "yes" : "no"});
+                     ConnectionText(r.Linked, r.PeerAddress),
+                     report.Text(r.PinProtected ? extra::Yes : extra::No)});
   }
   std::vector<std::size_t> widths(header.size(), 0);
   for (const auto& cells : table)
-    for (std::size_t i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], cells[i].size());
+    for (std::size_t i = 0; i < cells.size(); ++i)
+      widths[i] = std::max(widths[i], ShownWidth(cells[i]));
   for (const auto& cells : table) {
     std::string text;
     for (std::size_t i = 0; i < cells.size(); ++i) {
       text += cells[i];
-      if (i + 1 < cells.size()) text += std::string(widths[i] - cells[i].size() + 2, ' ');
+      if (i + 1 < cells.size()) text += std::string(widths[i] - ShownWidth(cells[i]) + 2, ' ');
     }
     report.Line(text);
   }
@@ -93,7 +87,7 @@ std::vector<Row> ScanLikeTheWindow(Session& session, int first, int last) {
   int channelsDone = 0;
   auto showProgress = [&](int requestsDone) {
     bar->Show(channelsDone * kScanRepeat + requestsDone, channels * kScanRepeat,
-              report.Text(kChannelPrefix) + std::to_string(first + channelsDone));
+              report.Text(text::ChannelPrefix) + std::to_string(first + channelsDone));
   };
   device.OnScanStep = [&](std::int32_t, std::int32_t request) {
     showProgress(request + 1);
@@ -121,10 +115,10 @@ std::vector<Row> ScanLikeTheWindow(Session& session, int first, int last) {
   std::vector<Row> rows = DeviceRows(device);
   ReportRows(report, rows);
   if (rows.empty())
-    report.Inform(report.Text(kNothingFound));
+    report.Inform(report.Text(text::NothingFound));
   else
-    report.Inform(report.Text(kFoundPrefix) + std::to_string(rows.size()) +
-                  report.Text(kFoundSuffix));
+    report.Inform(report.Text(text::FoundPrefix) + std::to_string(rows.size()) +
+                  report.Text(text::FoundSuffix));
   device.OnScanStep = nullptr;
   device.OnChannelStep = nullptr;
   device.SetTimeout(savedTimeout);
@@ -162,9 +156,9 @@ int RunConnect(Session& session, const CommandLine& line) {
   const std::vector<Row> rows = ScanLikeTheWindow(session, line.first, line.last);
   const std::optional<Row> row = FindRow(rows, line.target);
   if (!row) {
-    report.Fail("No remote device \"" + line.target + "\" was found on channels " +
-                    std::to_string(line.first) + " to " + std::to_string(line.last) + ".",
-                -1, session.DeviceError());
+    report.Fail(FillIn(report.Text(extra::TargetNotFound),
+                       {line.target, std::to_string(line.first), std::to_string(line.last)}),
+                session.DeviceError());
     return report.Finish();
   }
   report.Line("");
@@ -174,13 +168,13 @@ int RunConnect(Session& session, const CommandLine& line) {
   session.LoadRemote();
   device.SelectDevice(row->position);
   if (device.Current == nullptr) {
-    session.FailWith(kInvalidDevice);
+    session.FailWith(text::InvalidDevice);
   } else if (device.ConnectRemote(true)) {
     device.StoreLocalSettings();
     device.StoreRemoteSettings();
     session.LoadRemote();
   } else {
-    session.FailWith(device.Current->PinProtected ? kConnectFailedPin : kConnectFailed);
+    session.FailWith(device.Current->PinProtected ? text::ConnectFailedPin : text::ConnectFailed);
   }
   session.ReportRemote();
   return report.Finish();
@@ -190,7 +184,7 @@ int RunDisconnect(Session& session, const CommandLine&) {
   if (auto end = session.StartLikeTheWindow()) return *end;
   TRukMox& device = session.Device();
   if (device.IsOpen()) {
-    if (!device.DisconnectRemote()) session.FailWith(kDisconnectFailed);
+    if (!device.DisconnectRemote()) session.FailWith(text::DisconnectFailed);
     device.StoreLocalSettings();
   }
   session.LoadRemote();

@@ -7,15 +7,6 @@
 namespace rukmox::cli {
 namespace {
 
-// String-table ids of the captions the window's panels use.
-constexpr int kLocalDeviceCaption = 50;
-constexpr int kRemoteDeviceCaption = 51;
-constexpr int kVersionCaption = 52;
-constexpr int kNameCaption = 54;
-constexpr int kAddressCaption = 55;
-constexpr int kPowerCaption = 56;
-constexpr int kChannelCaption = 67;
-
 template <typename Record>
 nlohmann::json PanelJson(const Record& record) {
   const int entry = PowerEntryOf(record.PowerLevel);
@@ -35,29 +26,28 @@ nlohmann::json PanelJson(const Record& record) {
 }
 
 template <typename Record>
-void PrintPanel(Reporter& reporter, int caption, const Record& record) {
+void PrintPanel(Reporter& reporter, text::Id caption, const Record& record) {
   // Captions differ in length between the languages; pad to the longest of this panel.
-  const std::string labels[] = {reporter.Text(kNameCaption),
-                                reporter.Text(kAddressCaption),
-                                reporter.Text(kPowerCaption),
-                                reporter.Text(kVersionCaption),
-                                reporter.Text(kChannelCaption),
-                                "Link",
-                                "PIN"};
+  const std::string labels[] = {
+      reporter.Text(text::NameCaption),    reporter.Text(text::AddressCaption),
+      reporter.Text(text::PowerCaption),   reporter.Text(text::VersionCaption),
+      reporter.Text(text::ChannelCaption), reporter.Text(extra::LinkCaption),
+      reporter.Text(extra::PinCaption)};
   std::size_t width = 0;
-  for (const auto& label : labels) width = std::max(width, label.size());
+  for (const auto& label : labels) width = std::max(width, ShownWidth(label));
   auto line = [&](int i, const std::string& value) {
-    reporter.Line("  " + labels[i] + std::string(width - labels[i].size() + 2, ' ') + value);
+    reporter.Line("  " + labels[i] + std::string(width - ShownWidth(labels[i]) + 2, ' ') + value);
   };
   reporter.Line(reporter.Text(caption));
   line(0, NameOf(record.Name));
   line(1, std::to_string(record.Address));
-  line(2, std::string(PowerEntryText(PowerEntryOf(record.PowerLevel))) + ", level " +
-              std::to_string(record.PowerLevel));
+  line(2, FillIn(reporter.Text(extra::PowerWithLevel),
+                 {PowerEntryText(PowerEntryOf(record.PowerLevel)),
+                  std::to_string(record.PowerLevel)}));
   line(3, VersionText(record.VersionH, record.VersionF, record.VersionM, record.VersionP));
   line(4, std::to_string(record.Channel));
   line(5, ConnectionText(record.Linked, record.PeerAddress));
-  line(6, record.PinProtected ? "protected" : "none");
+  line(6, reporter.Text(record.PinProtected ? extra::PinProtected : extra::PinNone));
 }
 
 }  // namespace
@@ -70,11 +60,11 @@ nlohmann::json RemotePanelJson(const TRemoteDeviceRecord& remote) {
 }
 
 void PrintLocalPanel(Reporter& reporter, const TLocalDeviceRecord& local) {
-  PrintPanel(reporter, kLocalDeviceCaption, local);
+  PrintPanel(reporter, text::LocalDeviceCaption, local);
 }
 
 void PrintRemotePanel(Reporter& reporter, const TRemoteDeviceRecord& remote) {
-  PrintPanel(reporter, kRemoteDeviceCaption, remote);
+  PrintPanel(reporter, text::RemoteDeviceCaption, remote);
 }
 
 }  // namespace rukmox::cli

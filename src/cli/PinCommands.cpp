@@ -5,14 +5,16 @@ namespace rukmox::cli {
 namespace {
 
 struct PinTexts {
-  int readFailed;
-  int failedWithCode;
-  int doneBoth;
-  int doneLocal;
+  text::Id readFailed;
+  text::Id failedWithCode;
+  text::Id doneBoth;
+  text::Id doneLocal;
 };
 
-constexpr PinTexts kChangeTexts{17, 18, 19, 20};
-constexpr PinTexts kRemoveTexts{21, 22, 23, 24};
+constexpr PinTexts kChangeTexts{text::PinChangeReadFailed, text::PinChangeFailed, text::PinSetBoth,
+                                text::PinSetLocal};
+constexpr PinTexts kRemoveTexts{text::PinRemoveReadFailed, text::PinRemoveFailed,
+                                text::PinRemovedBoth, text::PinRemovedLocal};
 
 // Leading and trailing blanks and control characters go, as the window trims its field.
 std::string Trim(const std::string& text) {

@@ -10,21 +10,6 @@
 namespace rukmox::cli {
 namespace {
 
-// String-table ids of the programming messages.
-constexpr int kNoFile = 34;
-constexpr int kProgrammed = 36;
-constexpr int kEmptyData = 37;
-constexpr int kWrongEncryption = 38;
-constexpr int kInitFailed = 39;
-constexpr int kStartFailed = 40;
-constexpr int kRecordFailed = 41;
-constexpr int kGenericFailure = 42;
-constexpr int kBootLoaderRefused = 43;
-constexpr int kNoDongleFound = 44;
-constexpr int kCheckupFailed = 45;
-constexpr int kRemoteStoreFailed = 46;
-constexpr int kNoMcuFound = 47;
-
 // Port numbers the search walks through, as COM1 to COM255.
 constexpr std::int32_t kPortCount = 255;
 constexpr auto kAfterRemoteStart = std::chrono::milliseconds(100);
@@ -41,29 +26,29 @@ void ReportResult(Session& session, std::int32_t code, std::int32_t errorWord) {
   Reporter& report = session.Report();
   session.Report().Result()["result"] = code;
   if (code == ProgramOk) {
-    report.Inform(report.Text(kProgrammed));
+    report.Inform(report.Text(text::Programmed));
     return;
   }
   if (code > ProgramRecordBase) {
     report.Result()["record"] = code - ProgramRecordBase;
-    report.Fail(report.Text(kRecordFailed) + std::to_string(code - ProgramRecordBase) + ".",
-                kRecordFailed, errorWord);
+    report.Fail(report.Text(text::RecordFailed) + std::to_string(code - ProgramRecordBase) + ".",
+                text::RecordFailed, errorWord);
     return;
   }
-  int id = kGenericFailure;
+  text::Id id = text::GenericProgrammingError;
   switch (code) {
     case ProgramEmpty:
-      id = kEmptyData;
+      id = text::EmptyData;
       break;
     case ProgramWrongHeader:
-      id = kWrongEncryption;
+      id = text::WrongEncryption;
       break;
     case ProgramNoBootLoader:
     case ProgramPrepareFailed:
-      id = kInitFailed;
+      id = text::InitFailed;
       break;
     case ProgramStartFailed:
-      id = kStartFailed;
+      id = text::StartFailed;
       break;
     default:
       break;
@@ -87,24 +72,24 @@ int RunProgram(Session& session, const CommandLine& line) {
   TRukMox& device = session.Device();
 
   if (!FileExists(line.file)) {
-    session.FailWith(kNoFile, 0);
+    session.FailWith(text::NoProgrammingFile, 0);
     return report.Finish();
   }
 
   // Prepare the target while the module link is open.
   if (dongle && device.IsOpen()) {
     if (!device.SendToBootLoader()) {
-      session.FailWith(kBootLoaderRefused);
+      session.FailWith(text::BootLoaderRefused);
       return report.Finish();
     }
     device.Close();
   } else if (!dongle && device.IsOpen() && session.RemoteLinked()) {
     if (!device.WriteCheckupRegister(0x00, 0xFF, true)) {
-      session.FailWith(kCheckupFailed);
+      session.FailWith(text::CheckupFailed);
       return report.Finish();
     }
     if (!device.StoreRemoteSettings()) {
-      session.FailWith(kRemoteStoreFailed);
+      session.FailWith(text::RemoteStoreFailed);
       return report.Finish();
     }
     device.StartRemoteReprogramming(true);
@@ -125,7 +110,7 @@ int RunProgram(Session& session, const CommandLine& line) {
   }
   if (!programmer->IsOpen()) {
     programmer.reset();
-    session.FailWith(dongle ? kNoDongleFound : kNoMcuFound, programError);
+    session.FailWith(dongle ? text::NoDongleFound : text::NoMcuFound, programError);
     return report.Finish();
   }
   report.Result()["port"] = port;
@@ -134,7 +119,7 @@ int RunProgram(Session& session, const CommandLine& line) {
   if (!buffer) {
     // The window ends here without a word; a script must learn that nothing was written.
     programmer.reset();
-    report.Fail("Cannot read the programming file " + line.file + ".", -1, 0);
+    report.Fail(FillIn(report.Text(extra::FileUnreadable), {line.file}), 0);
     return report.Finish();
   }
 

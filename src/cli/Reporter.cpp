@@ -9,8 +9,12 @@ namespace rukmox::cli {
 Reporter::Reporter(bool json, int language, std::ostream& out, std::ostream& err)
     : json_(json), language_(language), out_(out), err_(err) {}
 
-std::string Reporter::Text(int id) const {
+std::string Reporter::Text(text::Id id) const {
   return LoadText(id, language_);
+}
+
+std::string Reporter::Text(extra::Id id) const {
+  return std::string(ExtraText(id, language_));
 }
 
 void Reporter::Line(const std::string& text) {
@@ -25,17 +29,27 @@ void Reporter::Inform(const std::string& message) {
   }
 }
 
-void Reporter::Fail(const std::string& message, int id, std::int32_t errorWord,
+void Reporter::Fail(const std::string& message, text::Id id, std::int32_t errorWord,
+                    bool wordInMessage) {
+  Tell(message, id, errorWord, wordInMessage);
+}
+
+void Reporter::Fail(const std::string& message, std::int32_t errorWord) {
+  Tell(message, std::nullopt, errorWord, false);
+}
+
+void Reporter::Tell(const std::string& message, std::optional<text::Id> id, std::int32_t errorWord,
                     bool wordInMessage) {
   failed_ = true;
   if (json_) {
     nlohmann::json error = {{"message", message}, {"error_word", errorWord}};
-    if (id >= 0) error["message_id"] = id;
+    if (id) error["message_id"] = static_cast<int>(*id);
     result_["errors"].push_back(error);
     return;
   }
   err_ << message;
-  if (!wordInMessage) err_ << " (error word " << errorWord << ")";
+  if (!wordInMessage)
+    err_ << ' ' << FillIn(Text(extra::ErrorWordNote), {std::to_string(errorWord)});
   err_ << '\n' << std::flush;
 }
 
@@ -55,6 +69,13 @@ int Reporter::FinishStream() {
 
 void Reporter::EmitObject(const nlohmann::json& object) {
   if (json_) out_ << DumpJson(object) << '\n' << std::flush;
+}
+
+std::size_t ShownWidth(const std::string& text) {
+  std::size_t width = 0;
+  for (unsigned char c : text)
+    if ((c & 0xC0) != 0x80) ++width;  // continuation bytes add nothing
+  return width;
 }
 
 std::string DumpJson(const nlohmann::json& object) {

@@ -1,13 +1,18 @@
 // Everything rukmoxctl tells its user goes through here: the device panels and information messages
 // to standard output, error messages to standard error, or one JSON object per result when asked.
-// Texts the window would show come from the string table in the chosen language.
+// Texts the window would show come from the string table in the chosen language, the tool's own
+// words from its table of extra texts in the same language.
 #pragma once
 
 #include <cstdint>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
+
+#include "ExtraTexts.h"
+#include "TextIds.h"
 
 namespace rukmox::cli {
 
@@ -25,7 +30,9 @@ class Reporter {
   int Language() const { return language_; }
 
   // String-table text `id` in the chosen language.
-  std::string Text(int id) const;
+  std::string Text(text::Id id) const;
+  // One of the tool's own texts in the chosen language.
+  std::string Text(extra::Id id) const;
 
   // The result being built for the JSON object; fields the text form does not need are harmless.
   nlohmann::json& Result() { return result_; }
@@ -36,10 +43,13 @@ class Reporter {
   // What the window shows in an information box.
   void Inform(const std::string& message);
 
-  // What the window shows in an error box. `id` is the string-table id (-1 for texts of our own),
+  // What the window shows in an error box. `id` is the string-table id of the message,
   // `errorWord` the device's error word right after the failure; the text form names it unless
   // the message already carries it.
-  void Fail(const std::string& message, int id, std::int32_t errorWord, bool wordInMessage = false);
+  void Fail(const std::string& message, text::Id id, std::int32_t errorWord,
+            bool wordInMessage = false);
+  // A failure the window has no message for, told in a text of our own.
+  void Fail(const std::string& message, std::int32_t errorWord);
   bool Failed() const { return failed_; }
 
   // Writes the result (JSON mode) and returns the exit status for it.
@@ -61,7 +71,14 @@ class Reporter {
   std::ostream& err_;
   nlohmann::json result_ = nlohmann::json::object();
   bool failed_ = false;
+
+  void Tell(const std::string& message, std::optional<text::Id> id, std::int32_t errorWord,
+            bool wordInMessage);
 };
+
+// How many characters a UTF-8 text takes on a terminal, for lining up columns: accented letters
+// of a caption are one character each, not two bytes.
+std::size_t ShownWidth(const std::string& text);
 
 // Serialises without ever throwing: bytes that are not UTF-8 become U+FFFD.
 std::string DumpJson(const nlohmann::json& object);

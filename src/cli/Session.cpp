@@ -61,8 +61,8 @@ bool Session::ReopenModule() {
 
 std::optional<int> Session::StartLikeTheWindow() {
   if (!OpenModule()) {
-    reporter_.Fail(reporter_.Text(kLoadFailedText) + std::to_string(deviceError_) + ".",
-                   kLoadFailedText, deviceError_, true);
+    reporter_.Fail(reporter_.Text(text::LoadFailed) + std::to_string(deviceError_) + ".",
+                   text::LoadFailed, deviceError_, true);
     return reporter_.Finish(ExitNoDongle);
   }
   if (!LoadLocal()) return reporter_.Finish();
@@ -77,8 +77,8 @@ bool Session::LoadLocal() {
     localLoaded_ = true;
     return true;
   }
-  reporter_.Fail(reporter_.Text(kLoadFailedText) + std::to_string(deviceError_) + ".",
-                 kLoadFailedText, deviceError_, true);
+  reporter_.Fail(reporter_.Text(text::LoadFailed) + std::to_string(deviceError_) + ".",
+                 text::LoadFailed, deviceError_, true);
   return false;
 }
 
@@ -97,7 +97,7 @@ void Session::ReportLocal() {
     PrintLocalPanel(reporter_, device_->Local);
   } else {
     reporter_.Result()["local"] = nullptr;
-    reporter_.Line(reporter_.Text(50) + ": -");
+    reporter_.Line(reporter_.Text(text::LocalDeviceCaption) + ": -");
   }
 }
 
@@ -107,15 +107,15 @@ void Session::ReportRemote() {
     PrintRemotePanel(reporter_, *device_->Current);
   } else {
     reporter_.Result()["remote"] = nullptr;
-    reporter_.Line(reporter_.Text(51) + ": -");
+    reporter_.Line(reporter_.Text(text::RemoteDeviceCaption) + ": -");
   }
 }
 
-void Session::FailWith(int id) {
+void Session::FailWith(text::Id id) {
   FailWith(id, deviceError_);
 }
 
-void Session::FailWith(int id, std::int32_t errorWord) {
+void Session::FailWith(text::Id id, std::int32_t errorWord) {
   reporter_.Fail(reporter_.Text(id), id, errorWord);
 }
 

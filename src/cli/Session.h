@@ -15,9 +15,6 @@
 
 namespace rukmox::cli {
 
-// String-table id of "Unable to load the parameters of the device. \nError n. ".
-inline constexpr int kLoadFailedText = 5;
-
 class Session {
  public:
   // Takes the transport settings from the environment once, with --dongle and --ports over them.
@@ -57,8 +54,8 @@ class Session {
   void ReportRemote();
 
   // Reports a failure with the string-table text `id` and the error word as it is now.
-  void FailWith(int id);
-  void FailWith(int id, std::int32_t errorWord);
+  void FailWith(text::Id id);
+  void FailWith(text::Id id, std::int32_t errorWord);
 
   // The programming object for a job, traced when asked.
   std::unique_ptr<TRukMoxProg> MakeProgrammer(std::int32_t* errorWord);

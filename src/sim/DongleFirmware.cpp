@@ -35,7 +35,6 @@ enum Code : std::uint8_t {
 };
 
 constexpr std::uint8_t kAddressPrefix = 0xEC;
-constexpr std::uint32_t kRates[] = {110, 300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
 using Answer = std::optional<Bytes>;
 const Answer kAck = Bytes{};
@@ -104,13 +103,9 @@ Answer Settings(World& world, Module& m, int remote, const CommandFrame& f) {
     case kBaud: {
       if (p.size() < 2) return std::nullopt;
       const std::uint32_t rate = 2u * (p[0] | (p[1] << 8));
-      for (std::uint32_t r : kRates) {
-        if (r == rate) {
-          m.current.baud = rate;  // the answer still leaves at the old rate
-          return kAck;
-        }
-      }
-      return std::nullopt;
+      if (!IsModuleRate(rate)) return std::nullopt;
+      m.current.baud = rate;  // the answer still leaves at the old rate
+      return kAck;
     }
     case kChannel:
       if (p.empty() || p[0] >= kChannelCount) return std::nullopt;

@@ -11,6 +11,14 @@
 namespace rukmox::sim {
 
 inline constexpr int kChannelCount = 16;
+// The serial rates a radio module can be set to, in the order of its baud table.
+inline constexpr std::uint32_t kModuleRates[] = {110,  300,   1200,  2400,  4800,
+                                                 9600, 19200, 38400, 57600, 115200};
+inline constexpr bool IsModuleRate(std::uint32_t rate) {
+  for (std::uint32_t r : kModuleRates)
+    if (r == rate) return true;
+  return false;
+}
 inline constexpr std::uint16_t kNoPeer = 0xFFFF;
 // Four blanks stand for "no PIN" on the modules.
 inline constexpr const char* kNoPin = "    ";

@@ -1,7 +1,6 @@
 // Scenario files: JSON, every field optional (a missing one keeps its built-in value), unknown
 // fields refused so that a misspelt one does not go unnoticed. Errors read
 // "FILE: FIELD: what is wrong", e.g. "lab.json: remotes[2].channel: must be an integer 0..15".
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -167,7 +166,12 @@ class Reader {
   std::string* error_;
 };
 
-constexpr std::uint32_t kRates[] = {110, 300, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+// "110, 300, ..., 115200".
+std::string ModuleRateList() {
+  std::string list;
+  for (std::uint32_t rate : kModuleRates) list += (list.empty() ? "" : ", ") + std::to_string(rate);
+  return list;
+}
 
 void ReadModule(Reader& r, ModuleSetup* m) {
   ModuleSettings& s = m->settings;
@@ -179,11 +183,7 @@ void ReadModule(Reader& r, ModuleSetup* m) {
   r.Integer("peer", &s.peer, 0, 65535);
   std::uint32_t baud = s.baud;
   r.Integer("baud", &baud, 0, 115200);
-  if (r.ok() && std::find(std::begin(kRates), std::end(kRates), baud) == std::end(kRates)) {
-    r.Fail(r.Field("baud"),
-           "must be one of 110, 300, 1200, 2400, 4800, 9600, 19200, 38400, "
-           "57600, 115200");
-  }
+  if (r.ok() && !IsModuleRate(baud)) r.Fail(r.Field("baud"), "must be one of " + ModuleRateList());
   s.baud = baud;
   r.ByteArray("version", &m->version);
   r.ByteArray("infoBytes", &m->infoBytes);
@@ -277,8 +277,7 @@ void ReadPorts(Reader& top, Scenario* s) {
     dongleFace = dongleFace || port.kind == PortKind::DongleSerial;
     r.Boolean("bootLoader", &port.inBootLoader);
     r.Integer("appBaud", &port.appBaud, 0, 115200);
-    if (r.ok() &&
-        std::find(std::begin(kRates), std::end(kRates), port.appBaud) == std::end(kRates)) {
+    if (r.ok() && !IsModuleRate(port.appBaud)) {
       r.Fail(r.Field("appBaud"), "must be one of the module baud rates");
     }
     r.Integer("remote", &port.remote, -1, static_cast<long long>(s->remotes.size()) - 1);

@@ -5,8 +5,17 @@
 namespace rukmox {
 
 std::string VersionText(std::uint8_t h, std::uint8_t f, std::uint32_t m, std::uint8_t p) {
-  return "H" + std::to_string(h) + " - F" + std::to_string(f) + " - M" + std::to_string(m) +
-         " - P" + std::to_string(p);
+  // Appended piece by piece into one string: GCC 12 at -O3 reports a chain of operator+ on
+  // temporaries as an overlapping copy (-Wrestrict), which it is not.
+  std::string text = "H";
+  text += std::to_string(h);
+  text += " - F";
+  text += std::to_string(f);
+  text += " - M";
+  text += std::to_string(m);
+  text += " - P";
+  text += std::to_string(p);
+  return text;
 }
 
 std::string VersionText(const TDeviceRecordParameters& record) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Commands.h"
 #include "NamedRows.h"
 #include "Reporter.h"
 
@@ -153,7 +154,10 @@ TEST(CommandLineTest, PinSubcommandsAreToldApart) {
   const Parsed set = Parse({"pin", "set", "AB_1"});
   EXPECT_EQ(set.line.command, "pin set");
   EXPECT_EQ(set.line.pin, "AB_1");
-  EXPECT_EQ(Parse({"pin", "remove"}).line.command, "pin remove");
+  EXPECT_EQ(set.line.run, &RunPinSet);
+  const Parsed remove = Parse({"pin", "remove"});
+  EXPECT_EQ(remove.line.command, "pin remove");
+  EXPECT_EQ(remove.line.run, &RunPinRemove);
 }
 
 }  // namespace

@@ -49,7 +49,14 @@ TEST_F(CtlTest, InfoWithoutRemoteShowsTheLocalDeviceOnly) {
 TEST_F(CtlTest, InfoInItalianUsesTheItalianCaptions) {
   const ChildResult r = Ctl({"--lang", "it", "info"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_THAT(r.out, HasSubstr("Dispositivo locale\n  Nome dispositivo  RUKDONGLE\n"));
+  EXPECT_THAT(r.out, HasSubstr("Dispositivo locale\n"
+                               "  Nome dispositivo  RUKDONGLE\n"
+                               "  Indirizzo         4096\n"
+                               "  Potenza           default (0dBm), livello 14\n"));
+  // Words the string table lacks come in Italian too; the connection text stays as the window's.
+  EXPECT_THAT(r.out, HasSubstr("  Canale            3\n"
+                               "  Collegamento      CONNECTED(4660)\n"
+                               "  PIN               nessuno\n"));
   EXPECT_THAT(r.out, HasSubstr("Dispositivo remoto\n"));
 }
 
@@ -199,6 +206,7 @@ struct RefusalCase {
   std::string message;
   int id;
   std::string stillShown;
+  std::string errorWordNote = "(error word ";
 };
 
 class CtlRefusalTest : public CtlTest, public ::testing::WithParamInterface<RefusalCase> {};
@@ -209,7 +217,7 @@ TEST_P(CtlRefusalTest, ReportsTheMessageAndShowsWhatTheDeviceStillHolds) {
   const ChildResult r = Ctl(c.args);
   EXPECT_EQ(r.status, 1);
   EXPECT_THAT(r.err, StartsWith(c.message));
-  EXPECT_THAT(r.err, HasSubstr("(error word "));
+  EXPECT_THAT(r.err, HasSubstr(c.errorWordNote));
   EXPECT_THAT(r.out, HasSubstr(c.stillShown));
 
   std::vector<std::string> json = {"--json"};
@@ -234,7 +242,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {"--lang", "it", "set-address", "65535"},
                     "Impossibile impostare il nuovo indirizzo del dispositivo locale.",
                     8,
-                    "Indirizzo         4096\n"},
+                    "Indirizzo         4096\n",
+                    "(parola di errore "},
         RefusalCase{"RemoteAddress65535",
                     true,
                     {"set-address", "--remote", "65535"},

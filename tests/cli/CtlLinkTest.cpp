@@ -21,6 +21,12 @@ TEST_F(CtlTest, MonitorPrintsOneTickPerLineWithQualityAndEnergy) {
     EXPECT_THAT(line, MatchesRegex("Quality \\([0-9]+\\)  Energy \\(4\\)  Channel 3  linked"));
 }
 
+TEST_F(CtlTest, MonitorInItalianKeepsOnlyTheWindowsFixedLabelsInEnglish) {
+  const ChildResult r = Ctl({"--lang", "it", "monitor", "--count", "1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.out, MatchesRegex("Quality \\([0-9]+\\)  Energy \\(4\\)  Canale 3  collegato\n"));
+}
+
 TEST_F(CtlTest, MonitorWithoutCountRunsUntilCtrlC) {
   ChildOptions options;
   options.interruptAfter = std::chrono::milliseconds(600);

@@ -77,6 +77,17 @@ TEST_F(CtlTest, ScanPrintsTheListAndReconnectsTheDeviceItFoundAgain) {
   });
 }
 
+TEST_F(CtlTest, ScanInItalianNamesTheColumnsAndThePinStateInItalian) {
+  const ChildResult r = Ctl({"--lang", "it", "scan", "3", "9"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out,
+            "Nome      Indirizzo  Canale  Connessione      PIN\n"
+            "SENSOR-A  4660       3       CONNECTED(4096)  no\n"
+            "PUMP-7    512        6       NOT CONNECTED    no\n"
+            "LOCKED    769        9       NOT CONNECTED    s\xC3\xAC\n"
+            "Sono stati individuati 3 dispositivi remoti.\n");
+}
+
 TEST_F(CtlTest, ScanOnATerminalShowsAProgressBarAndClearsIt) {
   PtyPair terminal;
   ASSERT_TRUE(terminal.ok());

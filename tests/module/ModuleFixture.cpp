@@ -3,10 +3,21 @@
 #include <cstring>
 
 namespace rukmox::test {
+namespace {
+
+// The bytes of `text` after `bytes`. With room made first: GCC 12 at -O3 takes an insert into a
+// vector that was just built from a list for a copy past its end (-Warray-bounds).
+void AppendText(Bytes& bytes, const char* text) {
+  const std::size_t length = std::strlen(text);
+  bytes.reserve(bytes.size() + length);
+  bytes.insert(bytes.end(), text, text + length);
+}
+
+}  // namespace
 
 Bytes LocalInfo(const char* name, std::uint8_t pinFlag) {
   Bytes b{2, 7, 3, 0x02, 0x01, 1, 2, 3, 4, 5, kLocalAddress & 0xFF, kLocalAddress >> 8};
-  b.insert(b.end(), name, name + std::strlen(name));
+  AppendText(b, name);
   b.push_back(0);
   b.push_back(pinFlag);
   b.insert(b.end(), {0xA1, 0xA2, 0xA3, 0xA4});
@@ -28,7 +39,7 @@ Bytes RemoteInfo(const char* name) {
           kLocalAddress >> 8,
           kRemoteAddress & 0xFF,
           kRemoteAddress >> 8};
-  b.insert(b.end(), name, name + std::strlen(name));
+  AppendText(b, name);
   b.push_back(0);
   b.push_back(0);
   b.insert(b.end(), {0xB1, 0xB2, 0xB3, 0xB4});
@@ -52,7 +63,7 @@ Bytes ScanAnswer(std::uint16_t address, const char* name, bool linked, std::uint
   Bytes b{static_cast<std::uint8_t>(address & 0xFF), static_cast<std::uint8_t>(address >> 8),
           static_cast<std::uint8_t>(linked ? 1 : 0), static_cast<std::uint8_t>(peer & 0xFF),
           static_cast<std::uint8_t>(peer >> 8)};
-  b.insert(b.end(), name, name + std::strlen(name));
+  AppendText(b, name);
   b.insert(b.end(), {0, 0, 0, 0, 0, 0});
   return b;
 }

@@ -40,7 +40,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadScenarioCase{"NameTooLong", R"({"dongle": {"name": "TENLETTERS"}})", "dongle.name"},
         BadScenarioCase{"PinNotFourCharacters", R"({"remotes": [{"pin": "123"}]})",
                         "remotes[0].pin: must be exactly 4 characters"},
-        BadScenarioCase{"BaudNotARate", R"({"dongle": {"baud": 12345}})", "dongle.baud"},
+        BadScenarioCase{"BaudNotARate", R"({"dongle": {"baud": 12345}})",
+                        "dongle.baud: must be one of 110, 300, 1200, 2400, 4800, 9600, 19200, "
+                        "38400, 57600, 115200"},
+        BadScenarioCase{"AppBaudNotARate", R"({"ports": [{"kind": "mcu", "appBaud": 14400}]})",
+                        "ports[0].appBaud"},
         BadScenarioCase{"VersionTooShort", R"({"dongle": {"version": [1, 2]}})",
                         "dongle.version: must be an array of 5 bytes"},
         BadScenarioCase{"ByteOutOfRange", R"({"dongle": {"infoTail": [1, 2, 3, 256]}})",

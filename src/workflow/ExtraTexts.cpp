@@ -1,0 +1,98 @@
+#include "ExtraTexts.h"
+
+#include <array>
+#include <cstddef>
+
+#include "StringTable.h"
+
+namespace rukmox {
+namespace {
+
+struct Entry {
+  extra::Id id;
+  std::string_view text;
+};
+
+using Block = std::array<Entry, extra::Count>;
+
+// Each entry names its id, so that a block out of order or with a gap fails to compile.
+constexpr bool InIdOrder(const Block& block) {
+  for (std::size_t i = 0; i < block.size(); ++i)
+    if (block[i].id != static_cast<extra::Id>(i)) return false;
+  return true;
+}
+
+// UTF-8, like the string table.
+constexpr Block kItalian = {{
+    {extra::LinkCaption, "Collegamento"},
+    {extra::PinCaption, "PIN"},
+    {extra::PowerWithLevel, "%1, livello %2"},
+    {extra::PinProtected, "protetto"},
+    {extra::PinNone, "nessuno"},
+    {extra::Yes, "sì"},
+    {extra::No, "no"},
+    {extra::Linked, "collegato"},
+    {extra::NotLinked, "non collegato"},
+    {extra::ChannelChanged, "(canale cambiato)"},
+    {extra::NoRemoteConnected, "Nessun dispositivo remoto collegato."},
+    {extra::ErrorWordNote, "(parola di errore %1)"},
+    {extra::TargetNotFound, "Nessun dispositivo remoto \"%1\" trovato sui canali da %2 a %3."},
+    {extra::NoEnergyReading, "Nessuna lettura dell'energia riuscita."},
+    {extra::PingSummary, "%1 scambi, %2 al secondo, andata e ritorno mediana %3 ms"},
+    {extra::PingsUnanswered, "%1 ping su %2 senza risposta."},
+    {extra::FileUnreadable, "Impossibile leggere il file di programmazione %1."},
+}};
+
+constexpr Block kEnglish = {{
+    {extra::LinkCaption, "Link"},
+    {extra::PinCaption, "PIN"},
+    {extra::PowerWithLevel, "%1, level %2"},
+    {extra::PinProtected, "protected"},
+    {extra::PinNone, "none"},
+    {extra::Yes, "yes"},
+    {extra::No, "no"},
+    {extra::Linked, "linked"},
+    {extra::NotLinked, "not linked"},
+    {extra::ChannelChanged, "(channel changed)"},
+    {extra::NoRemoteConnected, "No remote device is connected."},
+    {extra::ErrorWordNote, "(error word %1)"},
+    {extra::TargetNotFound, "No remote device \"%1\" was found on channels %2 to %3."},
+    {extra::NoEnergyReading, "No energy reading succeeded."},
+    {extra::PingSummary, "%1 exchanges, %2 per second, median round trip %3 ms"},
+    {extra::PingsUnanswered, "%1 of %2 pings got no answer."},
+    {extra::FileUnreadable, "Cannot read the programming file %1."},
+}};
+
+static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));
+
+// In the string table's language order.
+constexpr std::array<const Block*, 2> kBlocks = {&kItalian, &kEnglish};
+static_assert(LanguageItalian == 0 && LanguageEnglish == 1);
+
+}  // namespace
+
+std::string_view ExtraText(extra::Id id, int language) {
+  if (language < 0 || language >= static_cast<int>(kBlocks.size())) return {};
+  if (id < 0 || id >= extra::Count) return {};
+  return (*kBlocks[language])[id].text;
+}
+
+std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> values) {
+  std::string text;
+  text.reserve(pattern.size());
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const char c = pattern[i];
+    if (c == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
+      const std::size_t place = static_cast<std::size_t>(pattern[i + 1] - '1');
+      if (place < values.size()) {
+        text += values.begin()[place];
+        ++i;
+        continue;
+      }
+    }
+    text += c;
+  }
+  return text;
+}
+
+}  // namespace rukmox

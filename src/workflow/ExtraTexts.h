@@ -1,0 +1,54 @@
+// Words rukmoxctl prints that the string table does not hold: captions of its own, the link and
+// PIN states, its own messages. One block per language, in the string table's language order, so
+// a new language means one new block here beside the new block of the string table.
+//
+// Texts with values carry the places "%1" to "%9"; FillIn puts the values there.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace rukmox::extra {
+
+enum Id : int {
+  // Captions of the panel lines and of the device list.
+  LinkCaption,
+  PinCaption,
+  PowerWithLevel,  // %1 the power entry, %2 the level
+
+  // Values.
+  PinProtected,
+  PinNone,
+  Yes,
+  No,
+  Linked,
+  NotLinked,
+  ChannelChanged,
+
+  // Messages of rukmoxctl's own.
+  NoRemoteConnected,
+  ErrorWordNote,   // %1 the error word
+  TargetNotFound,  // %1 the target, %2 and %3 the channel range
+  NoEnergyReading,
+  PingSummary,      // %1 answers, %2 per second, %3 median round trip in ms
+  PingsUnanswered,  // %1 unanswered, %2 sent
+  FileUnreadable,   // %1 the file
+
+  Count
+};
+
+}  // namespace rukmox::extra
+
+namespace rukmox {
+
+// Text `id` in `language` (0 Italian, 1 English, as for LoadText). An unknown language or id
+// gives empty text.
+std::string_view ExtraText(extra::Id id, int language);
+
+// `pattern` with every "%1" to "%9" replaced by the value of that number (from 1). The values are
+// put in as they are: a "%2" inside a value stays "%2". A place without a value, or a "%" not
+// followed by a digit from 1, stays as it is.
+std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> values);
+
+}  // namespace rukmox
