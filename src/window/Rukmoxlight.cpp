@@ -111,6 +111,7 @@ TRukMoxFormLight::Pause::~Pause() {
   --window_.pauses_;
   // Once the window has released the module, nothing polls it again.
   if (window_.Device) window_.TimerUpdate->start();
+  window_.CloseIfPending();
 }
 
 TRukMoxFormLight::TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& messages,
@@ -240,7 +241,7 @@ void TRukMoxFormLight::EnableLocal(bool on) {
         static_cast<QWidget*>(spectrum_->ButtonScanEnergy), static_cast<QWidget*>(n.ListDevice),
         static_cast<QWidget*>(n.ButtonScan), static_cast<QWidget*>(n.EditStartCh),
         static_cast<QWidget*>(n.EditEndCh)})
-    control->setEnabled(on);
+    SetOperable(control, on);
 }
 
 void TRukMoxFormLight::EnableRemote(bool on) {
@@ -250,7 +251,7 @@ void TRukMoxFormLight::EnableRemote(bool on) {
         static_cast<QWidget*>(d.EditIndirizzoMcu), static_cast<QWidget*>(d.ComboPotenzaMcu),
         static_cast<QWidget*>(d.ComboCanale), static_cast<QWidget*>(d.ProgressBarLink),
         static_cast<QWidget*>(d.LabelLink)})
-    control->setEnabled(on);
+    SetOperable(control, on);
 }
 
 void TRukMoxFormLight::ClearLocal() {
@@ -384,6 +385,12 @@ void TRukMoxFormLight::FormClose() {
 }
 
 void TRukMoxFormLight::closeEvent(QCloseEvent* event) {
+  if (!Busy && LongOperationRunning()) {
+    // A scan or a programming job still uses the module: close once it has ended.
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
   if (!FormCloseQuery()) {
     event->ignore();
     return;

@@ -6,7 +6,9 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
 #include "MessageSink.h"
 #include "Rukmox.h"
@@ -60,6 +62,25 @@ class TRukMoxFormLight : public QMainWindow {
   void LoadLocal();
   void LoadRemote();
   void ApplyLanguage();
+
+  // A scan, the sweeps or a programming job: while one runs, no control that would start another
+  // operation on the module can be used; only the stop buttons stay live. A close asked for
+  // meanwhile waits until the operation has ended (the sweeps, which set Busy, refuse it).
+  class LongOperation {
+   public:
+    explicit LongOperation(TRukMoxFormLight& window);
+    ~LongOperation();
+    LongOperation(const LongOperation&) = delete;
+    LongOperation& operator=(const LongOperation&) = delete;
+
+   private:
+    TRukMoxFormLight& window_;
+  };
+  bool LongOperationRunning() const { return longOperations_ > 0; }
+
+  // Enables or disables a control from the program. While a long operation runs, a control that
+  // starts operations stays disabled and takes the state asked for here when the operation ends.
+  void SetOperable(QWidget* control, bool on);
 
   // Brings the page (or small page) with this object name to the front; false when there is none.
   bool ShowPage(const QString& objectName);
@@ -129,6 +150,15 @@ class TRukMoxFormLight : public QMainWindow {
   QTimer* TimerUpdate = nullptr;
   QLabel* statusLabel_ = nullptr;
   int pauses_ = 0;  // handlers running (nested through message boxes)
+
+  // The controls a long operation locks, and the state each is to take when it ends.
+  std::vector<QWidget*> OperationControls() const;
+  void LockOperations();
+  void UnlockOperations();
+  void CloseIfPending();
+  int longOperations_ = 0;
+  std::map<QWidget*, bool> operableAfterLock_;
+  bool closePending_ = false;
 };
 
 }  // namespace rukmox::window

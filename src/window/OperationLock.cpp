@@ -1,0 +1,66 @@
+// The lock-out of the long operations: no second operation on the module starts inside a scan,
+// the sweeps or a programming job, and the window is not closed under them.
+#include <QTimer>
+
+#include "Rukmoxlight.h"
+#include "ui_DevicesPage.h"
+#include "ui_NetworkPage.h"
+#include "ui_SpectrumPage.h"
+
+namespace rukmox::window {
+
+TRukMoxFormLight::LongOperation::LongOperation(TRukMoxFormLight& window) : window_(window) {
+  if (window_.longOperations_++ == 0) window_.LockOperations();
+}
+
+TRukMoxFormLight::LongOperation::~LongOperation() {
+  if (--window_.longOperations_ == 0) window_.UnlockOperations();
+}
+
+std::vector<QWidget*> TRukMoxFormLight::OperationControls() const {
+  const Ui::DevicesPage& d = *devices_;
+  const Ui::NetworkPage& n = *network_;
+  // Everything that starts an operation on the module, the stop buttons excepted.
+  return {d.EditNomeDongle,      d.EditIndirizzoDongle,
+          d.ComboPotenzaDongle,  d.EditNomeMcu,
+          d.EditIndirizzoMcu,    d.ComboPotenzaMcu,
+          d.ComboCanale,         d.EditPin,
+          d.ButtonChangePin,     d.ButtonRemovePin,
+          d.ButtonReadPin,       d.ButtonSfogliaDongle,
+          d.ButtonProgramDongle, d.ButtonSfogliaMcu,
+          d.ButtonProgramMcu,    n.ListDevice,
+          n.ButtonConnectMcu,    n.ButtonDisconnectMcu,
+          n.ButtonScan,          n.EditStartCh,
+          n.EditEndCh,           spectrum_->ButtonScanEnergy};
+}
+
+void TRukMoxFormLight::LockOperations() {
+  operableAfterLock_.clear();
+  for (QWidget* control : OperationControls()) {
+    operableAfterLock_[control] = control->isEnabled();
+    control->setEnabled(false);
+  }
+}
+
+void TRukMoxFormLight::UnlockOperations() {
+  for (const auto& [control, on] : operableAfterLock_) control->setEnabled(on);
+  operableAfterLock_.clear();
+  CloseIfPending();
+}
+
+void TRukMoxFormLight::CloseIfPending() {
+  // Only once the handler that ran the operation has finished its last steps (its messages too).
+  if (!closePending_ || longOperations_ > 0 || pauses_ > 0) return;
+  closePending_ = false;
+  QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void TRukMoxFormLight::SetOperable(QWidget* control, bool on) {
+  if (auto locked = operableAfterLock_.find(control); locked != operableAfterLock_.end()) {
+    locked->second = on;
+    return;
+  }
+  control->setEnabled(on);
+}
+
+}  // namespace rukmox::window
