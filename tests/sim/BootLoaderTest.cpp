@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "BootRecord.h"
 #include "NamedRows.h"
 
 namespace rukmox::sim {
@@ -11,18 +12,7 @@ namespace {
 
 using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 using rukmox::test::RowName;
-
-// An S-record frame as the programming side sends it: "S", the type character, then the record's
-// bytes; the checksum is the ones' complement of the sum of count, address and data.
-Bytes Record(char type, Bytes addressAndData, bool goodChecksum = true) {
-  Bytes frame{'S', static_cast<std::uint8_t>(type),
-              static_cast<std::uint8_t>(addressAndData.size() + 1)};
-  frame.insert(frame.end(), addressAndData.begin(), addressAndData.end());
-  unsigned sum = 0;
-  for (std::size_t i = 2; i < frame.size(); ++i) sum += frame[i];
-  frame.push_back(static_cast<std::uint8_t>(~sum + (goodChecksum ? 0 : 1)));
-  return frame;
-}
+using test::BootRecord;
 
 class BootLoaderTest : public testing::Test {
  protected:
@@ -72,18 +62,18 @@ TEST_F(BootLoaderTest, StartNeedsAPreparedSession) {
 }
 
 TEST_F(BootLoaderTest, RecordsBeforeTheStartAreRefused) {
-  EXPECT_EQ(Run(Record('1', {0x00, 0x00, 0x11})).bytes, (Bytes{0xCA, 0xCA}));
+  EXPECT_EQ(Run(BootRecord('1', {0x00, 0x00, 0x11})).bytes, (Bytes{0xCA, 0xCA}));
   EXPECT_TRUE(state.records.empty());
 }
 
 TEST_F(BootLoaderTest, KeepsWhatWasProgrammedAndRestartsAfterTheEndRecord) {
   PrepareAndStart();
-  const Bytes header = Record('0', {0x00, 0x00, 0x41, 0x42});
-  const Bytes data = Record('1', {0x12, 0x34, 0xDE, 0xAD, 0xBE, 0xEF});
+  const Bytes header = BootRecord('0', {0x00, 0x00, 0x41, 0x42});
+  const Bytes data = BootRecord('1', {0x12, 0x34, 0xDE, 0xAD, 0xBE, 0xEF});
   EXPECT_EQ(Run(header).bytes, (Bytes{0xA7, 0xA7}));
   EXPECT_EQ(Run(data).bytes, (Bytes{0xA7, 0xA7}));
   EXPECT_FALSE(state.finished);
-  EXPECT_EQ(Run(Record('9', {0x00, 0x00})).bytes, (Bytes{0xA7, 0xA7}));
+  EXPECT_EQ(Run(BootRecord('9', {0x00, 0x00})).bytes, (Bytes{0xA7, 0xA7}));
   EXPECT_TRUE(state.finished);
   ASSERT_EQ(state.records.size(), 3u);
   EXPECT_EQ(state.records[1], data);
@@ -106,17 +96,17 @@ TEST_P(BadRecordTest, IsRefusedAndNotKept) {
 
 INSTANTIATE_TEST_SUITE_P(
     Records, BadRecordTest,
-    testing::Values(BadRecordCase{"WrongChecksum", Record('1', {0x00, 0x10, 0x55}, false)},
-                    BadRecordCase{"UnknownType", Record('4', {0x00, 0x10, 0x55})},
-                    BadRecordCase{"TypeNotADigit", Record('X', {0x00, 0x10, 0x55})},
-                    BadRecordCase{"CountShorterThanTheAddress", Record('3', {0x00, 0x10})}),
+    testing::Values(BadRecordCase{"WrongChecksum", BootRecord('1', {0x00, 0x10, 0x55}, false)},
+                    BadRecordCase{"UnknownType", BootRecord('4', {0x00, 0x10, 0x55})},
+                    BadRecordCase{"TypeNotADigit", BootRecord('X', {0x00, 0x10, 0x55})},
+                    BadRecordCase{"CountShorterThanTheAddress", BootRecord('3', {0x00, 0x10})}),
     RowName());
 
 TEST_F(BootLoaderTest, RefusesRecordNAsOftenAsTold) {
   state.setup.refuseRecord = 2;
   state.refusalsLeft = 1;
   PrepareAndStart();
-  const Bytes record = Record('1', {0x00, 0x00, 0x01});
+  const Bytes record = BootRecord('1', {0x00, 0x00, 0x01});
   EXPECT_EQ(Run(record).bytes, (Bytes{0xA7, 0xA7}));
   EXPECT_EQ(Run(record).bytes, (Bytes{0xCA, 0xCA})) << "record 2, first try";
   EXPECT_EQ(Run(record).bytes, (Bytes{0xA7, 0xA7})) << "record 2, second try";
@@ -125,7 +115,7 @@ TEST_F(BootLoaderTest, RefusesRecordNAsOftenAsTold) {
 
 TEST_F(BootLoaderTest, PreparingAgainErasesTheEarlierSession) {
   PrepareAndStart();
-  Run(Record('1', {0x00, 0x00, 0x01}));
+  Run(BootRecord('1', {0x00, 0x00, 0x01}));
   PrepareAndStart();
   EXPECT_TRUE(state.records.empty());
 }

@@ -4,6 +4,7 @@
 
 #include <thread>
 
+#include "BootRecord.h"
 #include "FastScenario.h"
 #include "SimLine.h"
 #include "Simulator.h"
@@ -13,6 +14,7 @@ namespace rukmox::sim {
 namespace {
 
 using rukmox::test::kLate;
+using test::BootRecord;
 using test::SimLine;
 using namespace std::chrono_literals;
 
@@ -30,19 +32,6 @@ Bytes BootExchange(SimLine& line, const Bytes& frame, std::size_t answer) {
 Bytes Tail(const Bytes& bytes, std::size_t from) {
   return from < bytes.size() ? Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end())
                              : Bytes{};
-}
-
-Bytes Record(char type, Bytes addressAndData) {
-  Bytes frame{'S', static_cast<std::uint8_t>(type),
-              static_cast<std::uint8_t>(addressAndData.size() + 1)};
-  // Room first: GCC 12 at -O3 takes the insert into the three-byte vector for a copy past its
-  // end (-Warray-bounds).
-  frame.reserve(frame.size() + addressAndData.size() + 1);
-  frame.insert(frame.end(), addressAndData.begin(), addressAndData.end());
-  unsigned sum = 0;
-  for (std::size_t i = 2; i < frame.size(); ++i) sum += frame[i];
-  frame.push_back(static_cast<std::uint8_t>(~sum));
-  return frame;
 }
 
 class PortTest : public testing::Test {
@@ -98,9 +87,9 @@ TEST_F(PortTest, WholeProgrammingSessionRestartsTheDongleWithItsStoredSettings) 
   SimLine face(sim->PortPaths()[0], B9600);
   EXPECT_EQ(Tail(BootExchange(face, kPrepare, 4), 3), (Bytes{0x53, 0x09, 0x00, 0x5C}));
   EXPECT_EQ(Tail(BootExchange(face, kStart, 2), 2), (Bytes{0xA7, 0xA7}));
-  const Bytes data = Record('1', {0x00, 0x00, 0x01, 0x02, 0x03});
+  const Bytes data = BootRecord('1', {0x00, 0x00, 0x01, 0x02, 0x03});
   EXPECT_EQ(Tail(BootExchange(face, data, 2), data.size()), (Bytes{0xA7, 0xA7}));
-  const Bytes end = Record('9', {0x00, 0x00});
+  const Bytes end = BootRecord('9', {0x00, 0x00});
   EXPECT_EQ(Tail(BootExchange(face, end, 2), end.size()), (Bytes{0xA7, 0xA7}));
   sim->With([&](World& w) {
     EXPECT_EQ(w.dongle.firmware, Firmware::Application);
@@ -180,7 +169,7 @@ TEST(BootPortTest, RefusesRecordNAndKeepsTheOthers) {
   SimLine mcu(sim.PortPaths()[1], B9600);
   BootExchange(mcu, kPrepare, 4);
   BootExchange(mcu, kStart, 2);
-  const Bytes record = Record('1', {0x00, 0x10, 0xAA});
+  const Bytes record = BootRecord('1', {0x00, 0x10, 0xAA});
   EXPECT_EQ(Tail(BootExchange(mcu, record, 2), record.size()), (Bytes{0xA7, 0xA7}));
   for (int attempt = 0; attempt < 4; ++attempt) {
     EXPECT_EQ(Tail(BootExchange(mcu, record, 2), record.size()), (Bytes{0xCA, 0xCA}));
