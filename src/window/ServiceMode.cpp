@@ -38,7 +38,10 @@ void TRukMoxFormLight::SetServiceMode(bool on) {
         static_cast<QWidget*>(d.ButtonReadPin),
         static_cast<QWidget*>(spectrum_->ButtonScanChannel)})
     control->setVisible(on);
-  FitToContents();
+  if (isVisible())
+    FitToContents();  // where the operator put the window
+  else
+    FixSizeAndCentre();
   ApplyCaptions(Language);
   ShowStatusLine();
 }
