@@ -115,7 +115,6 @@ class ServiceTest : public QObject {
     w.window->SetServiceMode(true);
     w.Timer()->stop();
     if (!dongle) w.window->Device->Close();
-    w.Find<QAbstractButton>("ButtonScanChannel")->setEnabled(true);
     w.Find<QAbstractButton>("ButtonScanChannel")->click();
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
     QVERIFY(!w.messages.messages[0].error);
