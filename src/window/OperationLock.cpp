@@ -1,5 +1,6 @@
 // The lock-out of the long operations: no second operation on the module starts inside a scan,
 // the sweeps or a programming job, and the window is not closed under them.
+#include <QAction>
 #include <QTimer>
 
 #include "Rukmoxlight.h"
@@ -21,17 +22,34 @@ std::vector<QWidget*> TRukMoxFormLight::OperationControls() const {
   const Ui::DevicesPage& d = *devices_;
   const Ui::NetworkPage& n = *network_;
   // Everything that starts an operation on the module, the stop buttons excepted.
-  return {d.EditNomeDongle,      d.EditIndirizzoDongle,
-          d.ComboPotenzaDongle,  d.EditNomeMcu,
-          d.EditIndirizzoMcu,    d.ComboPotenzaMcu,
-          d.ComboCanale,         d.EditPin,
-          d.ButtonChangePin,     d.ButtonRemovePin,
-          d.ButtonReadPin,       d.ButtonSfogliaDongle,
-          d.ButtonProgramDongle, d.ButtonSfogliaMcu,
-          d.ButtonProgramMcu,    n.ListDevice,
-          n.ButtonConnectMcu,    n.ButtonDisconnectMcu,
-          n.ButtonScan,          n.EditStartCh,
-          n.EditEndCh,           spectrum_->ButtonScanEnergy};
+  return {d.EditNomeDongle,
+          d.EditIndirizzoDongle,
+          d.ComboPotenzaDongle,
+          d.EditNomeMcu,
+          d.EditIndirizzoMcu,
+          d.ComboPotenzaMcu,
+          d.ComboCanale,
+          d.EditPin,
+          d.ButtonChangePin,
+          d.ButtonRemovePin,
+          d.ButtonReadPin,
+          d.ButtonSfogliaDongle,
+          d.ButtonProgramDongle,
+          d.ButtonSfogliaMcu,
+          d.ButtonProgramMcu,
+          n.ListDevice,
+          n.ButtonConnectMcu,
+          n.ButtonDisconnectMcu,
+          n.ButtonScan,
+          n.EditStartCh,
+          n.EditEndCh,
+          spectrum_->ButtonScanEnergy,
+          spectrum_->ButtonScanChannel};
+}
+
+std::vector<QAction*> TRukMoxFormLight::OperationActions() const {
+  // Reopening the module under a running operation would pull it from under its handler.
+  return {reconnectAction_};
 }
 
 void TRukMoxFormLight::LockOperations() {
@@ -40,11 +58,14 @@ void TRukMoxFormLight::LockOperations() {
     operableAfterLock_[control] = control->isEnabled();
     control->setEnabled(false);
   }
+  for (QAction* action : OperationActions()) action->setEnabled(false);
 }
 
 void TRukMoxFormLight::UnlockOperations() {
   for (const auto& [control, on] : operableAfterLock_) control->setEnabled(on);
   operableAfterLock_.clear();
+  for (QAction* action : OperationActions()) action->setEnabled(true);
+  NoticeDongleGone();
   CloseIfPending();
 }
 

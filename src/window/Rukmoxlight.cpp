@@ -109,6 +109,7 @@ TRukMoxFormLight::Pause::Pause(TRukMoxFormLight& window) : window_(window) {
 
 TRukMoxFormLight::Pause::~Pause() {
   --window_.pauses_;
+  window_.NoticeDongleGone();
   // Once the window has released the module, nothing polls it again.
   if (window_.Device) window_.TimerUpdate->start();
   window_.CloseIfPending();
@@ -128,6 +129,7 @@ TRukMoxFormLight::TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& m
   DeviceCreated = Device != nullptr;
   TimerUpdate->setInterval(kPollIntervalMs);
   if (Device && !Device->IsOpen()) Device->Open();
+  dongleWasOpen_ = Device && Device->IsOpen();
   Busy = false;
   AbortRequested = false;
   ChannelMoves = 0;
@@ -174,6 +176,10 @@ void TRukMoxFormLight::BuildControls() {
   statusLabel_->setObjectName(QStringLiteral("LabelStatus"));
   statusLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   form_->StatusLine->addWidget(statusLabel_, 1);
+
+  BuildSpectrum();
+  BuildServiceMode();
+  BuildReconnect();
 }
 
 void TRukMoxFormLight::ConnectHandlers() {
@@ -199,6 +205,13 @@ void TRukMoxFormLight::ConnectHandlers() {
 }
 
 void TRukMoxFormLight::FixSizeAndCentre() {
+  FitToContents();
+  const QSize size = this->size();
+  if (QScreen* display = screen())
+    move(display->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
+void TRukMoxFormLight::FitToContents() {
   // Large enough for the captions of either language, so a switch never squeezes a control.
   ensurePolished();
   QSize size;
@@ -209,8 +222,6 @@ void TRukMoxFormLight::FixSizeAndCentre() {
     size = size.expandedTo(sizeHint());
   }
   setFixedSize(size);
-  if (QScreen* display = screen())
-    move(display->availableGeometry().center() - QPoint(size.width() / 2, size.height() / 2));
 }
 
 QString TRukMoxFormLight::LoadText(int id) const {
@@ -238,7 +249,8 @@ void TRukMoxFormLight::EnableLocal(bool on) {
         static_cast<QWidget*>(d.EditIndirizzoDongle), static_cast<QWidget*>(d.ComboPotenzaDongle),
         static_cast<QWidget*>(d.ButtonRemovePin), static_cast<QWidget*>(d.ButtonChangePin),
         static_cast<QWidget*>(d.ButtonReadPin), static_cast<QWidget*>(d.EditPin),
-        static_cast<QWidget*>(spectrum_->ButtonScanEnergy), static_cast<QWidget*>(n.ListDevice),
+        static_cast<QWidget*>(spectrum_->ButtonScanEnergy),
+        static_cast<QWidget*>(spectrum_->ButtonScanChannel), static_cast<QWidget*>(n.ListDevice),
         static_cast<QWidget*>(n.ButtonScan), static_cast<QWidget*>(n.EditStartCh),
         static_cast<QWidget*>(n.EditEndCh)})
     SetOperable(control, on);
@@ -330,6 +342,7 @@ void TRukMoxFormLight::ApplyCaptions(int language) {
   d.ImageEng->setToolTip(WordText(Word::EnglishFlag, language));
   network_->ListDevice->setAccessibleName(text(text::DeviceListCaption));
   spectrum_->ChartScan->setAccessibleName(WordText(Word::SpectrumChart, language));
+  ApplyServiceCaptions(language);
 }
 
 void TRukMoxFormLight::ApplyLanguage() {
@@ -345,10 +358,13 @@ void TRukMoxFormLight::ShowStatusLine() {
   QString line;
   if (open)
     line = WordText(Word::DongleInUse, Language) + where;
+  else if (dongleGone_)
+    line = WordText(Word::DongleGone, Language) + where;
   else if (place_.path.isEmpty())
     line = WordText(Word::NoDongleFound, Language);
   else
     line = WordText(Word::NoDongleAt, Language) + where;
+  if (serviceMode_) line += WordText(Word::ServiceModeOn, Language);
   statusLabel_->setText(line);
 }
 

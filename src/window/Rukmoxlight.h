@@ -13,6 +13,7 @@
 #include "MessageSink.h"
 #include "Rukmox.h"
 
+class QAction;
 class QLabel;
 class QTimer;
 
@@ -102,6 +103,43 @@ class TRukMoxFormLight : public QMainWindow {
   void ButtonReadPinClick();
   void ButtonChangePinClick();
   void ButtonRemovePinClick();
+
+  // --- The spectrum page, service mode, and the dongle disappearing and coming back. ---
+ public:
+  void ButtonScanEnergyClick();
+  void ButtonAbortClick();  // the stop buttons of the sweeps and of the network scan
+  void ButtonScanChannelClick();
+  // Service mode shows the programming groups, ButtonReadPin and the delta-signal report.
+  void SetServiceMode(bool on);
+  bool ServiceMode() const { return serviceMode_; }
+  // Opens the dongle again (after an unplug, or when there was none at start) and reloads both
+  // panels.
+  void Reconnect();
+  bool DongleGone() const { return dongleGone_; }
+
+ signals:
+  // After each sweep of the spectrum analyser has been drawn; `sweeps` counts it.
+  void SweepDrawn(int sweeps);
+
+ private:
+  void BuildSpectrum();
+  void BuildServiceMode();
+  void BuildReconnect();
+  void ApplyServiceCaptions(int language);
+  // Sizes the window for the controls now shown, with the captions of either language.
+  void FitToContents();
+  void ClearSpectrum();
+  bool SweepOnce(int sweep, std::int64_t& elapsedMs);
+  // Notices a dongle that was open and no longer is: the status line says so and both panels go
+  // to the no-local-device state. Runs when no operation is in progress any more.
+  void NoticeDongleGone();
+  std::vector<QAction*> OperationActions() const;
+  bool serviceMode_ = false;
+  bool dongleWasOpen_ = false;
+  bool dongleGone_ = false;
+  QAction* serviceModeAction_ = nullptr;
+  QAction* reconnectAction_ = nullptr;
+  // --- end of the spectrum, service mode and reconnect block. ---
 
  signals:
   // After every poll tick, whatever it found.

@@ -1,5 +1,6 @@
 #include "Screenshot.h"
 
+#include <QApplication>
 #include <QEventLoop>
 #include <QPixmap>
 #include <QTimer>
@@ -25,6 +26,32 @@ bool SaveScreenshot(TRukMoxFormLight& window, const QString& file, int ticks, QS
   if (ticks > 0) loop.exec();
   QObject::disconnect(counted);
   if (!window.grab().save(file, "PNG")) {
+    if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
+    return false;
+  }
+  return true;
+}
+
+bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int sweeps,
+                         QString* error) {
+  window.show();
+  bool drawn = false;
+  bool saved = false;
+  const auto counted =
+      QObject::connect(&window, &TRukMoxFormLight::SweepDrawn, &window, [&](int done) {
+        if (done < sweeps) return;
+        drawn = true;
+        QApplication::processEvents();  // the chart's repaint
+        saved = window.grab().save(file, "PNG");
+        window.ButtonAbortClick();
+      });
+  window.ButtonScanEnergyClick();  // returns once the sweeps have stopped
+  QObject::disconnect(counted);
+  if (!drawn) {
+    if (error != nullptr) *error = QStringLiteral("the spectrum sweeps did not run");
+    return false;
+  }
+  if (!saved) {
     if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
     return false;
   }

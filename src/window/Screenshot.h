@@ -12,4 +12,9 @@ class TRukMoxFormLight;
 // the window into `file` as PNG. False with a reason when the file cannot be written.
 bool SaveScreenshot(TRukMoxFormLight& window, const QString& file, int ticks, QString* error);
 
+// Shows the window, starts the spectrum sweeps and writes the window into `file` as PNG while they
+// run, once `sweeps` of them are drawn; then stops them. False with a reason when the sweeps cannot
+// start or the file cannot be written.
+bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int sweeps, QString* error);
+
 }  // namespace rukmox::window

@@ -54,7 +54,17 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
       QStringLiteral("tab"),
       QStringLiteral("Page to bring to the front, by its object name (such as TabScansione)."),
       QStringLiteral("NAME"));
-  parser.addOptions({help, versionOption, dongle, ports, simulate, lang, screenshot, tab});
+  const QCommandLineOption service(
+      QStringLiteral("service"),
+      QStringLiteral("Start in service mode: the programming groups, the PIN read and the channel "
+                     "delta-signal report are shown (Ctrl+Shift+S switches it in the window)."));
+  const QCommandLineOption sweeps(
+      QStringLiteral("sweeps"),
+      QStringLiteral("With --screenshot: run this many spectrum sweeps first (on the spectrum "
+                     "page, --tab TabTest)."),
+      QStringLiteral("N"));
+  parser.addOptions(
+      {help, versionOption, dongle, ports, simulate, lang, service, screenshot, tab, sweeps});
 
   ParsedStart parsed;
   if (!parser.parse(args)) {
@@ -87,13 +97,26 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     return parsed;
   }
 
+  int sweepCount = 0;
+  if (parser.isSet(sweeps)) {
+    bool number = false;
+    sweepCount = parser.value(sweeps).toInt(&number);
+    if (!number || sweepCount < 1 || !parser.isSet(screenshot)) {
+      parsed.error = QStringLiteral("--sweeps takes a count from 1, with --screenshot");
+      parsed.exitStatus = kUsageError;
+      return parsed;
+    }
+  }
+
   StartOptions options;
   if (parser.isSet(dongle)) options.dongle = parser.value(dongle);
   if (parser.isSet(ports)) options.ports = parser.value(ports);
   options.simulate = parser.isSet(simulate);
   options.scenario = scenario;
   options.language = language == QLatin1String("en") ? 1 : 0;
+  options.service = parser.isSet(service);
   options.screenshot = parser.value(screenshot);
+  options.sweeps = sweepCount;
   options.tab = parser.value(tab);
   parsed.options = options;
   return parsed;

@@ -1,6 +1,6 @@
 // The program's command line:
 //   rukmox [--dongle PATH] [--ports P1:P2:...] [--simulate[=SCENARIO]] [--lang it|en]
-//          [--screenshot FILE [--tab NAME]] [--help] [--version]
+//          [--service] [--screenshot FILE [--tab NAME] [--sweeps N]] [--help] [--version]
 #pragma once
 
 #include <QString>
@@ -13,10 +13,12 @@ struct StartOptions {
   std::optional<QString> dongle;
   std::optional<QString> ports;
   bool simulate = false;
-  QString scenario;  // empty: the simulator's built-in installation
-  int language = 0;  // 0 Italian, 1 English
+  QString scenario;      // empty: the simulator's built-in installation
+  int language = 0;      // 0 Italian, 1 English
+  bool service = false;  // service mode from the start
   QString screenshot;
   QString tab;
+  int sweeps = 0;  // spectrum sweeps to run before the screenshot
 };
 
 // What the command line asks for: options to start with, or text to print and an exit status.

@@ -1,27 +1,18 @@
-// The window's few words that are not in the string table (the status line, the names that
-// assistive technology reads for the pictures), in Italian and English. Kept here, together, so
-// that the two languages stay side by side.
+// The window's words that are not in the string table. They live with the tool's other own words
+// (ExtraTexts), one block per language; this is the window's Qt face on them.
 #pragma once
 
 #include <QString>
+
+#include "ExtraTexts.h"
 
 namespace rukmox::window {
 
 // The title of the window and of every message box, the same in both languages.
 QString WindowTitle();
 
-enum class Word {
-  DongleInUse,    // followed by where the dongle is
-  NoDongleAt,     // followed by the path that was tried
-  NoDongleFound,  // no path was given: none among the USB devices
-  UsbDongle,      // where a dongle found by its USB description is
-  Simulated,      // after the path of the simulator's dongle
-  LinkUp,         // ImageConnected
-  LinkDown,       // ImageNotConnected
-  ItalianFlag,    // ImageIta
-  EnglishFlag,    // ImageEng
-  SpectrumChart,  // ChartScan
-};
+// The window names its words as Word::DongleInUse, Word::LinkUp, ...
+using Word = extra::Id;
 
 QString WordText(Word word, int language);
 

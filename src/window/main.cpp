@@ -86,13 +86,16 @@ int Run(QApplication& app, const StartOptions& options) {
       messages, DonglePlace{QString::fromStdString(settings.DonglePath), options.simulate});
   boxes.SetParent(&window);
   if (options.language != 0) window.ImageLanguageClick(options.language);
+  if (options.service) window.SetServiceMode(true);
   if (!options.tab.isEmpty() && !window.ShowPage(options.tab)) {
     Print(stderr, QStringLiteral("rukmox: the window has no page named ") + options.tab);
     return 2;
   }
   if (screenshot) {
     QString why;
-    const bool saved = SaveScreenshot(window, options.screenshot, kScreenshotTicks, &why);
+    const bool saved = options.sweeps > 0
+                           ? SaveSweepScreenshot(window, options.screenshot, options.sweeps, &why)
+                           : SaveScreenshot(window, options.screenshot, kScreenshotTicks, &why);
     window.close();
     if (!saved) Print(stderr, QStringLiteral("rukmox: ") + why);
     return saved ? 0 : 1;

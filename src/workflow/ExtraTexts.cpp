@@ -41,6 +41,21 @@ constexpr Block kItalian = {{
     {extra::PingSummary, "%1 scambi, %2 al secondo, andata e ritorno mediana %3 ms"},
     {extra::PingsUnanswered, "%1 ping su %2 senza risposta."},
     {extra::FileUnreadable, "Impossibile leggere il file di programmazione %1."},
+    {extra::DongleInUse, "Dongle in uso: "},
+    {extra::NoDongleAt, "Nessuna dongle su "},
+    {extra::NoDongleFound, "Nessuna dongle trovata tra i dispositivi USB \"Wireless Port\""},
+    {extra::UsbDongle, "dispositivo USB \"Wireless Port\""},
+    {extra::Simulated, " (simulatore)"},
+    {extra::DongleGone, "Dongle scollegata (Ctrl+R per riconnettere): "},
+    {extra::ServiceModeOn, " — modalità di servizio"},
+    {extra::DongleMenu, "&Dongle"},
+    {extra::Reconnect, "&Riconnetti"},
+    {extra::DeltaSignal, "Segnale delta"},
+    {extra::LinkUp, "Dispositivo remoto collegato"},
+    {extra::LinkDown, "Dispositivo remoto non collegato"},
+    {extra::ItalianFlag, "Italiano"},
+    {extra::EnglishFlag, "English"},
+    {extra::SpectrumChart, "Energia sui 16 canali"},
 }};
 
 constexpr Block kEnglish = {{
@@ -61,6 +76,21 @@ constexpr Block kEnglish = {{
     {extra::PingSummary, "%1 exchanges, %2 per second, median round trip %3 ms"},
     {extra::PingsUnanswered, "%1 of %2 pings got no answer."},
     {extra::FileUnreadable, "Cannot read the programming file %1."},
+    {extra::DongleInUse, "Dongle in use: "},
+    {extra::NoDongleAt, "No dongle at "},
+    {extra::NoDongleFound, "No dongle found among the USB devices \"Wireless Port\""},
+    {extra::UsbDongle, "USB device \"Wireless Port\""},
+    {extra::Simulated, " (simulator)"},
+    {extra::DongleGone, "Dongle gone (Ctrl+R reconnects): "},
+    {extra::ServiceModeOn, " — service mode"},
+    {extra::DongleMenu, "&Dongle"},
+    {extra::Reconnect, "&Reconnect"},
+    {extra::DeltaSignal, "Delta signal"},
+    {extra::LinkUp, "Remote device linked"},
+    {extra::LinkDown, "Remote device not linked"},
+    {extra::ItalianFlag, "Italiano"},
+    {extra::EnglishFlag, "English"},
+    {extra::SpectrumChart, "Energy on the 16 channels"},
 }};
 
 static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));

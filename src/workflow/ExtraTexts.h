@@ -1,6 +1,8 @@
-// Words rukmoxctl prints that the string table does not hold: captions of its own, the link and
-// PIN states, its own messages. One block per language, in the string table's language order, so
-// a new language means one new block here beside the new block of the string table.
+// The tool's own words, which the string table does not hold: what rukmoxctl prints (captions of
+// its own, the link and PIN states, its messages) and the window's words beyond its captions (the
+// status line, its menu, names for assistive technology). One block per language, in the string
+// table's language order, so a new language means one new block here beside the new block of the
+// string table.
 //
 // Texts with values carry the places "%1" to "%9"; FillIn puts the values there.
 #pragma once
@@ -34,6 +36,25 @@ enum Id : int {
   PingSummary,      // %1 answers, %2 per second, %3 median round trip in ms
   PingsUnanswered,  // %1 unanswered, %2 sent
   FileUnreadable,   // %1 the file
+
+  // The window's status line.
+  DongleInUse,    // followed by where the dongle is
+  NoDongleAt,     // followed by the path that was tried
+  NoDongleFound,  // no path was given: none among the USB devices
+  UsbDongle,      // where a dongle found by its USB description is
+  Simulated,      // after the path of the simulator's dongle
+  DongleGone,     // the dongle was open and has disappeared
+  ServiceModeOn,  // after the rest of the line
+  // The window's menu and service controls.
+  DongleMenu,
+  Reconnect,
+  DeltaSignal,  // the button of the channel delta-signal report
+  // Names that assistive technology reads for the window's pictures.
+  LinkUp,         // ImageConnected
+  LinkDown,       // ImageNotConnected
+  ItalianFlag,    // ImageIta
+  EnglishFlag,    // ImageEng
+  SpectrumChart,  // ChartScan
 
   Count
 };

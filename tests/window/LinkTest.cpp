@@ -112,14 +112,16 @@ class LinkTest : public QObject {
     QVERIFY(!w.Find<QWidget>("ImageNotConnected")->isHidden());
   }
 
-  void withDongleGoneTheEnergyKeepsItsLastText() {
+  void withDongleGoneTheTickLeavesNoReadingBehind() {
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
     Tick(w);
     QCOMPARE(w.Label("LabelEnergy")->text(), QString("Energy (4)"));
     w.window->Device->Close();
     Tick(w);
-    QCOMPARE(w.Label("LabelEnergy")->text(), QString("Energy (4)"));
+    // A reading of a dongle that is no longer there would pass for a live one.
+    QCOMPARE(w.Label("LabelEnergy")->text(), QString("Energy (0)"));
+    QVERIFY(!w.Label("LabelEnergy")->isEnabled());
     QVERIFY(w.Find<QWidget>("ImageConnected")->isHidden());
     QVERIFY(!w.Find<QWidget>("ImageNotConnected")->isHidden());
   }

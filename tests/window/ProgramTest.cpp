@@ -70,6 +70,8 @@ class ProgramTest : public QObject {
     QTest::newRow("without a dongle") << QStringList{"--dongle", "/nonexistent/dongle"};
     QTest::newRow("simulated, network page, English")
         << QStringList{"--simulate", "--tab", "TabScansione", "--lang", "en"};
+    QTest::newRow("simulated, spectrum during sweeps, service mode")
+        << QStringList{"--simulate", "--tab", "TabTest", "--sweeps", "5", "--service"};
   }
   void screenshots() {
     QFETCH(QStringList, arguments);
