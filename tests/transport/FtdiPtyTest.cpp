@@ -7,10 +7,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "FtdiSupport.h"
+#include "NamedRows.h"
 #include "PtyPair.h"
 #include "Rukftdi.h"
 #include "TimingSlack.h"
@@ -22,6 +24,7 @@ using namespace std::chrono_literals;
 using rukmox::test::FakeSysfs;
 using rukmox::test::kLate;
 using rukmox::test::LayerSettings;
+using rukmox::test::PrintTo;
 using rukmox::test::PtyPair;
 using Clock = std::chrono::steady_clock;
 
@@ -147,5 +150,78 @@ TEST_F(FtdiOnPty, BaudChangeAndBreakOnAnOpenDongle) {
   EXPECT_GE(Clock::now() - start, 20ms);
   EXPECT_FALSE(ftdi.GetCts()) << "a pty has no modem lines";
 }
+
+// A dongle on a name that survives it: the symbolic link is pointed at a fresh pseudo-terminal
+// when the dongle is plugged in again, as udev names the same adapter again.
+class FtdiReplug : public FtdiOnPty {
+ protected:
+  void SetUp() override {
+    FtdiOnPty::SetUp();
+    char dir[] = "/tmp/rukmox-replug-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    dir_ = dir;
+    link_ = dir_ + "/dongle";
+    ASSERT_EQ(symlink(pty_.path().c_str(), link_.c_str()), 0);
+    settings_ = LayerSettings(sysfs_, link_);
+  }
+  void TearDown() override {
+    unlink(link_.c_str());
+    rmdir(dir_.c_str());
+  }
+  void PlugIn(const PtyPair& replacement) {
+    unlink(link_.c_str());
+    ASSERT_EQ(symlink(replacement.path().c_str(), link_.c_str()), 0);
+  }
+
+  std::string dir_;
+  std::string link_;
+};
+
+struct VanishCase {
+  const char* name;
+  bool byWrite;  // the first transfer after the unplug is a write, else a read
+  std::int32_t expected;
+};
+
+class FtdiVanish : public FtdiReplug, public testing::WithParamInterface<VanishCase> {};
+
+TEST_P(FtdiVanish, HangUpClosesTheTransportUntilTheDongleIsBack) {
+  const VanishCase& c = GetParam();
+  WirelessPortFtdi ftdi(&error_, settings_);
+  ftdi.SetTimeout(1000);  // a read that waited out its time-out would take a second
+  ASSERT_TRUE(ftdi.Open());
+  pty_.Unplug();
+
+  const auto start = Clock::now();
+  std::uint8_t bytes[3] = {0xF0, 0x03, 0x1F};
+  EXPECT_FALSE(c.byWrite ? ftdi.Write(bytes, 3, 0) : ftdi.Read(bytes, 3, 0));
+  EXPECT_LT(Clock::now() - start, kLate);
+  EXPECT_EQ(error_, c.expected);
+  EXPECT_FALSE(ftdi.IsOpen());
+  EXPECT_TRUE(ftdi.DeviceGone());
+
+  // Every later transfer fails at once and says why, even after the word was cleared.
+  error_ = 0;
+  EXPECT_FALSE(ftdi.Write(bytes, 3, 0));
+  EXPECT_EQ(error_, ErrDeviceGone);
+  EXPECT_FALSE(ftdi.Read(bytes, 1, 0));
+  EXPECT_EQ(error_ & ErrDeviceGone, ErrDeviceGone);
+  EXPECT_LT(Clock::now() - start, kLate);
+
+  PtyPair replacement;
+  ASSERT_TRUE(replacement.ok());
+  PlugIn(replacement);
+  ASSERT_TRUE(ftdi.Open()) << "error word " << error_;
+  EXPECT_EQ(error_, 0);
+  EXPECT_FALSE(ftdi.DeviceGone());
+  ASSERT_TRUE(ftdi.Write(bytes, 3, 0));
+  EXPECT_EQ(replacement.Receive(), std::vector<std::uint8_t>(bytes, bytes + 3));
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstTransfer, FtdiVanish,
+                         testing::Values(VanishCase{"Read", false,
+                                                    ErrShortTransfer | ErrDeviceGone},
+                                         VanishCase{"Write", true, ErrWriteFailed | ErrDeviceGone}),
+                         rukmox::test::RowName());
 
 }  // namespace
