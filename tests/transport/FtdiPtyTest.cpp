@@ -15,6 +15,7 @@
 #include "NamedRows.h"
 #include "PtyPair.h"
 #include "Rukftdi.h"
+#include "StableName.h"
 #include "TimingSlack.h"
 #include "platform/D2xxLibrary.h"
 
@@ -26,6 +27,7 @@ using rukmox::test::kLate;
 using rukmox::test::LayerSettings;
 using rukmox::test::PrintTo;
 using rukmox::test::PtyPair;
+using rukmox::test::StableName;
 using Clock = std::chrono::steady_clock;
 
 class WirelessPortFtdi : public TRukFtdi {
@@ -151,30 +153,15 @@ TEST_F(FtdiOnPty, BaudChangeAndBreakOnAnOpenDongle) {
   EXPECT_FALSE(ftdi.GetCts()) << "a pty has no modem lines";
 }
 
-// A dongle on a name that survives it: the symbolic link is pointed at a fresh pseudo-terminal
-// when the dongle is plugged in again, as udev names the same adapter again.
+// The dongle on a name that survives it, so that it can be plugged in again.
 class FtdiReplug : public FtdiOnPty {
  protected:
   void SetUp() override {
     FtdiOnPty::SetUp();
-    char dir[] = "/tmp/rukmox-replug-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    dir_ = dir;
-    link_ = dir_ + "/dongle";
-    ASSERT_EQ(symlink(pty_.path().c_str(), link_.c_str()), 0);
-    settings_ = LayerSettings(sysfs_, link_);
+    ASSERT_TRUE(name_.ok());
+    settings_ = LayerSettings(sysfs_, name_.path());
   }
-  void TearDown() override {
-    unlink(link_.c_str());
-    rmdir(dir_.c_str());
-  }
-  void PlugIn(const PtyPair& replacement) {
-    unlink(link_.c_str());
-    ASSERT_EQ(symlink(replacement.path().c_str(), link_.c_str()), 0);
-  }
-
-  std::string dir_;
-  std::string link_;
+  StableName name_{pty_.path()};
 };
 
 struct VanishCase {
@@ -210,7 +197,7 @@ TEST_P(FtdiVanish, HangUpClosesTheTransportUntilTheDongleIsBack) {
 
   PtyPair replacement;
   ASSERT_TRUE(replacement.ok());
-  PlugIn(replacement);
+  ASSERT_TRUE(name_.PointAt(replacement.path()));
   ASSERT_TRUE(ftdi.Open()) << "error word " << error_;
   EXPECT_EQ(error_, 0);
   EXPECT_FALSE(ftdi.DeviceGone());
