@@ -91,6 +91,12 @@ bool Session::RemoteLinked() const {
   return device_ && device_->Current != nullptr && device_->Current->Linked;
 }
 
+bool Session::FailIfDongleGone() {
+  if (!DongleGone()) return false;
+  reporter_.Fail(reporter_.Text(extra::DongleDisconnected), deviceError_);
+  return true;
+}
+
 void Session::ReportLocal() {
   if (localLoaded_) {
     reporter_.Result()["local"] = LocalPanelJson(device_->Local);

@@ -41,6 +41,8 @@ constexpr Block kItalian = {{
     {extra::PingSummary, "%1 scambi, %2 al secondo, andata e ritorno mediana %3 ms"},
     {extra::PingsUnanswered, "%1 ping su %2 senza risposta."},
     {extra::FileUnreadable, "Impossibile leggere il file di programmazione %1."},
+    {extra::DongleDisconnected, "La dongle è stata scollegata."},
+    {extra::PortDisconnected, "La porta seriale %1 è stata scollegata."},
 }};
 
 constexpr Block kEnglish = {{
@@ -61,6 +63,8 @@ constexpr Block kEnglish = {{
     {extra::PingSummary, "%1 exchanges, %2 per second, median round trip %3 ms"},
     {extra::PingsUnanswered, "%1 of %2 pings got no answer."},
     {extra::FileUnreadable, "Cannot read the programming file %1."},
+    {extra::DongleDisconnected, "The dongle was disconnected."},
+    {extra::PortDisconnected, "The serial port %1 was disconnected."},
 }};
 
 static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));
