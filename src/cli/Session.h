@@ -70,6 +70,9 @@ class Session {
   std::unique_ptr<ProgressBar> MakeProgressBar();
 
  private:
+  // After a failed open: which tty, and why it could not be opened, in words the user can act on.
+  void ExplainOpenFailure();
+
   GlobalOptions options_;
   Reporter& reporter_;
   platform::TransportSettings settings_;  // handed to every transport object this run makes

@@ -43,6 +43,16 @@ constexpr Block kItalian = {{
     {extra::FileUnreadable, "Impossibile leggere il file di programmazione %1."},
     {extra::DongleDisconnected, "La dongle è stata scollegata."},
     {extra::PortDisconnected, "La porta seriale %1 è stata scollegata."},
+    {extra::NoDongleAttached,
+     "Nessuna dongle \"Wireless Port\" collegata; indicarne la tty con --dongle o RUKMOX_DONGLE."},
+    {extra::DongleMissing, "La dongle %1 non esiste."},
+    {extra::DongleNotATty, "%1 non è una tty, quindi non può essere la dongle."},
+    {extra::DongleHeld,
+     "La dongle %1 è occupata da un altro programma: %2 (processo %3) ne tiene il blocco."},
+    {extra::DongleHeldUnknown,
+     "La dongle %1 è occupata da un altro programma, che ne tiene il blocco."},
+    {extra::DongleNoPermission,
+     "Nessun permesso per aprire la dongle %1: l'utente deve appartenere al gruppo %2."},
 }};
 
 constexpr Block kEnglish = {{
@@ -65,6 +75,15 @@ constexpr Block kEnglish = {{
     {extra::FileUnreadable, "Cannot read the programming file %1."},
     {extra::DongleDisconnected, "The dongle was disconnected."},
     {extra::PortDisconnected, "The serial port %1 was disconnected."},
+    {extra::NoDongleAttached,
+     "No dongle \"Wireless Port\" is attached; name its tty with --dongle or RUKMOX_DONGLE."},
+    {extra::DongleMissing, "The dongle %1 does not exist."},
+    {extra::DongleNotATty, "%1 is not a tty, so it cannot be the dongle."},
+    {extra::DongleHeld,
+     "The dongle %1 is held by another program: %2 (process %3) holds its lock."},
+    {extra::DongleHeldUnknown, "The dongle %1 is held by another program, which holds its lock."},
+    {extra::DongleNoPermission,
+     "No permission to open the dongle %1: the user must belong to the group %2."},
 }};
 
 static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));

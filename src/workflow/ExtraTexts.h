@@ -36,6 +36,12 @@ enum Id : int {
   FileUnreadable,   // %1 the file
   DongleDisconnected,
   PortDisconnected,  // %1 the port's device path
+  NoDongleAttached,
+  DongleMissing,       // %1 the dongle's path
+  DongleNotATty,       // %1 the dongle's path
+  DongleHeld,          // %1 the dongle's path, %2 the program holding its lock, %3 its process id
+  DongleHeldUnknown,   // %1 the dongle's path
+  DongleNoPermission,  // %1 the dongle's path, %2 the group that may use it
 
   Count
 };
