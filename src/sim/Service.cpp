@@ -78,6 +78,9 @@ void Service::Run(const std::atomic<bool>& running) {
       if (!bytes.empty()) Receive(line, port, bytes, now);
     }
     CarryHostData(now);
+    // A command may have unplugged the dongle (a trigger, a fault): gone at once, not at the
+    // next wake-up.
+    if (world_.dongle.unplugged) HangUpDongle();
 
     next = now + kLongestWait;
     auto consider = [&](Line& line) {
