@@ -3,39 +3,107 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <optional>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "Commands.h"
+#include "NarrowText.h"
 #include "Reporter.h"
 #include "Rukmox.h"
 
 namespace rukmox::cli {
 namespace {
 
+// Numbers are decimal whatever they look like: "010" is ten, not eight, and "0x3" is no number.
+// Leading zeros are dropped before the parser sees them, as it would take them for octal.
+const CLI::Validator kDecimal(
+    [](std::string& text) -> std::string {
+      if (text.empty() ||
+          !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return "must be a decimal number, not \"" + text + "\"";
+      const std::size_t first = text.find_first_not_of('0');
+      text = first == std::string::npos ? "0" : text.substr(first);
+      return {};
+    },
+    "", "decimal");
+
 const CLI::Validator kChannel = CLI::Range(0, RadioChannelCount - 1);
 
-// Decimal digits only, at most 65535: the window's address field takes digits alone, and we refuse
-// numbers that it would silently cut to their low 16 bits.
+// The window's address field takes digits alone; 0 and 65535 are no radio addresses.
 const CLI::Validator kAddress(
     [](std::string& text) -> std::string {
+      const std::string wrong = "ADDRESS must be a decimal number from 1 to 65534";
       if (text.empty() || text.size() > 5 ||
           !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return "ADDRESS must be a decimal number from 0 to 65535";
-      if (std::stoul(text) > 65535) return "ADDRESS must be a decimal number from 0 to 65535";
+        return wrong;
+      const unsigned long value = std::stoul(text);
+      if (value < 1 || value > 65534) return wrong;
       return {};
     },
     "ADDRESS", "address");
 
-CLI::Validator NameText(std::size_t maxLength, const std::string& what) {
-  return CLI::Validator(
-      [maxLength, what](std::string& text) -> std::string {
-        if (text.size() > maxLength)
-          return what + " takes at most " + std::to_string(maxLength) + " characters";
-        if (!std::all_of(text.begin(), text.end(), IsNameCharacter))
-          return what + " may hold only letters, digits, blanks, '-' and '_'";
-        return {};
-      },
-      what, what);
+// The characters of a UTF-8 text, one string each; nothing when the text is not UTF-8.
+std::optional<std::vector<std::string>> CharactersOf(const std::string& text) {
+  std::vector<std::string> characters;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80             ? 1
+                               : (lead & 0xE0) == 0xC0 ? 2
+                               : (lead & 0xF0) == 0xE0 ? 3
+                               : (lead & 0xF8) == 0xF0 ? 4
+                                                       : 0;
+    if (length == 0 || i + length > text.size()) return std::nullopt;
+    for (std::size_t k = 1; k < length; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return std::nullopt;
+    characters.push_back(text.substr(i, length));
+    i += length;
+  }
+  return characters;
+}
+
+// A name or PIN as the module can hold it: counted in characters, not bytes, each one a character
+// the window's field takes. A character the module could not even store (no single-byte form) is
+// named as such, since "not a letter" would puzzle the user of a Polish or Greek keyboard.
+std::string CheckNameText(const std::string& text, std::size_t minLength, std::size_t maxLength,
+                          const std::string& what) {
+  const auto characters = CharactersOf(text);
+  if (!characters) return what + " is not valid UTF-8 text";
+  if (characters->size() < minLength || characters->size() > maxLength) {
+    if (minLength == maxLength)
+      return what + " must be exactly " + std::to_string(maxLength) + " characters, not " +
+             std::to_string(characters->size());
+    return what + " takes at most " + std::to_string(maxLength) + " characters, not " +
+           std::to_string(characters->size());
+  }
+  for (const std::string& c : *characters) {
+    if (c.size() > 1 && ToNarrow(c) == "?")
+      return what + ": \"" + c + "\" has no single-byte form, so the module cannot store it";
+    if (c.size() > 1 || !IsNameCharacter(c[0]))
+      return what + " may hold only letters, digits, blanks, '-' and '_', not \"" + c + "\"";
+  }
+  return {};
+}
+
+// The first word that is neither an option nor an option's value, when no command has that name.
+std::optional<std::string> UnknownCommand(CLI::App& app, int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "--") return std::nullopt;
+    if (!word.empty() && word[0] == '-') {
+      // Options with a value, given as "--option VALUE": the value is no command.
+      const CLI::Option* option = word.find('=') == std::string::npos && word.size() > 2
+                                      ? app.get_option_no_throw(word)
+                                      : nullptr;
+      if (option != nullptr && option->get_items_expected_max() > 0) ++i;
+      continue;
+    }
+    for (const CLI::App* sub : app.get_subcommands({}))
+      if (sub->check_name(word)) return std::nullopt;
+    return word;
+  }
+  return std::nullopt;
 }
 
 // "info", or "pin set" for a command below a command group.
@@ -84,8 +152,9 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       "serial ports P1:P2:... for programming (sets RUKMOX_PORTS; port k = entry k)");
   auto* timeoutOption = app.add_option("--timeout", timeout,
                                        "base read time-out of the module "
-                                       "link in ms (default 100)")
-                            ->check(CLI::Range(0, 9999));
+                                       "link in ms, 1 to 9999 (default 100)")
+                            ->transform(kDecimal)
+                            ->check(CLI::Range(1, 9999));
   app.add_flag("--json", g.json, "print one JSON object per result");
   app.add_flag("--trace", g.trace,
                "write every frame sent and received to stderr, time-stamped, PINs masked");
@@ -97,9 +166,16 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   auto* setName =
       addCommand(app, "set-name", "give the local (or remote) device a new name", RunSetName);
   setName->add_flag("--remote", line.remote, "change the remote device");
-  setName->add_option("NAME", line.name, "new name, at most 9 characters")
+  setName->add_option("NAME", line.name, "new name, 1 to 9 characters")
       ->required()
-      ->check(NameText(ModuleNameSize - 1, "NAME"));
+      ->check(
+          [](const std::string& text) -> std::string {
+            // A remote without a name drops out of every scan list: nobody could find it again.
+            if (text.find_first_not_of(' ') == std::string::npos)
+              return "NAME must not be empty or blank";
+            return CheckNameText(text, 1, ModuleNameSize - 1, "NAME");
+          },
+          "NAME", "name");
 
   auto* setAddress = addCommand(
       app, "set-address", "give the local (or remote) device a new radio address", RunSetAddress);
@@ -118,12 +194,15 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
 
   auto* channel =
       addCommand(app, "channel", "show the channel, or move the pair to channel N", RunChannel);
-  channel->add_option("N", line.channel, "new channel, 0 to 15")->check(kChannel);
+  channel->add_option("N", line.channel, "new channel, 0 to 15")
+      ->transform(kDecimal)
+      ->check(kChannel);
 
   auto* monitor = addCommand(
       app, "monitor", "link quality and energy every 100 ms, with the automatic channel change",
       RunMonitor);
   monitor->add_option("--count", line.count, "number of ticks (default: until Ctrl-C)")
+      ->transform(kDecimal)
       ->check(CLI::PositiveNumber);
 
   auto* scan =
@@ -131,13 +210,18 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   std::vector<int> range;
   scan->add_option("FIRST LAST", range, "channel range (default 0 15)")
       ->expected(2)
+      ->transform(kDecimal)
       ->check(kChannel);
 
   auto* connect =
       addCommand(app, "connect", "scan, then connect the remote device found", RunConnect);
   connect->add_option("TARGET", line.target, "name or address of the remote device")->required();
-  connect->add_option("--first", line.first, "first channel to scan (default 0)")->check(kChannel);
-  connect->add_option("--last", line.last, "last channel to scan (default 15)")->check(kChannel);
+  connect->add_option("--first", line.first, "first channel to scan (default 0)")
+      ->transform(kDecimal)
+      ->check(kChannel);
+  connect->add_option("--last", line.last, "last channel to scan (default 15)")
+      ->transform(kDecimal)
+      ->check(kChannel);
 
   addCommand(app, "disconnect", "drop the connection to the remote device", RunDisconnect);
 
@@ -145,14 +229,28 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   pin->require_subcommand(1);
   auto* pinSet =
       addCommand(*pin, "set", "set a new PIN (the old one is read from the dongle)", RunPinSet);
-  pinSet->add_option("NEW", line.pin, "new PIN, 4 characters")
+  pinSet->add_option("NEW", line.pin, "new PIN, exactly 4 characters")
       ->required()
-      ->check(NameText(PinSize, "NEW"));
+      ->check(
+          [](const std::string& text) -> std::string {
+            // Four blanks are what the modules hold for "no PIN": an empty or blank PIN would
+            // remove it while we reported a new one set.
+            const std::string useRemove = "; to remove the PIN use \"rukmoxctl pin remove\"";
+            if (text.find_first_not_of(' ') == std::string::npos)
+              return "NEW must not be empty or blank" + useRemove;
+            const auto characters = CharactersOf(text);
+            if (characters && characters->size() != PinSize)
+              return "NEW must be exactly " + std::to_string(PinSize) + " characters, not " +
+                     std::to_string(characters->size()) + useRemove;
+            return CheckNameText(text, PinSize, PinSize, "NEW");
+          },
+          "NEW", "pin");
   addCommand(*pin, "remove", "remove the PIN", RunPinRemove);
 
   auto* spectrum =
       addCommand(app, "spectrum", "energy on the 16 channels, one line per sweep", RunSpectrum);
   spectrum->add_option("--sweeps", line.sweeps, "number of sweeps (default: until Ctrl-C)")
+      ->transform(kDecimal)
       ->check(CLI::PositiveNumber);
 
   auto* program =
@@ -164,8 +262,15 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
 
   auto* ping = addCommand(app, "ping", "measure exchanges per second and round trips", RunPing);
   ping->add_option("--count", line.count, "number of pings (default 10)")
+      ->transform(kDecimal)
       ->check(CLI::PositiveNumber);
   ping->add_flag("--remote", line.remote, "ping the remote device");
+
+  // CLI11 says only that a command is required when the word given is none it knows.
+  if (const auto unknown = UnknownCommand(app, argc, argv)) {
+    err << "Unknown command \"" << *unknown << "\"\nRun with --help for more information.\n";
+    return ExitUsage;
+  }
 
   try {
     app.parse(argc, argv);
@@ -175,7 +280,16 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   }
 
   if (*dongleOption) g.dongle = dongle;
-  if (*portsOption) g.ports = ports;
+  if (*portsOption) {
+    g.ports = ports;
+    // Ports past the search would never be tried: better to say so than to let a job miss them.
+    const std::size_t listed = std::count(ports.begin(), ports.end(), ':') + 1;
+    if (listed > static_cast<std::size_t>(SearchedPortCount)) {
+      err << "--ports lists " << listed << " ports, but the search for a boot loader covers only "
+          << "the first " << SearchedPortCount << "\nRun with --help for more information.\n";
+      return ExitUsage;
+    }
+  }
   if (*timeoutOption) g.timeout = timeout;
   g.language = lang == "it" ? LanguageItalian : LanguageEnglish;
 

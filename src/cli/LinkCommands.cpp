@@ -84,6 +84,8 @@ int RunMonitor(Session& session, const CommandLine& line) {
         }
       }
     }
+    // A vanished dongle ends the watch; its last readings mean nothing.
+    if (session.FailIfDongleGone()) break;
     report.EmitObject({{"tick", tick},
                        {"quality", quality},
                        {"energy", energy},
@@ -118,6 +120,7 @@ int RunSpectrum(Session& session, const CommandLine& line) {
     std::uint8_t values[RadioChannelCount] = {};
     const auto start = Clock::now();
     const bool ok = device.ReadEnergyScan(values, RadioChannelCount);
+    if (session.FailIfDongleGone()) break;
     nlohmann::json object = {{"sweep", sweep}};
     std::string text;
     if (ok) {
@@ -140,7 +143,8 @@ int RunSpectrum(Session& session, const CommandLine& line) {
     report.EmitObject(object);
     report.Line(text.substr(1));
   }
-  if (readings == 0) report.Fail(report.Text(extra::NoEnergyReading), session.DeviceError());
+  if (readings == 0 && !report.Failed())
+    report.Fail(report.Text(extra::NoEnergyReading), session.DeviceError());
   return report.FinishStream();
 }
 
@@ -165,6 +169,7 @@ int RunPing(Session& session, const CommandLine& line) {
           std::chrono::duration<double, std::milli>(Clock::now() - before).count());
     } else {
       lastError = session.DeviceError();
+      if (session.DongleGone()) break;
     }
   }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -182,6 +187,7 @@ int RunPing(Session& session, const CommandLine& line) {
   report.Result()["median_ms"] = answered > 0 ? nlohmann::json(median) : nlohmann::json(nullptr);
   report.Line(FillIn(report.Text(extra::PingSummary),
                      {std::to_string(answered), Fixed1(perSecond), Fixed1(median)}));
+  if (session.FailIfDongleGone()) return report.Finish();
   if (answered < sent)
     report.Fail(FillIn(report.Text(extra::PingsUnanswered),
                        {std::to_string(sent - answered), std::to_string(sent)}),

@@ -105,6 +105,15 @@ std::vector<Row> ScanLikeTheWindow(Session& session, int first, int last) {
     previous.emplace(NameOf(device.Current->Name), device.Current->Address);
 
   device.ScanNetwork(first, last);
+  if (session.DongleGone()) {
+    // Nothing was heard because nothing could be asked: not "no remote devices found".
+    bar->Clear();
+    device.OnScanStep = nullptr;
+    device.OnChannelStep = nullptr;
+    device.SetTimeout(savedTimeout);
+    session.FailIfDongleGone();
+    return {};
+  }
   if (previous && !previous->first.empty() && previous->second >= 1 && previous->second <= 65535) {
     // Silent, as in the window: a device that is gone simply stays unconnected.
     device.SelectDeviceByName(previous->first, previous->second);
@@ -154,6 +163,7 @@ int RunConnect(Session& session, const CommandLine& line) {
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
   const std::vector<Row> rows = ScanLikeTheWindow(session, line.first, line.last);
+  if (session.DongleGone()) return report.Finish();
   const std::optional<Row> row = FindRow(rows, line.target);
   if (!row) {
     report.Fail(FillIn(report.Text(extra::TargetNotFound),

@@ -79,17 +79,17 @@ int RunProgram(Session& session, const CommandLine& line) {
   // Prepare the target while the module link is open.
   if (dongle && device.IsOpen()) {
     if (!device.SendToBootLoader()) {
-      session.FailWith(text::BootLoaderRefused);
+      if (!session.FailIfDongleGone()) session.FailWith(text::BootLoaderRefused);
       return report.Finish();
     }
     device.Close();
   } else if (!dongle && device.IsOpen() && session.RemoteLinked()) {
     if (!device.WriteCheckupRegister(0x00, 0xFF, true)) {
-      session.FailWith(text::CheckupFailed);
+      if (!session.FailIfDongleGone()) session.FailWith(text::CheckupFailed);
       return report.Finish();
     }
     if (!device.StoreRemoteSettings()) {
-      session.FailWith(text::RemoteStoreFailed);
+      if (!session.FailIfDongleGone()) session.FailWith(text::RemoteStoreFailed);
       return report.Finish();
     }
     device.StartRemoteReprogramming(true);
@@ -134,6 +134,17 @@ int RunProgram(Session& session, const CommandLine& line) {
     programmer->OnProgress = nullptr;
   }
   const std::int32_t errorWord = programError;
+  if (programmer->DeviceGone()) {
+    // The port went away under the job: no point in opening the module link again.
+    const auto& paths = programmer->PortPaths();
+    const std::string path = port < static_cast<std::int32_t>(paths.size()) ? paths[port] : "";
+    programmer.reset();
+    report.Result()["result"] = code;
+    report.Fail(dongle ? report.Text(extra::DongleDisconnected)
+                       : FillIn(report.Text(extra::PortDisconnected), {path}),
+                errorWord);
+    return report.Finish();
+  }
   programmer.reset();  // closes its port
   ReportResult(session, code, errorWord);
 

@@ -6,6 +6,8 @@
 
 #include "Panels.h"
 #include "platform/D2xxLibrary.h"
+#include "platform/FtdiSioDiscovery.h"
+#include "platform/PortDiagnosis.h"
 #include "platform/PortList.h"
 
 namespace rukmox::cli {
@@ -63,6 +65,7 @@ std::optional<int> Session::StartLikeTheWindow() {
   if (!OpenModule()) {
     reporter_.Fail(reporter_.Text(text::LoadFailed) + std::to_string(deviceError_) + ".",
                    text::LoadFailed, deviceError_, true);
+    if ((deviceError_ & ErrOpen) != 0) ExplainOpenFailure();
     return reporter_.Finish(ExitNoDongle);
   }
   if (!LoadLocal()) return reporter_.Finish();
@@ -89,6 +92,54 @@ bool Session::LoadRemote() {
 
 bool Session::RemoteLinked() const {
   return device_ && device_->Current != nullptr && device_->Current->Linked;
+}
+
+void Session::ExplainOpenFailure() {
+  // The tty the module object looked for: the one named, else the first "Wireless Port" found.
+  std::string path = settings_.DonglePath;
+  if (path.empty()) {
+    for (const platform::FtdiDeviceInfo& info : platform::DiscoverFtdiDevices(settings_)) {
+      if (info.Description.find("Wireless Port") != std::string::npos) {
+        path = info.DevicePath;
+        break;
+      }
+    }
+  }
+  if (path.empty()) {
+    reporter_.Fail(reporter_.Text(extra::NoDongleAttached), deviceError_);
+    return;
+  }
+  const platform::PortTrouble trouble = platform::DiagnosePort(path);
+  switch (trouble.Error) {
+    case platform::OpenError::NotFound:
+      reporter_.Fail(FillIn(reporter_.Text(extra::DongleMissing), {path}), deviceError_);
+      break;
+    case platform::OpenError::NotATty:
+      reporter_.Fail(FillIn(reporter_.Text(extra::DongleNotATty), {path}), deviceError_);
+      break;
+    case platform::OpenError::Busy:
+      if (trouble.HolderPid > 0)
+        reporter_.Fail(FillIn(reporter_.Text(extra::DongleHeld),
+                              {path, trouble.HolderName.empty() ? "?" : trouble.HolderName,
+                               std::to_string(trouble.HolderPid)}),
+                       deviceError_);
+      else
+        reporter_.Fail(FillIn(reporter_.Text(extra::DongleHeldUnknown), {path}), deviceError_);
+      break;
+    case platform::OpenError::Permission:
+      reporter_.Fail(FillIn(reporter_.Text(extra::DongleNoPermission),
+                            {path, trouble.Group.empty() ? "dialout" : trouble.Group}),
+                     deviceError_);
+      break;
+    default:
+      break;  // nothing to see from outside: the window's message says all we know
+  }
+}
+
+bool Session::FailIfDongleGone() {
+  if (!DongleGone()) return false;
+  reporter_.Fail(reporter_.Text(extra::DongleDisconnected), deviceError_);
+  return true;
 }
 
 void Session::ReportLocal() {

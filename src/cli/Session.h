@@ -48,6 +48,12 @@ class Session {
   bool RemoteLoaded() const { return remoteLoaded_; }
   bool RemoteLinked() const;  // Current exists and is linked
 
+  // True once the dongle went away under us (unplugged, its tty hung up); the module object is
+  // closed then and every further step would only fail.
+  bool DongleGone() const { return device_ && device_->DeviceGone(); }
+  // Tells the user that the dongle was disconnected; true when it was.
+  bool FailIfDongleGone();
+
   // Puts the panels as last loaded into the result ("local", "remote"; null when not loaded) and
   // prints them in the text form.
   void ReportLocal();
@@ -64,6 +70,9 @@ class Session {
   std::unique_ptr<ProgressBar> MakeProgressBar();
 
  private:
+  // After a failed open: which tty, and why it could not be opened, in words the user can act on.
+  void ExplainOpenFailure();
+
   GlobalOptions options_;
   Reporter& reporter_;
   platform::TransportSettings settings_;  // handed to every transport object this run makes

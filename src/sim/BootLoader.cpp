@@ -103,7 +103,9 @@ BootAnswer RunBootFrame(BootLoaderState& s, std::uint8_t kind, const Bytes& fram
       if (command == kStatus) {
         ++s.statusQueries;
         if (s.setup.refuseStatus) return Refuse(2, command);
-        return {SummedFrame({kOk, 6, s.setup.version, kBootMode, 0, 0, kind, 0}), 0};
+        Bytes answer = SummedFrame({kOk, 6, s.setup.version, kBootMode, 0, 0, kind, 0});
+        if (s.setup.badStatusChecksum) answer.back() ^= 0x5A;
+        return {answer, 0};
       }
       if (command == kPrepare) {
         // Preparing erases what an earlier session wrote.

@@ -75,6 +75,9 @@ struct BootLoaderSetup {
   int refuseRecord = 0;            // 1-based record number to refuse; 0: none
   int refuseTimes = -1;            // how often to refuse it; -1: every time
   bool refuseStatus = false;       // answer status queries with a refusal frame
+  bool badStatusChecksum = false;  // status answers close with a wrong checksum
+  int corruptEcho = 0;             // 1-based number of the echoed byte that comes back altered
+  int hangUpAfterRecord = 0;       // 1-based record after which the line goes away; 0: never
 };
 
 // The device kinds the boot loaders report.

@@ -3,10 +3,13 @@
 // "FILE: FIELD: what is wrong", e.g. "lab.json: remotes[2].channel: must be an integer 0..15".
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "Scenario.h"
 
@@ -260,8 +263,11 @@ void ReadBoot(Reader r, BootLoaderSetup* b) {
   r.Integer("refuseRecord", &b->refuseRecord, 0, 1 << 30);
   r.Integer("refuseTimes", &b->refuseTimes, -1, 1 << 30);
   r.Boolean("refuseStatus", &b->refuseStatus);
+  r.Boolean("badStatusChecksum", &b->badStatusChecksum);
+  r.Integer("corruptEcho", &b->corruptEcho, 0, 1 << 30);
+  r.Integer("hangUpAfterRecord", &b->hangUpAfterRecord, 0, 1 << 30);
   r.NoOthers({"version", "prepareMs", "recordMs", "prepareStatus", "refuseRecord", "refuseTimes",
-              "refuseStatus"});
+              "refuseStatus", "badStatusChecksum", "corruptEcho", "hangUpAfterRecord"});
 }
 
 void ReadPorts(Reader& top, Scenario* s) {
@@ -304,11 +310,27 @@ bool ParseScenario(const std::string& text, const std::string& origin, Scenario*
                    std::string* error) {
   std::string problem;
   json root;
+  // The JSON library keeps the last of two equal keys; a file that says a thing twice most likely
+  // means one of them, and silently taking the other would hide the mistake.
+  std::vector<std::set<std::string>> keys;
+  std::string duplicate;
+  const json::parser_callback_t noDuplicates = [&](int, json::parse_event_t event, json& parsed) {
+    if (event == json::parse_event_t::object_start) {
+      keys.emplace_back();
+    } else if (event == json::parse_event_t::object_end) {
+      if (!keys.empty()) keys.pop_back();
+    } else if (event == json::parse_event_t::key && !keys.empty() && parsed.is_string()) {
+      if (!keys.back().insert(parsed.get<std::string>()).second && duplicate.empty())
+        duplicate = parsed.get<std::string>();
+    }
+    return true;
+  };
   try {
-    root = json::parse(text);
+    root = json::parse(text, noDuplicates);
   } catch (const json::exception& e) {
     problem = std::string("not valid JSON: ") + e.what();
   }
+  if (problem.empty() && !duplicate.empty()) problem = duplicate + ": given twice";
   Scenario s;
   if (problem.empty()) {
     Reader top(root, "", &problem);
@@ -332,6 +354,12 @@ bool ParseScenario(const std::string& text, const std::string& origin, Scenario*
 }
 
 bool LoadScenarioFile(const std::string& path, Scenario* scenario, std::string* error) {
+  // A directory opens as a stream and then fails to read, which would tell nothing useful.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    if (error) *error = path + ": is a directory, not a scenario file";
+    return false;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     if (error) *error = path + ": cannot be read: " + std::strerror(errno);

@@ -78,6 +78,9 @@ void Service::Run(const std::atomic<bool>& running) {
       if (!bytes.empty()) Receive(line, port, bytes, now);
     }
     CarryHostData(now);
+    // A command may have unplugged the dongle (a trigger, a fault): gone at once, not at the
+    // next wake-up.
+    if (world_.dongle.unplugged) HangUpDongle();
 
     next = now + kLongestWait;
     auto consider = [&](Line& line) {
@@ -203,13 +206,25 @@ void Service::BootByte(Line& line, BootLoaderState& state, std::uint8_t kind, st
                        Clock::time_point now) {
   if (line.pty.LineBaud() != kBootLoaderBaud) return;
   const bool paced = world_.timing.wireTiming;
-  line.pty.Send({byte}, now, paced);  // the echo
+  const bool garbled = ++state.echoed == state.setup.corruptEcho;
+  line.pty.Send({static_cast<std::uint8_t>(garbled ? byte ^ 0xFF : byte)}, now, paced);  // echo
   std::optional<Bytes> frame = line.boot.Feed(byte, now);
   if (!frame) return;
   const bool wasFinished = state.finished;
+  const std::size_t recordsBefore = state.records.size();
   const BootAnswer answer = RunBootFrame(state, kind, *frame);
   if (!answer.bytes.empty()) {
     line.pty.Send(answer.bytes, Answering(line, 0, answer.delayMs, now), paced);
+  }
+  const int lastRecord = static_cast<int>(state.records.size());
+  if (state.records.size() > recordsBefore && lastRecord == state.setup.hangUpAfterRecord) {
+    // Unplugged in the middle of the job: the dongle vanishes whole, an MCU's adapter alone.
+    if (kind == kKindDongle) {
+      world_.dongle.unplugged = true;
+    } else {
+      line.pty.Close();
+    }
+    return;
   }
   if (state.finished && !wasFinished) {
     // The new firmware starts once the last record is in.
@@ -253,6 +268,19 @@ void Service::CarryHostData(Clock::time_point now) {
               world_.timing.wireTiming);
   }
   d.outbox.clear();
+}
+
+bool Service::PlugDongleIn(std::string* error) {
+  world_.dongle.unplugged = false;
+  // Plugging in powers the dongle up: it runs with what it stored.
+  world_.PowerCycleDongle();
+  usb_line_.decoder.Reset();
+  if (!usb_.Open(world_.dongle.current.baud, error)) return false;
+  const int face = world_.DonglePort();
+  if (face < 0) return true;
+  Line& line = *ports_[face];
+  line.decoder.Reset();
+  return line.pty.Open(world_.dongle.current.baud, error);
 }
 
 void Service::HangUpDongle() {

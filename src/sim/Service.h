@@ -25,6 +25,10 @@ class Service {
   std::string DonglePath() const { return usb_.path(); }
   std::vector<std::string> PortPaths() const;
 
+  // The dongle plugged in again after a hang-up: fresh lines (new paths) for its USB channel and
+  // its serial face. The caller holds the world's lock.
+  bool PlugDongleIn(std::string* error);
+
   // Serves until `running` turns false (checked after every wake-up).
   void Run(const std::atomic<bool>& running);
 

@@ -49,6 +49,17 @@ void Simulator::HangUp() {
   With([](World& w) { w.dongle.unplugged = true; });
 }
 
+bool Simulator::Replug(std::string* error) {
+  if (!running_) {
+    if (error) *error = "the simulator is not running";
+    return false;
+  }
+  const bool ok = With([&](World&) { return service_->PlugDongleIn(error); });
+  donglePath_ = service_->DonglePath();
+  portPaths_ = service_->PortPaths();
+  return ok;
+}
+
 void Simulator::HostSend(int remote, const Bytes& bytes) {
   With([&](World& w) {
     if (remote < 0 || remote >= static_cast<int>(w.remotes.size())) return;

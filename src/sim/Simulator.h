@@ -57,7 +57,10 @@ class Simulator {
   }
 
   // Shorthands for what tests do most.
-  void HangUp();                                  // unplugs the dongle
+  void HangUp();  // unplugs the dongle
+  // Plugs the dongle in again after HangUp: it powers up with its stored settings on new
+  // pseudo-terminals, so DonglePath and PortPaths change. False with a reason when it cannot.
+  bool Replug(std::string* error = nullptr);
   void HostSend(int remote, const Bytes& bytes);  // a remote's host sends data to the PC
 
  private:

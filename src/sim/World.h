@@ -67,6 +67,7 @@ struct BootLoaderState {
   int refusedRecords = 0;
   int statusQueries = 0;
   int frames = 0;         // every frame it echoed
+  int echoed = 0;         // every byte it echoed
   bool finished = false;  // an end record was accepted; the application restarts
 };
 

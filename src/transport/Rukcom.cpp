@@ -69,6 +69,7 @@ void TRukCom::WriteOpenTimeouts() {
 
 bool TRukCom::Open() {
   if (Opened) Close();
+  ForgetLoss();
   ClearError();
 
   auto fail = [this] {
@@ -118,7 +119,7 @@ bool TRukCom::ReadSome(std::uint8_t* into, std::uint32_t count, std::uint32_t* r
 }
 
 bool TRukCom::Write(const void* buffer, std::uint32_t count, std::int32_t /*flags*/) {
-  if (TransferBlocked()) return false;
+  if (TransferBlocked() || RefuseWhenGone()) return false;
   if (!Handle) {
     SetError(ErrWriteFailed);
     return false;
@@ -132,6 +133,7 @@ bool TRukCom::Write(const void* buffer, std::uint32_t count, std::int32_t /*flag
   }
   if (!Handle->Write(buffer, count, &written)) {
     SetError(ErrWriteFailed);
+    LoseDevice();  // an I/O error or a hang-up; a time-out is a short write
     return false;
   }
   if (written < count) {
@@ -143,6 +145,10 @@ bool TRukCom::Write(const void* buffer, std::uint32_t count, std::int32_t /*flag
 
 std::int32_t TRukCom::GetInQueue() {
   return Handle ? Handle->InQueue() : -1;
+}
+
+void TRukCom::ReleaseHandle() {
+  TRukCom::Close();
 }
 
 void TRukCom::BreakOn() {

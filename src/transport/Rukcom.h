@@ -51,6 +51,7 @@ class TRukCom : public TRukDevice {
   bool ReadSome(std::uint8_t* into, std::uint32_t count, std::uint32_t* received) override;
   void BreakOn() override;
   void BreakOff() override;
+  void ReleaseHandle() override;
 
   rukmox::platform::CommTimeouts SavedTimeouts{};
   std::unique_ptr<rukmox::platform::SerialPort> Handle;

@@ -106,8 +106,20 @@ void TRukDevice::ApplyLineLevels() {
   DriveRts(RtsState);
 }
 
+void TRukDevice::LoseDevice() {
+  Gone = true;
+  SetError(ErrDeviceGone);
+  ReleaseHandle();
+}
+
+bool TRukDevice::RefuseWhenGone() {
+  if (!Gone) return false;
+  SetError(ErrDeviceGone);
+  return true;
+}
+
 bool TRukDevice::Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) {
-  if (TransferBlocked()) return false;
+  if (TransferBlocked() || RefuseWhenGone()) return false;
   // Nothing asked for, nothing to read: the one-byte first read would write past the buffer.
   if (count == 0) return true;
   if (buffer == nullptr) {
@@ -126,7 +138,10 @@ bool TRukDevice::Read(void* buffer, std::uint32_t count, std::uint32_t firstByte
   if (firstByteTimeout != 0) RestoreTimeouts();
 
   std::uint32_t rest = 0;
-  if (count > 1 && alive) ReadSome(bytes + 1, count - 1, &rest);
+  if (count > 1 && alive) alive = ReadSome(bytes + 1, count - 1, &rest);
+  // A failed platform read is a hang-up: the line is gone, and waiting on it again would only
+  // spin or hang.
+  if (!alive && HoldsHandle()) LoseDevice();
 
   // A platform reporting more than asked for must not turn a short read into a full one.
   const std::uint64_t received =

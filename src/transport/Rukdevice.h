@@ -11,6 +11,9 @@ inline constexpr std::int32_t ErrChecksum = 0x0010;
 inline constexpr std::int32_t ErrLength = 0x0020;
 inline constexpr std::int32_t ErrWriteFailed = 0x0080;
 inline constexpr std::int32_t ErrOpen = 0x0400;
+// The device went away (unplugged, the tty hung up): the transport closed itself. The bit stays in
+// the word, whatever is cleared or assigned, until the next Open.
+inline constexpr std::int32_t ErrDeviceGone = 0x0800;
 inline constexpr std::int32_t ErrChannel = 0x1000;
 inline constexpr std::int32_t ErrNoAnswer = 0x2000;
 inline constexpr std::int32_t ErrSetup = 0x4000;
@@ -72,6 +75,8 @@ class TRukDevice {
 
   const char* GetName() const { return Name; }
   std::int32_t* GetErrorWord() const { return ErrorWord; }
+  // True from a hang-up until the next Open; the object is closed meanwhile.
+  bool DeviceGone() const { return Gone; }
 
  protected:
   // Stores the error-word pointer and zeroes the word; the concrete constructors fill the rest.
@@ -81,9 +86,19 @@ class TRukDevice {
 
   void SetName(const char* name);  // bounded to 50 characters
   void SetError(std::int32_t bits) { *ErrorWord |= bits; }
-  void AssignError(std::int32_t value) { *ErrorWord = value; }
-  void ClearError() { *ErrorWord = 0; }
+  // A vanished device stays visible through every clear and assignment, so that the caller of a
+  // later failing operation can still tell why.
+  void AssignError(std::int32_t value) { *ErrorWord = value | (Gone ? ErrDeviceGone : 0); }
+  void ClearError() { AssignError(0); }
   bool TransferBlocked() const { return (*ErrorWord & ErrBlocksTransfer) != 0; }
+
+  // The platform said the device is gone: the handle is released at once, so that nothing waits
+  // on a dead line again, and the word says why. Only Open undoes it.
+  void LoseDevice();
+  // Refuses a transfer on a device that went away; true when refused.
+  bool RefuseWhenGone();
+  // Open starts afresh: the device may be back.
+  void ForgetLoss() { Gone = false; }
 
   // After the line took a new rate: the DTR and RTS levels are applied again and the index kept.
   std::int32_t TakeBaudIndex(std::int32_t index);
@@ -110,6 +125,8 @@ class TRukDevice {
   virtual bool ReadSome(std::uint8_t* into, std::uint32_t count, std::uint32_t* received) = 0;
   virtual void BreakOn() = 0;
   virtual void BreakOff() = 0;
+  // Lets go of the handle of a device that went away; Opened becomes false.
+  virtual void ReleaseHandle() = 0;
 
   char Name[NameSize] = {};
   std::int32_t Port = -1;
@@ -123,6 +140,7 @@ class TRukDevice {
   bool DtrState = false;
   bool RtsState = false;
   std::int32_t BreakTime = 0;
+  bool Gone = false;
   // The platform handle belongs to each transport, which knows its type.
 
  private:

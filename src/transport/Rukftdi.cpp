@@ -87,6 +87,7 @@ bool TRukFtdi::FailOpen() {
 
 bool TRukFtdi::OpenByDescription(const char* description) {
   if (Opened || Handle != nullptr) Close();
+  ForgetLoss();
   ClearError();
 
   DWORD locId = 0;
@@ -183,7 +184,8 @@ void TRukFtdi::RestoreTimeouts() {
 
 bool TRukFtdi::ReadSome(std::uint8_t* into, std::uint32_t count, std::uint32_t* received) {
   *received = 0;
-  if (Entry.FT_W32_ReadFile == nullptr) return false;
+  // Without the entry point nothing is read, which is a short read, not a vanished device.
+  if (Entry.FT_W32_ReadFile == nullptr) return true;
   DWORD got = 0;
   const bool ok = Entry.FT_W32_ReadFile(Handle, into, count, &got, nullptr) != 0;
   *received = got;
@@ -191,7 +193,7 @@ bool TRukFtdi::ReadSome(std::uint8_t* into, std::uint32_t count, std::uint32_t* 
 }
 
 bool TRukFtdi::Write(const void* buffer, std::uint32_t count, std::int32_t /*flags*/) {
-  if (TransferBlocked()) return false;
+  if (TransferBlocked() || RefuseWhenGone()) return false;
   if (buffer == nullptr && count > 0) {
     SetError(ErrShortTransfer);
     return false;
@@ -207,6 +209,8 @@ bool TRukFtdi::Write(const void* buffer, std::uint32_t count, std::int32_t /*fla
   DWORD written = 0;
   if (!Entry.FT_W32_WriteFile(Handle, const_cast<void*>(buffer), count, &written, nullptr)) {
     SetError(ErrWriteFailed);
+    // The write call fails only when the device is gone (a time-out is a short write).
+    if (Handle != nullptr) LoseDevice();
     return false;
   }
   if (written < count) {
@@ -223,6 +227,10 @@ std::int32_t TRukFtdi::GetInQueue() {
   if (!Entry.FT_W32_ClearCommError(Handle, &errors, &status)) return -1;
   return static_cast<std::int32_t>(
       std::min<DWORD>(status.cbInQue, std::numeric_limits<std::int32_t>::max()));
+}
+
+void TRukFtdi::ReleaseHandle() {
+  TRukFtdi::Close();
 }
 
 void TRukFtdi::BreakOn() {

@@ -46,6 +46,7 @@ class TRukFtdi : public TRukDevice {
   bool ReadSome(std::uint8_t* into, std::uint32_t count, std::uint32_t* received) override;
   void BreakOn() override;
   void BreakOff() override;
+  void ReleaseHandle() override;
 
   static constexpr const char* SerialDescription = "USB Serial Port";
 

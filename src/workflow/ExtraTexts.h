@@ -36,6 +36,14 @@ enum Id : int {
   PingSummary,      // %1 answers, %2 per second, %3 median round trip in ms
   PingsUnanswered,  // %1 unanswered, %2 sent
   FileUnreadable,   // %1 the file
+  DongleDisconnected,
+  PortDisconnected,  // %1 the port's device path
+  NoDongleAttached,
+  DongleMissing,       // %1 the dongle's path
+  DongleNotATty,       // %1 the dongle's path
+  DongleHeld,          // %1 the dongle's path, %2 the program holding its lock, %3 its process id
+  DongleHeldUnknown,   // %1 the dongle's path
+  DongleNoPermission,  // %1 the dongle's path, %2 the group that may use it
 
   // The window's status line.
   DongleInUse,    // followed by where the dongle is

@@ -112,13 +112,66 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
-TEST(CommandLineTest, AddressesTheModuleRefusesStillReachIt) {
-  // 0 and 65535 are the module's to refuse, with the window's message.
-  for (const char* text : {"0", "65535"}) {
-    const Parsed p = Parse({"set-address", text});
-    ASSERT_FALSE(p.status.has_value()) << text;
-    EXPECT_EQ(p.line.address, std::stoul(text));
-  }
+// Refusals that say what is wrong and, where there is one, what to do instead.
+struct RefusalCase {
+  const char* name;
+  std::vector<std::string> args;
+  std::string says;
+};
+
+class RefusalTest : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(RefusalTest, IsAUsageErrorThatSaysWhy) {
+  const Parsed p = Parse(GetParam().args);
+  ASSERT_TRUE(p.status.has_value());
+  EXPECT_EQ(*p.status, ExitUsage);
+  EXPECT_THAT(p.err, HasSubstr(GetParam().says));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, RefusalTest,
+    ::testing::Values(
+        RefusalCase{"UnknownCommandIsNamed",
+                    {"--json", "--timeout", "5", "reboot"},
+                    "Unknown command \"reboot\""},
+        RefusalCase{"ChannelInHexadecimal", {"channel", "0x3"}, "decimal number, not \"0x3\""},
+        RefusalCase{"CountWithASign", {"monitor", "--count", "+5"}, "decimal number"},
+        RefusalCase{"TimeoutZero", {"--timeout", "0", "info"}, "1 to 9999"},
+        RefusalCase{"AddressZero", {"set-address", "0"}, "from 1 to 65534"},
+        RefusalCase{"Address65535", {"set-address", "65535"}, "from 1 to 65534"},
+        RefusalCase{"EmptyPin", {"pin", "set", ""}, "rukmoxctl pin remove"},
+        RefusalCase{"BlankPin", {"pin", "set", "    "}, "rukmoxctl pin remove"},
+        RefusalCase{"PinOfThree", {"pin", "set", "123"}, "exactly 4 characters, not 3"},
+        RefusalCase{"PinOfFiveCharacters", {"pin", "set", "12345"}, "rukmoxctl pin remove"},
+        RefusalCase{"EmptyName", {"set-name", ""}, "must not be empty or blank"},
+        RefusalCase{"BlankName", {"set-name", "   "}, "must not be empty or blank"},
+        // Nine characters in ten bytes: the accent is what is wrong, not the length.
+        RefusalCase{"NineCharactersTenBytes", {"set-name", "ABCDEFGHé"}, "not \"é\""},
+        RefusalCase{"TenCharacters", {"set-name", "ABCDEFGHIJ"}, "at most 9 characters, not 10"},
+        RefusalCase{"NoSingleByteForm", {"set-name", "Łódź"}, "\"Ł\" has no single-byte form"},
+        RefusalCase{"NotUtf8", {"set-name", "A\xff"}, "not valid UTF-8"},
+        RefusalCase{"MorePortsThanTheSearchCovers",
+                    {"--ports", std::string(256 * 2 - 1, ':').replace(0, 1, "a"), "info"},
+                    "covers only the first 255"}),
+    RowName());
+
+TEST(CommandLineTest, NumbersWithLeadingZerosAreDecimal) {
+  const Parsed channel = Parse({"channel", "010"});
+  ASSERT_FALSE(channel.status.has_value()) << channel.err;
+  EXPECT_EQ(channel.line.channel, 10);
+  const Parsed count = Parse({"monitor", "--count", "08"});
+  ASSERT_FALSE(count.status.has_value()) << count.err;
+  EXPECT_EQ(count.line.count, 8);
+  const Parsed scan = Parse({"scan", "00", "09"});
+  ASSERT_FALSE(scan.status.has_value()) << scan.err;
+  EXPECT_EQ(scan.line.last, 9);
+}
+
+TEST(CommandLineTest, AddressesAtTheEndsOfTheRangeAndUsualNamesPass) {
+  EXPECT_EQ(Parse({"set-address", "1"}).line.address, 1u);
+  EXPECT_EQ(Parse({"set-address", "65534"}).line.address, 65534u);
+  EXPECT_EQ(Parse({"set-name", "Pump 7_A"}).line.name, "Pump 7_A");
+  EXPECT_FALSE(Parse({"--ports", "/dev/ttyS0:/dev/ttyS1", "info"}).status.has_value());
 }
 
 TEST(CommandLineTest, PowerWordsGiveTheWindowsLevels) {

@@ -2,7 +2,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 #include <functional>
+#include <string>
 
 #include "CtlFixture.h"
 #include "NamedRows.h"
@@ -94,16 +102,86 @@ INSTANTIATE_TEST_SUITE_P(
         OpenFailureCase{"NoDevice",
                         false,
                         {},
-                        "Unable to load the parameters of the device. \nError n. 1024.\n"},
+                        "Unable to load the parameters of the device. \nError n. 1024.\n"
+                        "The dongle /nonexistent/ttyRUK does not exist. (error word 1024)\n"},
         OpenFailureCase{"NoDeviceItalian",
                         false,
                         {"--lang", "it"},
-                        "Impossibile caricare i parametri del dispositivo. \nErrore n. 1024.\n"},
+                        "Impossibile caricare i parametri del dispositivo. \nErrore n. 1024.\n"
+                        "La dongle /nonexistent/ttyRUK non esiste. (parola di errore 1024)\n"},
         OpenFailureCase{"ModuleNeverAnswers",
                         true,
                         {},
                         "Unable to load the parameters of the device. \nError n. 8192.\n"}),
     RowName());
+
+// Why the dongle could not be opened, named with its path: the user can act on each of these.
+class CtlOpenReasonTest;
+
+struct OpenReasonCase {
+  const char* name;
+  std::string (CtlOpenReasonTest::*dongle)();  // prepares the path handed to --dongle
+  std::string says;
+};
+
+class CtlOpenReasonTest : public CtlTest, public ::testing::WithParamInterface<OpenReasonCase> {
+ public:
+  std::string Missing() { return "/nonexistent/ttyRUK"; }
+  std::string Directory() { return ::testing::TempDir(); }
+  std::string RegularFile() {
+    std::ofstream(file_) << "x";
+    return file_;
+  }
+  // The simulator's own dongle, locked by this test process as another program would.
+  std::string Held() {
+    StartSimulator();
+    holder_ = open(sim_->DonglePath().c_str(), O_RDWR | O_NOCTTY);
+    EXPECT_EQ(flock(holder_, LOCK_EX | LOCK_NB), 0);
+    return sim_->DonglePath();
+  }
+
+ protected:
+  void TearDown() override {
+    if (holder_ >= 0) close(holder_);
+    std::remove(file_.c_str());
+  }
+
+ private:
+  int holder_ = -1;
+  std::string file_ = ::testing::TempDir() + "rukmoxctl-not-a-tty";
+};
+
+TEST_P(CtlOpenReasonTest, NamesThePathAndTheReason) {
+  const std::string path = (this->*GetParam().dongle)();
+  const ChildResult r = RunCtlRaw({"--dongle", path, "info"});
+  EXPECT_EQ(r.status, 3);
+  EXPECT_THAT(r.err, HasSubstr(path));
+  EXPECT_THAT(r.err, HasSubstr(GetParam().says));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ctl, CtlOpenReasonTest,
+    ::testing::Values(OpenReasonCase{"Missing", &CtlOpenReasonTest::Missing, "does not exist"},
+                      OpenReasonCase{"Directory", &CtlOpenReasonTest::Directory, "is not a tty"},
+                      OpenReasonCase{"RegularFile", &CtlOpenReasonTest::RegularFile,
+                                     "is not a tty"},
+                      OpenReasonCase{"HeldByAnotherProgram", &CtlOpenReasonTest::Held,
+                                     "is held by another program: rukmoxctl_sim_t (process " +
+                                         std::to_string(getpid()) + ") holds its lock"}),
+    RowName());
+
+// Root opens every node whatever its mode, so only an ordinary user can meet this.
+TEST_F(CtlTest, ANodeWithoutPermissionNamesItsGroup) {
+  if (geteuid() == 0) GTEST_SKIP() << "root is never refused";
+  StartSimulator();
+  const std::string path = sim_->DonglePath();
+  ASSERT_EQ(chmod(path.c_str(), 0), 0);
+  const ChildResult r = RunCtlRaw({"--dongle", path, "info"});
+  chmod(path.c_str(), 0620);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_THAT(r.err, HasSubstr("No permission to open the dongle " + path));
+  EXPECT_THAT(r.err, HasSubstr("the group"));
+}
 
 TEST_F(CtlTest, NoDongleInJsonNamesMessage5AndTheWord) {
   const ChildResult r = RunCtlRaw({"--json", "--dongle", "/nonexistent/ttyRUK", "info"});

@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -127,7 +128,13 @@ INSTANTIATE_TEST_SUITE_P(
         ProgramCase{"NoFile", "mcu", "", nullptr, 1, "Select a valid programming file.", McuFrames,
                     0},
         ProgramCase{"NoMcuOnAnyPort", "mcu", kHeader, [](sim::Scenario& s) { s.ports.resize(1); },
-                    1, "Unable to locate a mcu device to be programmed.", DongleRecords, 0}),
+                    1, "Unable to locate a mcu device to be programmed.", DongleRecords, 0},
+        ProgramCase{"DongleUnpluggedMidJob", "dongle", kHeader,
+                    [](sim::Scenario& s) { s.ports[0].boot.hangUpAfterRecord = 2; }, 1,
+                    "The dongle was disconnected.", DongleRecords, 2},
+        ProgramCase{"McuAdapterUnpluggedMidJob", "mcu", kHeader,
+                    [](sim::Scenario& s) { s.ports[1].boot.hangUpAfterRecord = 2; }, 1,
+                    "The serial port /dev/pts/", McuRecords, 2}),
     RowName());
 
 TEST_F(CtlProgramFixture, AfterTheJobTheModuleIsOpenedAgainAndShown) {
@@ -138,6 +145,21 @@ TEST_F(CtlProgramFixture, AfterTheJobTheModuleIsOpenedAgainAndShown) {
   EXPECT_EQ(json["port"], 0);
   EXPECT_EQ(json["messages"][0], "Programming successful.");
   EXPECT_EQ(json["local"]["name"], "RUKDONGLE");
+}
+
+TEST_F(CtlProgramFixture, AJobCutShortByAnUnplugCanBeRedone) {
+  scenario_.ports[0].boot.hangUpAfterRecord = 2;
+  const std::string file = WriteFile(FirmwareText(kHeader));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Ctl({"program", "dongle", file}).status, 1);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+
+  sim_->With([](sim::World& w) { w.dongle.boot.setup.hangUpAfterRecord = 0; });
+  std::string why;
+  ASSERT_TRUE(sim_->Replug(&why)) << why;
+  const ChildResult again = Ctl({"program", "dongle", file});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(sim_->With(DongleRecords), kRecordLines);
 }
 
 TEST_F(CtlProgramFixture, WorksWithoutTheModuleLink) {

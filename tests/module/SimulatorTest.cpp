@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #include "Rukmox.h"
 #include "Simulator.h"
+#include "StableName.h"
+#include "TimingSlack.h"
 #include "platform/D2xxLibrary.h"
 
 namespace {
@@ -86,6 +89,45 @@ TEST_F(SimulatorTest, NoDongleIsErrOpen) {
   EXPECT_FALSE(mox->Open());
   EXPECT_EQ(error, ErrOpen);
   EXPECT_FALSE(mox->IsOpen());
+}
+
+// Unplugged under a running program: the module object closes itself, every later command fails
+// at once with the reason kept in the word, and Open works again once the dongle is back.
+TEST_F(SimulatorTest, VanishedDongleClosesTheModuleUntilItIsBack) {
+  Start(Quiet());
+  rukmox::test::StableName name(sim->DonglePath());
+  ASSERT_TRUE(name.ok());
+  mox = MakeMox(name.path());
+  mox->SetTimeout(1000);  // a command waiting out its time-out would take a second
+  ASSERT_TRUE(mox->Open());
+  sim->HangUp();
+
+  const auto start = std::chrono::steady_clock::now();
+  std::int32_t quality = 0;
+  EXPECT_FALSE(mox->ReadLinkQuality(quality, true));
+  EXPECT_FALSE(mox->IsOpen());
+  EXPECT_TRUE(mox->DeviceGone());
+  EXPECT_EQ(error & ErrDeviceGone, ErrDeviceGone);
+  // A whole scan over sixteen channels asks nothing and ends at once.
+  mox->ScanNetwork(0, 15);
+  EXPECT_TRUE(mox->Devices.empty());
+  // The operations that assign the word whole keep the reason in it.
+  EXPECT_FALSE(mox->SetLocalChannel(16));
+  EXPECT_EQ(error, ErrChannel | ErrDeviceGone);
+  std::uint8_t values[16] = {};
+  EXPECT_FALSE(mox->ReadEnergyScan(values, 16));
+  EXPECT_EQ(error & ErrDeviceGone, ErrDeviceGone);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, rukmox::test::kLate);
+
+  std::string why;
+  ASSERT_TRUE(sim->Replug(&why)) << why;
+  ASSERT_TRUE(name.PointAt(sim->DonglePath()));
+  ASSERT_TRUE(mox->Open()) << "error word " << error;
+  EXPECT_EQ(error, 0);
+  EXPECT_FALSE(mox->DeviceGone());
+  ASSERT_NE(mox->Current, nullptr);
+  EXPECT_TRUE(mox->Current->Linked) << "the stored link comes back with the power";
+  EXPECT_EQ(mox->Devices.size(), 1u);
 }
 
 TEST_F(SimulatorTest, SilentModuleIsExactly0x2000) {

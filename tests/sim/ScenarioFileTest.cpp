@@ -59,6 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
         BadScenarioCase{"ChannelWithoutNumber", R"({"channels": [{"baseDbm": -50}]})",
                         "channels[0].channel: is missing"},
         BadScenarioCase{"PortKindMissing", R"({"ports": [{}]})", "ports[0].kind: is missing"},
+        BadScenarioCase{"KeyGivenTwice", R"({"dongle": {"name": "A", "channel": 2, "name": "B"}})",
+                        "name: given twice"},
+        BadScenarioCase{"KeyGivenTwiceAtTheTop", R"({"timing": {}, "timing": {"seed": 3}})",
+                        "timing: given twice"},
         BadScenarioCase{"PortHostsNoSuchRemote", R"({"ports": [{"kind": "mcu", "remote": 0}]})",
                         "ports[0].remote"},
         BadScenarioCase{"TwoDongleFaces", R"({"ports": [{"kind": "dongle"}, {"kind": "dongle"}]})",
@@ -114,6 +118,24 @@ TEST(ScenarioFileTest, MissingFileIsNamed) {
   std::string error;
   EXPECT_FALSE(LoadScenarioFile("/nonexistent/lab.json", &s, &error));
   EXPECT_EQ(error.rfind("/nonexistent/lab.json: ", 0), 0u) << error;
+}
+
+TEST(ScenarioFileTest, DirectoryIsNamedAsSuch) {
+  Scenario s;
+  std::string error;
+  const std::string dir = std::filesystem::temp_directory_path().string();
+  EXPECT_FALSE(LoadScenarioFile(dir, &s, &error));
+  EXPECT_EQ(error, dir + ": is a directory, not a scenario file");
+}
+
+// The same key in two different objects is no repetition.
+TEST(ScenarioFileTest, EqualKeysInDifferentObjectsAreFine) {
+  Scenario s;
+  std::string error;
+  EXPECT_TRUE(
+      ParseScenario(R"({"dongle": {"name": "A"}, "remotes": [{"name": "B"}, {"name": "C"}]})",
+                    "lab.json", &s, &error))
+      << error;
 }
 
 TEST(ScenarioFileTest, ReadsAFileFromDisk) {

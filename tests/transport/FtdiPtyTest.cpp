@@ -7,12 +7,15 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "FtdiSupport.h"
+#include "NamedRows.h"
 #include "PtyPair.h"
 #include "Rukftdi.h"
+#include "StableName.h"
 #include "TimingSlack.h"
 #include "platform/D2xxLibrary.h"
 
@@ -22,7 +25,9 @@ using namespace std::chrono_literals;
 using rukmox::test::FakeSysfs;
 using rukmox::test::kLate;
 using rukmox::test::LayerSettings;
+using rukmox::test::PrintTo;
 using rukmox::test::PtyPair;
+using rukmox::test::StableName;
 using Clock = std::chrono::steady_clock;
 
 class WirelessPortFtdi : public TRukFtdi {
@@ -147,5 +152,63 @@ TEST_F(FtdiOnPty, BaudChangeAndBreakOnAnOpenDongle) {
   EXPECT_GE(Clock::now() - start, 20ms);
   EXPECT_FALSE(ftdi.GetCts()) << "a pty has no modem lines";
 }
+
+// The dongle on a name that survives it, so that it can be plugged in again.
+class FtdiReplug : public FtdiOnPty {
+ protected:
+  void SetUp() override {
+    FtdiOnPty::SetUp();
+    ASSERT_TRUE(name_.ok());
+    settings_ = LayerSettings(sysfs_, name_.path());
+  }
+  StableName name_{pty_.path()};
+};
+
+struct VanishCase {
+  const char* name;
+  bool byWrite;  // the first transfer after the unplug is a write, else a read
+  std::int32_t expected;
+};
+
+class FtdiVanish : public FtdiReplug, public testing::WithParamInterface<VanishCase> {};
+
+TEST_P(FtdiVanish, HangUpClosesTheTransportUntilTheDongleIsBack) {
+  const VanishCase& c = GetParam();
+  WirelessPortFtdi ftdi(&error_, settings_);
+  ftdi.SetTimeout(1000);  // a read that waited out its time-out would take a second
+  ASSERT_TRUE(ftdi.Open());
+  pty_.Unplug();
+
+  const auto start = Clock::now();
+  std::uint8_t bytes[3] = {0xF0, 0x03, 0x1F};
+  EXPECT_FALSE(c.byWrite ? ftdi.Write(bytes, 3, 0) : ftdi.Read(bytes, 3, 0));
+  EXPECT_LT(Clock::now() - start, kLate);
+  EXPECT_EQ(error_, c.expected);
+  EXPECT_FALSE(ftdi.IsOpen());
+  EXPECT_TRUE(ftdi.DeviceGone());
+
+  // Every later transfer fails at once and says why, even after the word was cleared.
+  error_ = 0;
+  EXPECT_FALSE(ftdi.Write(bytes, 3, 0));
+  EXPECT_EQ(error_, ErrDeviceGone);
+  EXPECT_FALSE(ftdi.Read(bytes, 1, 0));
+  EXPECT_EQ(error_ & ErrDeviceGone, ErrDeviceGone);
+  EXPECT_LT(Clock::now() - start, kLate);
+
+  PtyPair replacement;
+  ASSERT_TRUE(replacement.ok());
+  ASSERT_TRUE(name_.PointAt(replacement.path()));
+  ASSERT_TRUE(ftdi.Open()) << "error word " << error_;
+  EXPECT_EQ(error_, 0);
+  EXPECT_FALSE(ftdi.DeviceGone());
+  ASSERT_TRUE(ftdi.Write(bytes, 3, 0));
+  EXPECT_EQ(replacement.Receive(), std::vector<std::uint8_t>(bytes, bytes + 3));
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstTransfer, FtdiVanish,
+                         testing::Values(VanishCase{"Read", false,
+                                                    ErrShortTransfer | ErrDeviceGone},
+                                         VanishCase{"Write", true, ErrWriteFailed | ErrDeviceGone}),
+                         rukmox::test::RowName());
 
 }  // namespace

@@ -596,9 +596,12 @@ TEST_F(FtdiTransport, WriteFailuresSetTheirOwnBits) {
   EXPECT_FALSE(ftdi->Write(kFrame, 4, 0));
   EXPECT_EQ(error_, ErrShortTransfer);
   error_ = 0;
+  // The write call itself failing means the device went away: the handle goes back at once.
   g.WriteResult = 0;
   EXPECT_FALSE(ftdi->Write(kFrame, 4, 0));
-  EXPECT_EQ(error_, ErrWriteFailed);
+  EXPECT_EQ(error_, ErrWriteFailed | ErrDeviceGone);
+  EXPECT_FALSE(ftdi->IsOpen());
+  EXPECT_TRUE(ftdi->DeviceGone());
 }
 
 TEST_F(FtdiTransport, SetBaudIndexOnAnOpenDeviceRewritesTheRateAndTheLines) {

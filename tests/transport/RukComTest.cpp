@@ -489,7 +489,31 @@ TEST_F(RukComTest, HangUpEndsAReadAtOnce) {
   EXPECT_FALSE(com->Read(buffer, 4, 0));
   unplug.join();
   EXPECT_LE(Since(start), 50ms + kLate);
-  EXPECT_EQ(error, ErrShortTransfer);
+  EXPECT_EQ(error, ErrShortTransfer | ErrDeviceGone);
+  EXPECT_FALSE(com->IsOpen()) << "a vanished port is closed, not read again";
+  EXPECT_EQ(com->GetInQueue(), -1) << "no handle kept";
+}
+
+TEST_F(RukComTest, VanishedPortRefusesEveryTransferUntilReopened) {
+  PtyPair device;
+  ASSERT_TRUE(device.ok());
+  ports = device.path();
+  auto com = MakeCom();
+  ASSERT_TRUE(com->Open());
+  device.Unplug();
+  const std::uint8_t byte = 0x55;
+  EXPECT_FALSE(com->Write(&byte, 1, 0));
+  EXPECT_EQ(error, ErrWriteFailed | ErrDeviceGone);
+  EXPECT_FALSE(com->IsOpen());
+  // The caller clearing the word does not hide why the next transfer fails.
+  error = 0;
+  std::uint8_t in = 0;
+  const auto start = Clock::now();
+  EXPECT_FALSE(com->Read(&in, 1, 0));
+  EXPECT_LE(Since(start), kLate);
+  EXPECT_EQ(error & ErrDeviceGone, ErrDeviceGone);
+  EXPECT_FALSE(com->Open()) << "still gone";
+  EXPECT_EQ(error, ErrOpen);
 }
 
 TEST_F(RukComTest, FailedRateChangeClosesThePort) {

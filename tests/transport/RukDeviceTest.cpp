@@ -43,6 +43,7 @@ class FieldsOnly : public TRukDevice {
   }
   void BreakOn() override { ++Breaks; }
   void BreakOff() override {}
+  void ReleaseHandle() override { Opened = false; }
 
  public:
   void Fail(std::int32_t bits) { SetError(bits); }

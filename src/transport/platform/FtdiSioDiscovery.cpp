@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -104,6 +105,7 @@ std::optional<FtdiDeviceInfo> DescribeTty(const fs::path& classEntry, const std:
 struct LockedInode {
   dev_t device;
   ino_t inode;
+  int pid;
 };
 
 std::optional<LockedInode> FlockedInode(const std::string& line) {
@@ -115,7 +117,7 @@ std::optional<LockedInode> FlockedInode(const std::string& line) {
   unsigned major = 0, minor = 0;
   unsigned long long inode = 0;
   if (std::sscanf(file.c_str(), "%x:%x:%llu", &major, &minor, &inode) != 3) return std::nullopt;
-  return LockedInode{makedev(major, minor), static_cast<ino_t>(inode)};
+  return LockedInode{makedev(major, minor), static_cast<ino_t>(inode), std::atoi(pid.c_str())};
 }
 
 }  // namespace
@@ -166,19 +168,23 @@ std::uint32_t ChipTypeOf(unsigned bcdDevice) {
 }
 
 bool TtyHeldElsewhere(const std::string& path, const fs::path& procLocks) {
+  return TtyLockHolder(path, procLocks) != 0;
+}
+
+int TtyLockHolder(const std::string& path, const fs::path& procLocks) {
   // Opening a tty to try its lock would raise and drop DTR and RTS, which resets boards that
   // wire DTR to their reset line; the kernel's lock table says the same without touching it.
   struct stat node {};
-  if (::stat(path.c_str(), &node) != 0) return false;
+  if (::stat(path.c_str(), &node) != 0) return 0;
   std::ifstream locks(procLocks);
   std::string line;
   while (std::getline(locks, line)) {
     if (auto held = FlockedInode(line);
         held && held->device == node.st_dev && held->inode == node.st_ino) {
-      return true;
+      return held->pid > 0 ? held->pid : -1;  // -1: held, by whom the table does not say
     }
   }
-  return false;
+  return 0;
 }
 
 std::vector<FtdiDeviceInfo> DiscoverFtdiDevices(const TransportSettings& settings) {

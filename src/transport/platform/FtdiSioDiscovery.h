@@ -49,4 +49,7 @@ std::vector<FtdiDeviceInfo> DiscoverFtdiDevices(const TransportSettings& setting
 // is never opened, so listing devices leaves their modem lines alone.
 bool TtyHeldElsewhere(const std::string& path, const std::filesystem::path& procLocks);
 
+// The process that holds the flock on the tty, from the same table; 0 when none does.
+int TtyLockHolder(const std::string& path, const std::filesystem::path& procLocks);
+
 }  // namespace rukmox::platform

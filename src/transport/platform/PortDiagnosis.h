@@ -1,0 +1,21 @@
+// Why a tty cannot be opened as a serial port, in words a user can act on: which program holds
+// it, which group may use it. Looks without opening it, since an open raises DTR and RTS.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "SerialPort.h"
+
+namespace rukmox::platform {
+
+struct PortTrouble {
+  OpenError Error = OpenError::None;  // None: nothing wrong can be seen from outside
+  std::string Group;                  // Permission: the group that owns the node
+  int HolderPid = 0;                  // Busy: the process holding the lock, -1 unknown
+  std::string HolderName;             // Busy: that process's name, when known
+};
+
+PortTrouble DiagnosePort(const std::string& path, const std::filesystem::path& procRoot = "/proc");
+
+}  // namespace rukmox::platform
