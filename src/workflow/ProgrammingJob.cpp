@@ -1,0 +1,155 @@
+#include "ProgrammingJob.h"
+
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "ProgrammingFile.h"
+
+namespace rukmox::workflow {
+namespace {
+
+// The checkup register value that keeps the MCU in its boot loader when it restarts.
+constexpr std::uint8_t kCheckupLow = 0x00;
+constexpr std::uint8_t kCheckupHigh = 0xFF;
+
+Notice Plain(text::Id id) {
+  return {id, std::nullopt, std::nullopt};
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+// Sends the dongle to its boot loader and closes the module link. False (after telling why) when
+// the dongle refused.
+bool PrepareDongle(TRukMox& device, ProgrammingFace& face) {
+  if (!device.SendToBootLoader()) {
+    face.Fail(Plain(text::BootLoaderRefused), *device.GetErrorWord());
+    return false;
+  }
+  device.Close();
+  face.DongleReleased();
+  return true;
+}
+
+// Makes the linked remote's MCU restart into its boot loader; the module link stays open.
+bool PrepareMcu(TRukMox& device, const ProgrammingSetup& setup, ProgrammingFace& face) {
+  if (!device.WriteCheckupRegister(kCheckupLow, kCheckupHigh, true)) {
+    face.Fail(Plain(text::CheckupFailed), *device.GetErrorWord());
+    return false;
+  }
+  if (!device.StoreRemoteSettings()) {
+    face.Fail(Plain(text::RemoteStoreFailed), *device.GetErrorWord());
+    return false;
+  }
+  device.StartRemoteReprogramming(true);
+  std::this_thread::sleep_for(setup.afterRemoteStart);
+  face.RemoteReleased();
+  return true;
+}
+
+// Tries the ports one after the other and leaves the programmer open on the first one where the
+// target's boot loader answers; the port number, or nothing.
+std::optional<std::int32_t> FindBootLoader(TRukMoxProg& programmer, std::int32_t& programError,
+                                           std::int32_t kind, std::int32_t portCount) {
+  for (std::int32_t port = 0; port < portCount; ++port) {
+    programError = 0;
+    programmer.SetPort(port);
+    programmer.Open();
+    if (!programmer.IsOpen()) continue;  // no such port
+    if (programmer.EnterBootLoader(kind)) return port;
+    programmer.Close();
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+Notice ResultNotice(std::int32_t code) {
+  if (code > ProgramRecordBase) return {text::RecordFailed, code - ProgramRecordBase, std::nullopt};
+  switch (code) {
+    case ProgramOk:
+      return Plain(text::Programmed);
+    case ProgramEmpty:
+      return Plain(text::EmptyData);
+    case ProgramWrongHeader:
+      return Plain(text::WrongEncryption);
+    case ProgramNoBootLoader:
+    case ProgramPrepareFailed:
+      return Plain(text::InitFailed);
+    case ProgramStartFailed:
+      return Plain(text::StartFailed);
+    default:
+      return Plain(text::GenericProgrammingError);
+  }
+}
+
+bool ResultIsSuccess(std::int32_t code) {
+  return code == ProgramOk;
+}
+
+ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError,
+                                     ProgrammingTarget target, const std::string& path,
+                                     const ProgrammingSetup& setup, ProgrammingFace& face) {
+  ProgrammingOutcome outcome;
+  const bool dongle = target == ProgrammingTarget::Dongle;
+  face.Repaint();
+  if (!FileExists(path)) {
+    face.Fail(Plain(text::NoProgrammingFile), 0);
+    return outcome;
+  }
+
+  // Prepare the target while the module link is open; without it the boot loader search alone
+  // brings the target into its boot loader.
+  if (dongle && device.IsOpen()) {
+    if (!PrepareDongle(device, face)) return outcome;
+  } else if (!dongle && device.IsOpen() && device.Current != nullptr && device.Current->Linked) {
+    if (!PrepareMcu(device, setup, face)) return outcome;
+  }
+
+  face.Repaint();
+  std::unique_ptr<TRukMoxProg> programmer = setup.makeProgrammer(&programError);
+  outcome.port =
+      FindBootLoader(*programmer, programError, dongle ? DeviceDongle : DeviceMcu, setup.portCount);
+  if (!outcome.port) {
+    programmer.reset();
+    face.Fail(Plain(dongle ? text::NoDongleFound : text::NoMcuFound), programError);
+    return outcome;
+  }
+
+  std::optional<std::vector<std::uint8_t>> buffer = programming::ReadSizedBuffer(path);
+  if (!buffer) {
+    programmer.reset();
+    face.FileUnreadable();
+    return outcome;
+  }
+
+  face.WritingStarts();
+  face.Repaint();
+  programmer->OnProgress = [&face](std::int32_t position, std::int32_t) {
+    face.Progress(position);
+  };
+  const std::int32_t code = programmer->ProgramFile(*buffer);
+  programmer->OnProgress = nullptr;
+  const std::int32_t errorWord = programError;
+  programmer.reset();  // closes its port
+  buffer.reset();
+  outcome.result = code;
+  face.WritingEnds();
+  face.Repaint();
+
+  // Every result, failures included, ends with the module link opened again and re-read.
+  if (ResultIsSuccess(code))
+    face.Inform(ResultNotice(code));
+  else
+    face.Fail(ResultNotice(code), errorWord);
+  std::this_thread::sleep_for(setup.beforeReopen);
+  device.Open();
+  face.Reopened();
+  return outcome;
+}
+
+}  // namespace rukmox::workflow
