@@ -103,6 +103,18 @@ class TRukMoxFormLight : public QMainWindow {
   void ButtonChangePinClick();
   void ButtonRemovePinClick();
 
+  // The network page: the device list, the scan with its progress and stop button, connect and
+  // disconnect.
+  void TabScansioneShow();
+  void FillDeviceList();
+  void ButtonScanClick();
+  void ButtonAbortClick();
+  void ListDeviceDblClick();
+  void ButtonConnectMcuClick();
+  void ButtonDisconnectMcuClick();
+  bool ScanAttemptProgress(std::int32_t repeat, std::int32_t attempt);
+  bool ScanChannelProgress(std::int32_t repeat, std::int32_t channelIndex, std::int32_t found);
+
  signals:
   // After every poll tick, whatever it found.
   void PollTicked();
@@ -140,6 +152,12 @@ class TRukMoxFormLight : public QMainWindow {
   bool FieldKeyPress(QObject* watched, QEvent* event);
   bool FieldExit(QObject* watched, QEvent* event);
   bool LinkedRemote() const;
+
+  // The network page's share of the window.
+  class NetworkPageFace;
+  void ConnectNetworkPage();
+  std::int32_t FirstChannel() const;
+  std::int32_t LastChannel() const;
 
   MessageSink& messages_;
   DonglePlace place_;
