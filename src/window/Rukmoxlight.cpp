@@ -194,6 +194,7 @@ void TRukMoxFormLight::ConnectHandlers() {
     connect(flag, &QToolButton::clicked, this,
             [this, flag] { ImageLanguageClick(flag->property("tag").toInt()); });
   ConnectNetworkPage();
+  ConnectProgrammingGroups();
   // Keys and focus changes of the fields, and Escape anywhere in the window, reach the window
   // before the control that has the focus.
   qApp->installEventFilter(this);

@@ -14,7 +14,9 @@
 #include "Rukmox.h"
 
 class QLabel;
+class QLineEdit;
 class QTimer;
+class TRukMoxProg;
 
 namespace Ui {
 class RukMoxFormLight;
@@ -115,6 +117,18 @@ class TRukMoxFormLight : public QMainWindow {
   bool ScanAttemptProgress(std::int32_t repeat, std::int32_t attempt);
   bool ScanChannelProgress(std::int32_t repeat, std::int32_t channelIndex, std::int32_t found);
 
+  // The programming groups: choose a programming file and write it into the dongle or the MCU
+  // through its boot loader. The window makes the programming object of a job with `make`.
+  using ProgrammerMaker =
+      std::function<std::unique_ptr<TRukMoxProg>(void* owner, std::int32_t* errorWord)>;
+  void SetProgrammerMaker(ProgrammerMaker make);
+  void ButtonSfogliaDongleClick();
+  void ButtonSfogliaMcuClick();
+  void ButtonProgramDongleClick();
+  void ButtonProgramMcuClick();
+  // Moves the programming bar that is shown; arrives as a posted call while a job writes.
+  void ProgrammingProgress(int position);
+
  signals:
   // After every poll tick, whatever it found.
   void PollTicked();
@@ -158,6 +172,13 @@ class TRukMoxFormLight : public QMainWindow {
   void ConnectNetworkPage();
   std::int32_t FirstChannel() const;
   std::int32_t LastChannel() const;
+
+  // The programming groups' share of the window.
+  class ProgrammingGroupsFace;
+  void ConnectProgrammingGroups();
+  void ChooseProgrammingFile(QLineEdit* edit);
+  void RunProgrammingJob(bool dongle);
+  ProgrammerMaker makeProgrammer_;
 
   MessageSink& messages_;
   DonglePlace place_;

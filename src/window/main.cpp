@@ -85,6 +85,9 @@ int Run(QApplication& app, const StartOptions& options) {
       },
       messages, DonglePlace{QString::fromStdString(settings.DonglePath), options.simulate});
   boxes.SetParent(&window);
+  window.SetProgrammerMaker([&settings](void* owner, std::int32_t* errorWord) {
+    return CreateProgrammer(settings, errorWord, owner);
+  });
   if (options.language != 0) window.ImageLanguageClick(options.language);
   if (!options.tab.isEmpty() && !window.ShowPage(options.tab)) {
     Print(stderr, QStringLiteral("rukmox: the window has no page named ") + options.tab);
