@@ -54,7 +54,11 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
       QStringLiteral("tab"),
       QStringLiteral("Page to bring to the front, by its object name (such as TabScansione)."),
       QStringLiteral("NAME"));
-  parser.addOptions({help, versionOption, dongle, ports, simulate, lang, screenshot, tab});
+  const QCommandLineOption scan(
+      QStringLiteral("scan"),
+      QStringLiteral(
+          "With --screenshot: scan the network page's channel range before the picture."));
+  parser.addOptions({help, versionOption, dongle, ports, simulate, lang, screenshot, tab, scan});
 
   ParsedStart parsed;
   if (!parser.parse(args)) {
@@ -87,6 +91,12 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     return parsed;
   }
 
+  if (parser.isSet(scan) && !parser.isSet(screenshot)) {
+    parsed.error = QStringLiteral("--scan goes with --screenshot");
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+
   StartOptions options;
   if (parser.isSet(dongle)) options.dongle = parser.value(dongle);
   if (parser.isSet(ports)) options.ports = parser.value(ports);
@@ -95,6 +105,7 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   options.language = language == QLatin1String("en") ? 1 : 0;
   options.screenshot = parser.value(screenshot);
   options.tab = parser.value(tab);
+  options.scan = parser.isSet(scan);
   parsed.options = options;
   return parsed;
 }

@@ -1,6 +1,6 @@
 // The program's command line:
 //   rukmox [--dongle PATH] [--ports P1:P2:...] [--simulate[=SCENARIO]] [--lang it|en]
-//          [--screenshot FILE [--tab NAME]] [--help] [--version]
+//          [--screenshot FILE [--tab NAME] [--scan]] [--help] [--version]
 #pragma once
 
 #include <QString>
@@ -17,6 +17,7 @@ struct StartOptions {
   int language = 0;  // 0 Italian, 1 English
   QString screenshot;
   QString tab;
+  bool scan = false;  // scan the network before the screenshot
 };
 
 // What the command line asks for: options to start with, or text to print and an exit status.

@@ -94,6 +94,7 @@ int Run(QApplication& app, const StartOptions& options) {
     return 2;
   }
   if (screenshot) {
+    if (options.scan) window.ButtonScanClick();
     QString why;
     const bool saved = SaveScreenshot(window, options.screenshot, kScreenshotTicks, &why);
     window.close();

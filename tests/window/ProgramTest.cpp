@@ -52,6 +52,8 @@ class ProgramTest : public QObject {
     QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << "colour";
     QTest::newRow("simulator and dongle")
         << QStringList{"--simulate", "--dongle", "/dev/null"} << 2 << "exclude";
+    QTest::newRow("scan without screenshot")
+        << QStringList{"--simulate", "--scan"} << 2 << "--scan";
     QTest::newRow("unknown page") << QStringList{"--dongle", "/nonexistent", "--screenshot",
                                                  "x.png",    "--tab",        "TabNothing"}
                                   << 2 << "TabNothing";
@@ -70,6 +72,8 @@ class ProgramTest : public QObject {
     QTest::newRow("without a dongle") << QStringList{"--dongle", "/nonexistent/dongle"};
     QTest::newRow("simulated, network page, English")
         << QStringList{"--simulate", "--tab", "TabScansione", "--lang", "en"};
+    QTest::newRow("simulated, network page after a scan")
+        << QStringList{"--simulate", "--tab", "TabScansione", "--scan", "--lang", "en"};
   }
   void screenshots() {
     QFETCH(QStringList, arguments);
