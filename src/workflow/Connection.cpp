@@ -11,7 +11,7 @@ bool ConnectDevice(TRukMox& device, ConnectionFace& face, std::int32_t position)
   face.LoadRemote();
   device.SelectDevice(position);
   if (device.Current == nullptr) {
-    face.Fail({text::InvalidDevice, std::nullopt, std::nullopt}, *device.GetErrorWord());
+    face.Fail(Notice(text::InvalidDevice), *device.GetErrorWord());
     return false;
   }
   if (device.ConnectRemote(true)) {
@@ -23,8 +23,7 @@ bool ConnectDevice(TRukMox& device, ConnectionFace& face, std::int32_t position)
   }
   face.ShowConnection();
   const bool pin = device.Current != nullptr && device.Current->PinProtected;
-  face.Fail({pin ? text::ConnectFailedPin : text::ConnectFailed, std::nullopt, std::nullopt},
-            *device.GetErrorWord());
+  face.Fail(Notice(pin ? text::ConnectFailedPin : text::ConnectFailed), *device.GetErrorWord());
   return false;
 }
 
@@ -33,7 +32,7 @@ bool DisconnectDevice(TRukMox& device, ConnectionFace& face) {
   if (device.IsOpen()) {
     if (!device.DisconnectRemote()) {
       done = false;
-      face.Fail({text::DisconnectFailed, std::nullopt, std::nullopt}, *device.GetErrorWord());
+      face.Fail(Notice(text::DisconnectFailed), *device.GetErrorWord());
     }
     device.StoreLocalSettings();
   }

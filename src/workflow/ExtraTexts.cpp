@@ -41,6 +41,8 @@ constexpr Block kItalian = {{
     {extra::PingSummary, "%1 scambi, %2 al secondo, andata e ritorno mediana %3 ms"},
     {extra::PingsUnanswered, "%1 ping su %2 senza risposta."},
     {extra::FileUnreadable, "Impossibile leggere il file di programmazione %1."},
+    {extra::WaitingInBootLoader,
+     "Il dispositivo attende nel suo boot loader: programmando un file valido torna a funzionare."},
 }};
 
 constexpr Block kEnglish = {{
@@ -61,6 +63,8 @@ constexpr Block kEnglish = {{
     {extra::PingSummary, "%1 exchanges, %2 per second, median round trip %3 ms"},
     {extra::PingsUnanswered, "%1 of %2 pings got no answer."},
     {extra::FileUnreadable, "Cannot read the programming file %1."},
+    {extra::WaitingInBootLoader,
+     "The device is waiting in its boot loader: programming a valid file brings it back."},
 }};
 
 static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));

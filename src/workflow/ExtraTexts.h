@@ -34,6 +34,7 @@ enum Id : int {
   PingSummary,      // %1 answers, %2 per second, %3 median round trip in ms
   PingsUnanswered,  // %1 unanswered, %2 sent
   FileUnreadable,   // %1 the file
+  WaitingInBootLoader,
 
   Count
 };

@@ -67,9 +67,10 @@ std::vector<DeviceRow> RunNetworkScan(TRukMox& device, ScanFace& face, std::int3
   std::vector<DeviceRow> rows = DeviceRows(device);
   face.ShowDevices(rows);
   if (rows.empty())
-    face.Inform({text::NothingFound, std::nullopt, std::nullopt});
+    face.Inform(Notice(text::NothingFound));
   else
-    face.Inform({text::FoundPrefix, static_cast<std::int64_t>(rows.size()), text::FoundSuffix});
+    face.Inform(
+        Notice(text::FoundPrefix, static_cast<std::int64_t>(rows.size()), text::FoundSuffix));
 
   device.OnScanStep = nullptr;
   device.OnChannelStep = nullptr;

@@ -1,6 +1,7 @@
 #include "ProgrammingJob.h"
 
 #include <filesystem>
+#include <span>
 #include <thread>
 #include <vector>
 
@@ -12,9 +13,11 @@ namespace {
 // The checkup register value that keeps the MCU in its boot loader when it restarts.
 constexpr std::uint8_t kCheckupLow = 0x00;
 constexpr std::uint8_t kCheckupHigh = 0xFF;
+// The sized buffer's size field ahead of the file's bytes.
+constexpr std::size_t kSizeFieldLength = 4;
 
 Notice Plain(text::Id id) {
-  return {id, std::nullopt, std::nullopt};
+  return Notice(id);
 }
 
 bool FileExists(const std::string& path) {
@@ -69,7 +72,7 @@ std::optional<std::int32_t> FindBootLoader(TRukMoxProg& programmer, std::int32_t
 }  // namespace
 
 Notice ResultNotice(std::int32_t code) {
-  if (code > ProgramRecordBase) return {text::RecordFailed, code - ProgramRecordBase, std::nullopt};
+  if (code > ProgramRecordBase) return Notice(text::RecordFailed, code - ProgramRecordBase);
   switch (code) {
     case ProgramOk:
       return Plain(text::Programmed);
@@ -102,12 +105,30 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
     return outcome;
   }
 
+  // The whole file is read and looked at before any device is touched: a file that cannot be
+  // programmed must not leave a device waiting in its boot loader.
+  std::optional<std::vector<std::uint8_t>> buffer = programming::ReadSizedBuffer(path);
+  if (!buffer) {
+    face.FileUnreadable();
+    return outcome;
+  }
+  const std::span<std::uint8_t> data = std::span(*buffer).subspan(kSizeFieldLength);
+  if (const std::int32_t form = programming::CheckFileForm(data); form != ProgramOk) {
+    outcome.result = form;
+    face.Fail(ResultNotice(form), 0);
+    return outcome;
+  }
+  programming::UpperCaseRecordLetters(data);
+
   // Prepare the target while the module link is open; without it the boot loader search alone
   // brings the target into its boot loader.
+  bool prepared = false;
   if (dongle && device.IsOpen()) {
     if (!PrepareDongle(device, face)) return outcome;
+    prepared = true;
   } else if (!dongle && device.IsOpen() && device.Current != nullptr && device.Current->Linked) {
     if (!PrepareMcu(device, setup, face)) return outcome;
+    prepared = true;
   }
 
   face.Repaint();
@@ -116,14 +137,9 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
       FindBootLoader(*programmer, programError, dongle ? DeviceDongle : DeviceMcu, setup.portCount);
   if (!outcome.port) {
     programmer.reset();
-    face.Fail(Plain(dongle ? text::NoDongleFound : text::NoMcuFound), programError);
-    return outcome;
-  }
-
-  std::optional<std::vector<std::uint8_t>> buffer = programming::ReadSizedBuffer(path);
-  if (!buffer) {
-    programmer.reset();
-    face.FileUnreadable();
+    Notice notice = Plain(dongle ? text::NoDongleFound : text::NoMcuFound);
+    if (prepared) notice.note = extra::WaitingInBootLoader;
+    face.Fail(notice, programError);
     return outcome;
   }
 
@@ -142,10 +158,14 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
   face.Repaint();
 
   // Every result, failures included, ends with the module link opened again and re-read.
-  if (ResultIsSuccess(code))
+  if (ResultIsSuccess(code)) {
     face.Inform(ResultNotice(code));
-  else
-    face.Fail(ResultNotice(code), errorWord);
+  } else {
+    // The boot loader was found, so the target now waits in it.
+    Notice notice = ResultNotice(code);
+    notice.note = extra::WaitingInBootLoader;
+    face.Fail(notice, errorWord);
+  }
   std::this_thread::sleep_for(setup.beforeReopen);
   device.Open();
   face.Reopened();

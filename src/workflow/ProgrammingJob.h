@@ -34,7 +34,7 @@ class ProgrammingFace {
   // A failure, with the error word that tells its reason (0 when there is none).
   virtual void Fail(const Notice& notice, std::int32_t errorWord) = 0;
   virtual void Inform(const Notice& notice) = 0;
-  // The file could not be read after the boot loader was found; nothing was written.
+  // The file could not be read; nothing was sent to any device.
   virtual void FileUnreadable() {}
   // The dongle went to its boot loader and its module link is closed: both panels are stale.
   virtual void DongleReleased() {}
@@ -51,8 +51,9 @@ class ProgrammingFace {
 };
 
 struct ProgrammingOutcome {
-  std::optional<std::int32_t> port;    // where the boot loader answered
-  std::optional<std::int32_t> result;  // what ProgramFile returned, once it ran
+  std::optional<std::int32_t> port;  // where the boot loader answered
+  // What ProgramFile returned once it ran, or the look at the file found before anything was sent.
+  std::optional<std::int32_t> result;
 };
 
 // Runs one job for `target` with the file at `path`. `programError` is the error word the

@@ -20,6 +20,9 @@ namespace {
 
 constexpr int kSensor = 0;
 constexpr std::size_t kImageRecords = 9;  // 256 bytes in 32-byte records and the end record
+const QString kWaiting = QStringLiteral(
+    "\nIl dispositivo attende nel suo boot loader: programmando un file valido torna a "
+    "funzionare.");
 
 QList<int> Values(const QSignalSpy& spy) {
   QList<int> values;
@@ -128,10 +131,11 @@ class FirmwareTest : public QObject {
     QTest::addColumn<int>("prepareStatus");
     QTest::addColumn<QString>("message");
     QTest::newRow("record refused, mcu")
-        << false << 2 << 0 << "Errore nella programmazione del record n. 2.";
+        << false << 2 << 0 << "Errore nella programmazione del record n. 2." + kWaiting;
     QTest::newRow("record refused, dongle")
-        << true << 5 << 0 << "Errore nella programmazione del record n. 5.";
-    QTest::newRow("prepare refused") << false << 0 << 3 << "Errore nella fase di inizializzazione.";
+        << true << 5 << 0 << "Errore nella programmazione del record n. 5." + kWaiting;
+    QTest::newRow("prepare refused")
+        << false << 0 << 3 << "Errore nella fase di inizializzazione." + kWaiting;
   }
   void everyResultIsToldAndTheLinkIsOpenedAgain() {
     QFETCH(bool, dongle);
@@ -185,6 +189,7 @@ class FirmwareTest : public QObject {
     Job job(w);
     const QString image = job.WriteFile(Image());
     const std::vector<std::string> ports = w.sim->PortPaths();
+    w.Timer()->stop();  // no poll tick between the start and the job
     bool dongle = true;
     QString file = image;
     QString message;
@@ -195,12 +200,11 @@ class FirmwareTest : public QObject {
       file += ".gone";
       message = "Selezionare un file di programmazione valido.";
     } else if (name == "dongle refuses its boot loader") {
-      w.Timer()->stop();
       w.SilenceNextReplies(1);
       message = "Impossibile mandare nel boot loader il dispositivo locale.";
     } else if (name == "no dongle on any port") {
       job.UsePorts({ports[1]});
-      message = "Impossibile individuare un dispositivo dongle da programmare.";
+      message = "Impossibile individuare un dispositivo dongle da programmare." + kWaiting;
     } else if (name == "checkup write fails") {
       dongle = false;
       w.sim->With([](World& world) { world.remotes[kSensor].inReach = false; });
@@ -216,7 +220,7 @@ class FirmwareTest : public QObject {
     } else {
       dongle = false;
       job.UsePorts({ports[0]});
-      message = "Impossibile individuare un dispositivo mcu da programmare.";
+      message = "Impossibile individuare un dispositivo mcu da programmare." + kWaiting;
     }
     w.Frames();
 
@@ -224,14 +228,78 @@ class FirmwareTest : public QObject {
 
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
     QVERIFY(w.messages.messages[0].error);
+    const auto frames = w.Frames();
     QCOMPARE(w.messages.messages[0].text, message);
     QCOMPARE(job.Records(true) + job.Records(false), std::size_t{0});
-    const auto frames = w.Frames();
     if (file != image) QVERIFY(frames.empty());  // nothing at all was sent
     // The link was not opened again: no greeting after the failure.
     QCOMPARE(SimulatedWindow::Count(frames, TRukMox::CmdInfo, 0), std::size_t{0});
     QVERIFY(w.Timer()->isActive());
     QVERIFY(job.Bar(dongle)->isHidden());
+  }
+
+  void aFileThatCannotBeProgrammedIsRefusedBeforeAnyDeviceIsTouched_data() {
+    QTest::addColumn<bool>("dongle");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    const QByteArray header(rukmox::test::FirmwareHeader.data(),
+                            qsizetype(rukmox::test::FirmwareHeader.size()));
+    const QByteArray good = QByteArray::fromStdString(Image());
+    QTest::newRow("garbage") << true
+                             << QByteArray(
+                                    "\x7f"
+                                    "ELF garbage\n")
+                             << "Errata modalit\u00e0 di criptatura.";
+    QTest::newRow("empty") << true << QByteArray() << "Dimensione nulla dei dati in ingresso.";
+    QTest::newRow("header only") << false << header + "\r\n"
+                                 << "Dimensione nulla dei dati in ingresso.";
+    QTest::newRow("third record not hexadecimal")
+        << true << header + "\r\nS1050000AABB95\r\nS9030000FC\r\nS1050010XXBB85\r\n"
+        << "Errore nella programmazione del record n. 3.";
+    QTest::newRow("length byte disagrees, mcu") << false << header + "\r\nS1060000AABB95\r\n"
+                                                << "Errore nella programmazione del record n. 1.";
+    QTest::newRow("record type missing") << true << good + "S\r\n"
+                                         << "Errore nella programmazione del record n. 10.";
+  }
+  void aFileThatCannotBeProgrammedIsRefusedBeforeAnyDeviceIsTouched() {
+    QFETCH(bool, dongle);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    Job job(w);
+    w.Timer()->stop();
+    w.Frames();
+
+    job.Program(dongle, job.WriteFile(file.toStdString()));
+
+    QCOMPARE(w.messages.messages.size(), std::size_t{1});
+    QVERIFY(w.messages.messages[0].error);
+    QCOMPARE(w.messages.messages[0].text, message);
+    QVERIFY(w.Frames().empty());
+    w.sim->With([](World& world) {
+      QVERIFY(world.dongle.firmware == rukmox::sim::Firmware::Application);
+      QVERIFY(world.ports[1].firmware == rukmox::sim::Firmware::Application);
+      QCOMPARE(world.ports[0].rawReceived.size() + world.ports[1].rawReceived.size(),
+               std::size_t{0});
+    });
+    QVERIFY(w.window->Device->IsOpen());
+    QCOMPARE(w.Edit("EditNomeMcu")->text(), QString("SENSOR-A"));
+  }
+
+  void aRecordLetterInLowerCaseGoesOutInUpperCase() {
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    Job job(w);
+    std::string file = Image();
+    for (std::size_t at = file.find("\nS"); at != std::string::npos; at = file.find("\nS", at))
+      file[++at] = 's';
+    job.Program(true, job.WriteFile(file));
+    QCOMPARE(w.messages.messages.back().text, QString("Programmazione eseguita correttamente."));
+    w.sim->With([](World& world) {
+      QCOMPARE(world.dongle.boot.records.size(), kImageRecords);
+      for (const auto& record : world.dongle.boot.records) QCOMPARE(int(record.at(0)), int('S'));
+    });
   }
 
   void afterNoDongleWasFoundTheWindowShowsNoLocalDevice() {
