@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "Commands.h"
+#include "Connection.h"
 #include "Interrupt.h"
+#include "NetworkScan.h"
 #include "Panels.h"
 
 namespace rukmox::cli {
@@ -13,23 +15,7 @@ namespace {
 constexpr text::Id kColumnCaptions[] = {text::ColumnName, text::ColumnAddress, text::ColumnChannel,
                                         text::ColumnConnection};
 
-// The window's scan: 100 ms read time-out and 5 requests per channel.
-constexpr std::int32_t kScanTimeout = 100;
-constexpr std::int32_t kScanRepeat = 5;
-
-// One row of the device list: a record with a name, and where it sits in Devices.
-struct Row {
-  std::int32_t position;
-  const TRemoteDeviceRecord* record;
-};
-
-std::vector<Row> DeviceRows(const TRukMox& device) {
-  std::vector<Row> rows;
-  for (std::size_t i = 0; i < device.Devices.size(); ++i)
-    if (device.Devices[i]->Name[0] != '\0')
-      rows.push_back({static_cast<std::int32_t>(i), device.Devices[i].get()});
-  return rows;
-}
+using Row = workflow::DeviceRow;
 
 void ReportRows(Reporter& report, const std::vector<Row>& rows) {
   nlohmann::json list = nlohmann::json::array();
@@ -73,67 +59,73 @@ void ReportRows(Reporter& report, const std::vector<Row>& rows) {
   }
 }
 
-// The window's scan button: scan the range, re-establish the connection that was up before, list
-// and announce what was found. Ctrl-C stops it like the stop button.
+// The scan's progress as a bar on a terminal; Ctrl-C stops it like the window's stop button.
+class ScanBar : public workflow::ScanFace {
+ public:
+  ScanBar(Session& session, int first) : session_(session), first_(first) {}
+
+  void ScanStarts(std::int32_t requests, std::int32_t channels) override {
+    requests_ = requests;
+    channels_ = channels;
+    bar_ = session_.MakeProgressBar();
+    Show(0);
+  }
+  bool RequestDone(std::int32_t, std::int32_t request) override {
+    Show(request + 1);
+    return InterruptScope::Requested();
+  }
+  bool ChannelDone(std::int32_t, std::int32_t channelIndex, std::int32_t) override {
+    channelsDone_ = channelIndex + 1;
+    Show(0);
+    return InterruptScope::Requested();
+  }
+  void ScanStops() override {
+    if (bar_) bar_->Clear();
+  }
+  void DongleGone() override { session_.FailIfDongleGone(); }
+  void ShowDevices(const std::vector<Row>& rows) override { ReportRows(session_.Report(), rows); }
+  void Inform(const workflow::Notice& notice) override {
+    Reporter& report = session_.Report();
+    report.Inform(workflow::NoticeText(notice, report.Language()));
+  }
+
+ private:
+  void Show(int requestsDone) {
+    Reporter& report = session_.Report();
+    bar_->Show(channelsDone_ * requests_ + requestsDone, channels_ * requests_,
+               report.Text(text::ChannelPrefix) + std::to_string(first_ + channelsDone_));
+  }
+
+  Session& session_;
+  int first_;
+  std::int32_t requests_ = 0;
+  std::int32_t channels_ = 0;
+  int channelsDone_ = 0;
+  std::unique_ptr<ProgressBar> bar_;
+};
+
 std::vector<Row> ScanLikeTheWindow(Session& session, int first, int last) {
-  Reporter& report = session.Report();
-  TRukMox& device = session.Device();
   InterruptScope interrupt;
-  auto bar = session.MakeProgressBar();
-  const std::int32_t savedTimeout = device.GetTimeout();
-  device.SetTimeout(kScanTimeout);
-  device.ScanRepeat = kScanRepeat;
-  const int channels = last - first + 1;
-  int channelsDone = 0;
-  auto showProgress = [&](int requestsDone) {
-    bar->Show(channelsDone * kScanRepeat + requestsDone, channels * kScanRepeat,
-              report.Text(text::ChannelPrefix) + std::to_string(first + channelsDone));
-  };
-  device.OnScanStep = [&](std::int32_t, std::int32_t request) {
-    showProgress(request + 1);
-    return InterruptScope::Requested();
-  };
-  device.OnChannelStep = [&](std::int32_t, std::int32_t channelIndex, std::int32_t) {
-    channelsDone = channelIndex + 1;
-    showProgress(0);
-    return InterruptScope::Requested();
-  };
-  showProgress(0);
-
-  std::optional<std::pair<std::string, std::uint32_t>> previous;
-  if (session.RemoteLinked() && device.Local.Linked)
-    previous.emplace(NameOf(device.Current->Name), device.Current->Address);
-
-  device.ScanNetwork(first, last);
-  if (session.DongleGone()) {
-    // Nothing was heard because nothing could be asked: not "no remote devices found".
-    bar->Clear();
-    device.OnScanStep = nullptr;
-    device.OnChannelStep = nullptr;
-    device.SetTimeout(savedTimeout);
-    session.FailIfDongleGone();
-    return {};
-  }
-  if (previous && !previous->first.empty() && previous->second >= 1 && previous->second <= 65535) {
-    // Silent, as in the window: a device that is gone simply stays unconnected.
-    device.SelectDeviceByName(previous->first, previous->second);
-    device.ConnectRemote(false);
-  }
-  bar->Clear();
-
-  std::vector<Row> rows = DeviceRows(device);
-  ReportRows(report, rows);
-  if (rows.empty())
-    report.Inform(report.Text(text::NothingFound));
-  else
-    report.Inform(report.Text(text::FoundPrefix) + std::to_string(rows.size()) +
-                  report.Text(text::FoundSuffix));
-  device.OnScanStep = nullptr;
-  device.OnChannelStep = nullptr;
-  device.SetTimeout(savedTimeout);
-  report.Result()["interrupted"] = InterruptScope::Requested();
+  ScanBar face(session, first);
+  std::vector<Row> rows = workflow::RunNetworkScan(session.Device(), face, first, last);
+  session.Report().Result()["interrupted"] = InterruptScope::Requested();
   return rows;
 }
+
+// Connect and disconnect tell their failures with the module's error word and keep the remote
+// panel for the final report.
+class ConnectionReport : public workflow::ConnectionFace {
+ public:
+  explicit ConnectionReport(Session& session) : session_(session) {}
+  void Fail(const workflow::Notice& notice, std::int32_t errorWord) override {
+    Reporter& report = session_.Report();
+    report.Fail(workflow::NoticeText(notice, report.Language()), notice.id, errorWord);
+  }
+  void LoadRemote() override { session_.LoadRemote(); }
+
+ private:
+  Session& session_;
+};
 
 // The row the user named: an all-digit target is an address first, then a name.
 std::optional<Row> FindRow(const std::vector<Row>& rows, const std::string& target) {
@@ -161,7 +153,6 @@ int RunScan(Session& session, const CommandLine& line) {
 int RunConnect(Session& session, const CommandLine& line) {
   if (auto end = session.StartLikeTheWindow()) return *end;
   Reporter& report = session.Report();
-  TRukMox& device = session.Device();
   const std::vector<Row> rows = ScanLikeTheWindow(session, line.first, line.last);
   if (session.DongleGone()) return report.Finish();
   const std::optional<Row> row = FindRow(rows, line.target);
@@ -172,32 +163,16 @@ int RunConnect(Session& session, const CommandLine& line) {
     return report.Finish();
   }
   report.Line("");
-  // From here on the previous connection is gone, whatever follows.
-  device.DisconnectRemote();
-  device.StoreLocalSettings();
-  session.LoadRemote();
-  device.SelectDevice(row->position);
-  if (device.Current == nullptr) {
-    session.FailWith(text::InvalidDevice);
-  } else if (device.ConnectRemote(true)) {
-    device.StoreLocalSettings();
-    device.StoreRemoteSettings();
-    session.LoadRemote();
-  } else {
-    session.FailWith(device.Current->PinProtected ? text::ConnectFailedPin : text::ConnectFailed);
-  }
+  ConnectionReport face(session);
+  workflow::ConnectDevice(session.Device(), face, row->position);
   session.ReportRemote();
   return report.Finish();
 }
 
 int RunDisconnect(Session& session, const CommandLine&) {
   if (auto end = session.StartLikeTheWindow()) return *end;
-  TRukMox& device = session.Device();
-  if (device.IsOpen()) {
-    if (!device.DisconnectRemote()) session.FailWith(text::DisconnectFailed);
-    device.StoreLocalSettings();
-  }
-  session.LoadRemote();
+  ConnectionReport face(session);
+  workflow::DisconnectDevice(session.Device(), face);
   session.ReportRemote();
   return session.Report().Finish();
 }

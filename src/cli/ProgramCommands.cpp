@@ -1,67 +1,69 @@
 // program dongle|mcu FILE: the window's programming workflow, from preparing the device to opening
 // the module link again.
-#include <chrono>
-#include <filesystem>
-#include <thread>
+#include <memory>
+#include <string>
+#include <utility>
 
 #include "Commands.h"
-#include "ProgrammingFile.h"
+#include "ProgrammingJob.h"
 
 namespace rukmox::cli {
 namespace {
 
-// Port numbers the search walks through, as COM1 to COM255.
-constexpr std::int32_t kPortCount = 255;
-constexpr auto kAfterRemoteStart = std::chrono::milliseconds(100);
-constexpr auto kBeforeReopen = std::chrono::milliseconds(200);
+// The job's messages with the error word that tells their reason, a progress bar on a terminal
+// while the file is written, and both panels once the module link is open again.
+class ProgramReport : public workflow::ProgrammingFace {
+ public:
+  ProgramReport(Session& session, std::string file) : session_(session), file_(std::move(file)) {}
 
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
-}
+  void Fail(const workflow::Notice& notice, std::int32_t errorWord) override {
+    Reporter& report = session_.Report();
+    report.Fail(workflow::NoticeText(notice, report.Language()), notice.id, errorWord);
+  }
+  void Inform(const workflow::Notice& notice) override {
+    Reporter& report = session_.Report();
+    report.Inform(workflow::NoticeText(notice, report.Language()));
+  }
+  void FileUnreadable() override {
+    // The window ends here without a word; a script must learn that nothing was written.
+    Reporter& report = session_.Report();
+    report.Fail(FillIn(report.Text(extra::FileUnreadable), {file_}), 0);
+  }
+  void WritingStarts() override {
+    bar_ = session_.MakeProgressBar();
+    bar_->Show(0, 100, file_);
+  }
+  void Progress(std::int32_t percent) override {
+    if (bar_) bar_->Show(percent, 100, file_);
+  }
+  void WritingEnds() override { bar_.reset(); }
+  void DeviceGone(workflow::ProgrammingTarget target, const std::string& portPath,
+                  std::int32_t errorWord) override {
+    Reporter& report = session_.Report();
+    report.Fail(target == workflow::ProgrammingTarget::Dongle
+                    ? report.Text(extra::DongleDisconnected)
+                    : FillIn(report.Text(extra::PortDisconnected), {portPath}),
+                errorWord);
+  }
+  void Reopened() override {
+    session_.LoadLocal();
+    session_.LoadRemote();
+    session_.ReportLocal();
+    session_.Report().Line("");
+    session_.ReportRemote();
+  }
 
-// The text of a ProgramFile result code, and whether it is a success.
-void ReportResult(Session& session, std::int32_t code, std::int32_t errorWord) {
-  Reporter& report = session.Report();
-  session.Report().Result()["result"] = code;
-  if (code == ProgramOk) {
-    report.Inform(report.Text(text::Programmed));
-    return;
-  }
-  if (code > ProgramRecordBase) {
-    report.Result()["record"] = code - ProgramRecordBase;
-    report.Fail(report.Text(text::RecordFailed) + std::to_string(code - ProgramRecordBase) + ".",
-                text::RecordFailed, errorWord);
-    return;
-  }
-  text::Id id = text::GenericProgrammingError;
-  switch (code) {
-    case ProgramEmpty:
-      id = text::EmptyData;
-      break;
-    case ProgramWrongHeader:
-      id = text::WrongEncryption;
-      break;
-    case ProgramNoBootLoader:
-    case ProgramPrepareFailed:
-      id = text::InitFailed;
-      break;
-    case ProgramStartFailed:
-      id = text::StartFailed;
-      break;
-    default:
-      break;
-  }
-  session.FailWith(id, errorWord);
-}
+ private:
+  Session& session_;
+  std::string file_;
+  std::unique_ptr<ProgressBar> bar_;
+};
 
 }  // namespace
 
 int RunProgram(Session& session, const CommandLine& line) {
   Reporter& report = session.Report();
   const bool dongle = line.programTarget == "dongle";
-  const std::int32_t kind = dongle ? DeviceDongle : DeviceMcu;
   report.Result()["target"] = line.programTarget;
 
   // Like the window, which opened the module at its start; a missing dongle is no reason to stop.
@@ -69,93 +71,24 @@ int RunProgram(Session& session, const CommandLine& line) {
     session.LoadLocal();
     session.LoadRemote();
   }
-  TRukMox& device = session.Device();
 
-  if (!FileExists(line.file)) {
-    session.FailWith(text::NoProgrammingFile, 0);
-    return report.Finish();
-  }
-
-  // Prepare the target while the module link is open.
-  if (dongle && device.IsOpen()) {
-    if (!device.SendToBootLoader()) {
-      if (!session.FailIfDongleGone()) session.FailWith(text::BootLoaderRefused);
-      return report.Finish();
-    }
-    device.Close();
-  } else if (!dongle && device.IsOpen() && session.RemoteLinked()) {
-    if (!device.WriteCheckupRegister(0x00, 0xFF, true)) {
-      if (!session.FailIfDongleGone()) session.FailWith(text::CheckupFailed);
-      return report.Finish();
-    }
-    if (!device.StoreRemoteSettings()) {
-      if (!session.FailIfDongleGone()) session.FailWith(text::RemoteStoreFailed);
-      return report.Finish();
-    }
-    device.StartRemoteReprogramming(true);
-    std::this_thread::sleep_for(kAfterRemoteStart);
-  }
-
-  // Look for the boot loader on the serial ports, one after the other.
+  workflow::ProgrammingSetup setup;
+  setup.makeProgrammer = [&session](std::int32_t* errorWord) {
+    return session.MakeProgrammer(errorWord);
+  };
   std::int32_t programError = 0;
-  std::unique_ptr<TRukMoxProg> programmer = session.MakeProgrammer(&programError);
-  std::int32_t port = 0;
-  for (; port < kPortCount; ++port) {
-    programError = 0;
-    programmer->SetPort(port);
-    programmer->Open();
-    if (!programmer->IsOpen()) continue;
-    if (programmer->EnterBootLoader(kind)) break;
-    programmer->Close();
-  }
-  if (!programmer->IsOpen()) {
-    programmer.reset();
-    session.FailWith(dongle ? text::NoDongleFound : text::NoMcuFound, programError);
-    return report.Finish();
-  }
-  report.Result()["port"] = port;
+  ProgramReport face(session, line.file);
+  const workflow::ProgrammingOutcome outcome = workflow::RunProgrammingJob(
+      session.Device(), programError,
+      dongle ? workflow::ProgrammingTarget::Dongle : workflow::ProgrammingTarget::Mcu, line.file,
+      setup, face);
 
-  const auto buffer = programming::ReadSizedBuffer(line.file);
-  if (!buffer) {
-    // The window ends here without a word; a script must learn that nothing was written.
-    programmer.reset();
-    report.Fail(FillIn(report.Text(extra::FileUnreadable), {line.file}), 0);
-    return report.Finish();
+  if (outcome.port) report.Result()["port"] = *outcome.port;
+  if (outcome.result) {
+    report.Result()["result"] = *outcome.result;
+    if (*outcome.result > ProgramRecordBase)
+      report.Result()["record"] = *outcome.result - ProgramRecordBase;
   }
-
-  std::int32_t code = 0;
-  {
-    auto bar = session.MakeProgressBar();
-    programmer->OnProgress = [&](std::int32_t position, std::int32_t) {
-      bar->Show(position, 100, line.file);
-    };
-    bar->Show(0, 100, line.file);
-    code = programmer->ProgramFile(*buffer);
-    programmer->OnProgress = nullptr;
-  }
-  const std::int32_t errorWord = programError;
-  if (programmer->DeviceGone()) {
-    // The port went away under the job: no point in opening the module link again.
-    const auto& paths = programmer->PortPaths();
-    const std::string path = port < static_cast<std::int32_t>(paths.size()) ? paths[port] : "";
-    programmer.reset();
-    report.Result()["result"] = code;
-    report.Fail(dongle ? report.Text(extra::DongleDisconnected)
-                       : FillIn(report.Text(extra::PortDisconnected), {path}),
-                errorWord);
-    return report.Finish();
-  }
-  programmer.reset();  // closes its port
-  ReportResult(session, code, errorWord);
-
-  // Every result, failures included, ends with the module link opened again and re-read.
-  std::this_thread::sleep_for(kBeforeReopen);
-  session.ReopenModule();
-  session.LoadLocal();
-  session.LoadRemote();
-  session.ReportLocal();
-  report.Line("");
-  session.ReportRemote();
   return report.Finish();
 }
 

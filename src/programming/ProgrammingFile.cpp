@@ -4,6 +4,8 @@
 #include <fstream>
 #include <limits>
 
+#include "Rukmoxprog.h"
+
 namespace rukmox::programming {
 
 namespace {
@@ -15,6 +17,10 @@ constexpr std::size_t MaxFileSize = std::numeric_limits<std::int32_t>::max();
 
 std::uint8_t UpperCase(std::uint8_t c) {
   return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c;
+}
+
+bool IsHexDigit(std::uint8_t c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 }  // namespace
@@ -148,6 +154,36 @@ RecordCheck CheckRecordLines(std::span<const std::uint8_t> data) {
       check.firstUnframeable = record->number;
   }
   return check;
+}
+
+bool HasRecordForm(std::span<const std::uint8_t> line) {
+  // "S", type, and at least the count pair.
+  if (line.size() < 4 || UpperCase(line[0]) != 'S' || line[1] < '0' || line[1] > '9') return false;
+  const std::span<const std::uint8_t> pairs = line.subspan(2);
+  if (pairs.size() % 2 != 0 || !std::all_of(pairs.begin(), pairs.end(), IsHexDigit)) return false;
+  const int count = 16 * HexDigitValue(pairs[0]) + HexDigitValue(pairs[1]);
+  return static_cast<std::size_t>(count) == pairs.size() / 2 - 1 && CanFrame(line);
+}
+
+std::int32_t CheckFileForm(std::span<const std::uint8_t> data) {
+  if (data.empty()) return ProgramEmpty;
+  if (!HeaderMatches(data)) return ProgramWrongHeader;
+  RecordWalker walker(data);
+  std::int32_t records = 0;
+  while (const auto record = walker.Next()) {
+    if (!HasRecordForm(record->text)) return ProgramRecordBase + record->number;
+    records = record->number;
+  }
+  return records == 0 ? ProgramEmpty : ProgramOk;
+}
+
+void UpperCaseRecordLetters(std::span<std::uint8_t> data) {
+  RecordWalker walker(data);
+  while (const auto record = walker.Next()) {
+    if (record->text.empty()) continue;
+    const auto at = static_cast<std::size_t>(record->text.data() - data.data());
+    data[at] = UpperCase(data[at]);
+  }
 }
 
 }  // namespace rukmox::programming

@@ -96,4 +96,21 @@ struct RecordCheck {
 
 RecordCheck CheckRecordLines(std::span<const std::uint8_t> data);
 
+// ---- The look at the whole file before a job touches any device, so that a file that cannot be
+// programmed never leaves a device waiting in its boot loader. Record checksums and the
+// enciphered contents are not looked at: they are the boot loader's business.
+
+// Whether a record line has the form of an S-record: "S" in either case, a record-type digit,
+// then pairs of hexadecimal digits in either case, the first pair counting the pairs after it;
+// and its frame fits.
+bool HasRecordForm(std::span<const std::uint8_t> line);
+
+// ProgramOk when the file may go to a boot loader; otherwise the ProgramFile result that tells
+// why: ProgramEmpty (no data, or no record line), ProgramWrongHeader, or ProgramRecordBase + the
+// number of the first record line without the form of an S-record.
+std::int32_t CheckFileForm(std::span<const std::uint8_t> data);
+
+// Writes each record line's leading "s" as "S", the letter the boot loaders take.
+void UpperCaseRecordLetters(std::span<std::uint8_t> data);
+
 }  // namespace rukmox::programming

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Rukmox.h"
+#include "Rukmoxprog.h"
 #include "platform/TransportSettings.h"
 
 namespace rukmox::window {
@@ -14,5 +15,10 @@ namespace rukmox::window {
 // dongle and serial ports through `settings`.
 std::unique_ptr<TRukMox> CreateModule(const rukmox::platform::TransportSettings& settings,
                                       std::int32_t* errorWord, void* owner = nullptr);
+
+// The programming object of a job: port 0, 9600 baud, `errorWord` as its error word, the option
+// flag set, DTR and RTS control modes 0. It finds its serial ports through `settings`.
+std::unique_ptr<TRukMoxProg> CreateProgrammer(const rukmox::platform::TransportSettings& settings,
+                                              std::int32_t* errorWord, void* owner = nullptr);
 
 }  // namespace rukmox::window

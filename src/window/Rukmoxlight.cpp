@@ -199,6 +199,8 @@ void TRukMoxFormLight::ConnectHandlers() {
   for (QToolButton* flag : {devices_->ImageIta, devices_->ImageEng})
     connect(flag, &QToolButton::clicked, this,
             [this, flag] { ImageLanguageClick(flag->property("tag").toInt()); });
+  ConnectNetworkPage();
+  ConnectProgrammingGroups();
   // Keys and focus changes of the fields, and Escape anywhere in the window, reach the window
   // before the control that has the focus.
   qApp->installEventFilter(this);

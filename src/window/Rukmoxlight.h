@@ -15,7 +15,9 @@
 
 class QAction;
 class QLabel;
+class QLineEdit;
 class QTimer;
+class TRukMoxProg;
 
 namespace Ui {
 class RukMoxFormLight;
@@ -104,6 +106,29 @@ class TRukMoxFormLight : public QMainWindow {
   void ButtonChangePinClick();
   void ButtonRemovePinClick();
 
+  // The network page: the device list, the scan with its progress and stop button, connect and
+  // disconnect.
+  void TabScansioneShow();
+  void FillDeviceList();
+  void ButtonScanClick();
+  void ListDeviceDblClick();
+  void ButtonConnectMcuClick();
+  void ButtonDisconnectMcuClick();
+  bool ScanAttemptProgress(std::int32_t repeat, std::int32_t attempt);
+  bool ScanChannelProgress(std::int32_t repeat, std::int32_t channelIndex, std::int32_t found);
+
+  // The programming groups: choose a programming file and write it into the dongle or the MCU
+  // through its boot loader. The window makes the programming object of a job with `make`.
+  using ProgrammerMaker =
+      std::function<std::unique_ptr<TRukMoxProg>(void* owner, std::int32_t* errorWord)>;
+  void SetProgrammerMaker(ProgrammerMaker make);
+  void ButtonSfogliaDongleClick();
+  void ButtonSfogliaMcuClick();
+  void ButtonProgramDongleClick();
+  void ButtonProgramMcuClick();
+  // Moves the programming bar that is shown; arrives as a posted call while a job writes.
+  void ProgrammingProgress(int position);
+
   // --- The spectrum page, service mode, and the dongle disappearing and coming back. ---
  public:
   void ButtonScanEnergyClick();
@@ -178,6 +203,19 @@ class TRukMoxFormLight : public QMainWindow {
   bool FieldKeyPress(QObject* watched, QEvent* event);
   bool FieldExit(QObject* watched, QEvent* event);
   bool LinkedRemote() const;
+
+  // The network page's share of the window.
+  class NetworkPageFace;
+  void ConnectNetworkPage();
+  std::int32_t FirstChannel() const;
+  std::int32_t LastChannel() const;
+
+  // The programming groups' share of the window.
+  class ProgrammingGroupsFace;
+  void ConnectProgrammingGroups();
+  void ChooseProgrammingFile(QLineEdit* edit);
+  void RunProgrammingJob(bool dongle);
+  ProgrammerMaker makeProgrammer_;
 
   MessageSink& messages_;
   DonglePlace place_;

@@ -63,8 +63,12 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
       QStringLiteral("With --screenshot: run this many spectrum sweeps first (on the spectrum "
                      "page, --tab TabTest)."),
       QStringLiteral("N"));
+  const QCommandLineOption scan(
+      QStringLiteral("scan"),
+      QStringLiteral(
+          "With --screenshot: scan the network page's channel range before the picture."));
   parser.addOptions(
-      {help, versionOption, dongle, ports, simulate, lang, service, screenshot, tab, sweeps});
+      {help, versionOption, dongle, ports, simulate, lang, service, screenshot, tab, sweeps, scan});
 
   ParsedStart parsed;
   if (!parser.parse(args)) {
@@ -108,6 +112,12 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     }
   }
 
+  if (parser.isSet(scan) && !parser.isSet(screenshot)) {
+    parsed.error = QStringLiteral("--scan goes with --screenshot");
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+
   StartOptions options;
   if (parser.isSet(dongle)) options.dongle = parser.value(dongle);
   if (parser.isSet(ports)) options.ports = parser.value(ports);
@@ -118,6 +128,7 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   options.screenshot = parser.value(screenshot);
   options.sweeps = sweepCount;
   options.tab = parser.value(tab);
+  options.scan = parser.isSet(scan);
   parsed.options = options;
   return parsed;
 }

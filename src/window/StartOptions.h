@@ -1,6 +1,6 @@
 // The program's command line:
 //   rukmox [--dongle PATH] [--ports P1:P2:...] [--simulate[=SCENARIO]] [--lang it|en]
-//          [--service] [--screenshot FILE [--tab NAME] [--sweeps N]] [--help] [--version]
+//          [--service] [--screenshot FILE [--tab NAME] [--sweeps N] [--scan]] [--help] [--version]
 #pragma once
 
 #include <QString>
@@ -18,7 +18,8 @@ struct StartOptions {
   bool service = false;  // service mode from the start
   QString screenshot;
   QString tab;
-  int sweeps = 0;  // spectrum sweeps to run before the screenshot
+  int sweeps = 0;     // spectrum sweeps to run before the screenshot
+  bool scan = false;  // scan the network before the screenshot
 };
 
 // What the command line asks for: options to start with, or text to print and an exit status.

@@ -85,6 +85,9 @@ int Run(QApplication& app, const StartOptions& options) {
       },
       messages, DonglePlace{QString::fromStdString(settings.DonglePath), options.simulate});
   boxes.SetParent(&window);
+  window.SetProgrammerMaker([&settings](void* owner, std::int32_t* errorWord) {
+    return CreateProgrammer(settings, errorWord, owner);
+  });
   if (options.language != 0) window.ImageLanguageClick(options.language);
   if (options.service) window.SetServiceMode(true);
   if (!options.tab.isEmpty() && !window.ShowPage(options.tab)) {
@@ -92,6 +95,7 @@ int Run(QApplication& app, const StartOptions& options) {
     return 2;
   }
   if (screenshot) {
+    if (options.scan) window.ButtonScanClick();
     QString why;
     const bool saved = options.sweeps > 0
                            ? SaveSweepScreenshot(window, options.screenshot, options.sweeps, &why)

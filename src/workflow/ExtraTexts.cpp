@@ -68,6 +68,8 @@ constexpr Block kItalian = {{
     {extra::ItalianFlag, "Italiano"},
     {extra::EnglishFlag, "English"},
     {extra::SpectrumChart, "Energia sui 16 canali"},
+    {extra::WaitingInBootLoader,
+     "Il dispositivo attende nel suo boot loader: programmando un file valido torna a funzionare."},
 }};
 
 constexpr Block kEnglish = {{
@@ -114,6 +116,8 @@ constexpr Block kEnglish = {{
     {extra::ItalianFlag, "Italiano"},
     {extra::EnglishFlag, "English"},
     {extra::SpectrumChart, "Energy on the 16 channels"},
+    {extra::WaitingInBootLoader,
+     "The device is waiting in its boot loader: programming a valid file brings it back."},
 }};
 
 static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));

@@ -63,6 +63,8 @@ enum Id : int {
   ItalianFlag,    // ImageIta
   EnglishFlag,    // ImageEng
   SpectrumChart,  // ChartScan
+  // The programming job.
+  WaitingInBootLoader,  // after a failure once the target was prepared
 
   Count
 };

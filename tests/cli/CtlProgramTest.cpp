@@ -182,7 +182,9 @@ TEST_F(CtlProgramFixture, RefusedRecordInJsonCarriesTheRecordNumber) {
   EXPECT_EQ(json["ok"], false);
   EXPECT_EQ(json["result"], 103);
   EXPECT_EQ(json["record"], 3);
-  EXPECT_EQ(json["errors"][0]["message"], "Errore nella programmazione del record n. 3.");
+  EXPECT_EQ(json["errors"][0]["message"],
+            "Errore nella programmazione del record n. 3.\nIl dispositivo attende nel suo boot "
+            "loader: programmando un file valido torna a funzionare.");
   EXPECT_EQ(json["errors"][0]["message_id"], 41);
 }
 

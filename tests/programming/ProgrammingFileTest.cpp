@@ -1,4 +1,5 @@
-// The programming file on its own: sized buffer, header line, record walk, line to frame.
+// The programming file on its own: sized buffer, header line, record walk, line to frame, and the
+// look at the whole file before a job.
 #include "ProgrammingFile.h"
 
 #include <gmock/gmock.h>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "NamedRows.h"
+#include "Rukmoxprog.h"
 
 namespace rukmox::programming {
 namespace {
@@ -253,6 +255,53 @@ TEST(SizedBuffer, ReadsAFileFromDisk) {
 TEST(SizedBuffer, MissingFileOrDirectoryGivesNothing) {
   EXPECT_FALSE(ReadSizedBuffer("/nonexistent/rukmox/firmware.s19").has_value());
   EXPECT_FALSE(ReadSizedBuffer(std::filesystem::temp_directory_path()).has_value());
+}
+
+// ---- The file's form, looked at before any device is touched
+
+struct FormCase {
+  const char* name;
+  std::string file;
+  std::int32_t result;
+};
+
+class FileForm : public ::testing::TestWithParam<FormCase> {};
+
+TEST_P(FileForm, RefusesWhatNoBootLoaderCouldTake) {
+  EXPECT_EQ(CheckFileForm(B(GetParam().file)), GetParam().result);
+}
+
+const std::string kFirst = std::string(Header) + "\r\nS1050000AABB95\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, FileForm,
+    ::testing::Values(
+        FormCase{"Good", kFirst + "S9030000FC\r\n", ProgramOk},
+        FormCase{"LowerCaseLetterAndDigits", kFirst + "s1050010aabb85\r\n", ProgramOk},
+        FormCase{"BlankLinesBetween", kFirst + "\r\n  \r\nS9030000FC", ProgramOk},
+        FormCase{"ChecksumIsTheBootLoadersBusiness", kFirst + "S9030000FF\r\n", ProgramOk},
+        FormCase{"Empty", "", ProgramEmpty},
+        FormCase{"HeaderOnly", std::string(Header) + "\r\n", ProgramEmpty},
+        FormCase{"WrongHeader", "S00000\r\nS9030000FC\r\n", ProgramWrongHeader},
+        FormCase{"Garbage", "garbage\x01\x02\r\n", ProgramWrongHeader},
+        FormCase{"NotAnS", kFirst + "X9030000FC\r\n", ProgramRecordBase + 2},
+        FormCase{"TypeNotADigit", kFirst + "SX030000FC\r\n", ProgramRecordBase + 2},
+        FormCase{"NotHexadecimal", kFirst + "S90300G0FC\r\n", ProgramRecordBase + 2},
+        FormCase{"OddDigit", kFirst + "S9030000FC0\r\n", ProgramRecordBase + 2},
+        FormCase{"TrailingBlank", kFirst + "S9030000FC \r\n", ProgramRecordBase + 2},
+        FormCase{"CountTooLarge", kFirst + "S9040000FC\r\n", ProgramRecordBase + 2},
+        FormCase{"CountTooSmall", kFirst + "S9020000FC\r\n", ProgramRecordBase + 2},
+        FormCase{"NoCount", kFirst + "S9\r\n", ProgramRecordBase + 2},
+        FormCase{"FirstBadOneCounts", kFirst + "S1\r\nS9\r\n", ProgramRecordBase + 2},
+        FormCase{"TooLongForAFrame", kFirst + "S1C6" + std::string(2 * 198, '0') + "\r\n",
+                 ProgramRecordBase + 2}),
+    RowName());
+
+TEST(FileForm, TheRecordsLetterIsWrittenInUpperCase) {
+  Bytes file = B(Lower(Header) + "\r\ns1050000aabb95\r\n\r\ns9030000fc");
+  UpperCaseRecordLetters(file);
+  // The header and the digits stay as they are; the boot loaders read digits in either case.
+  EXPECT_EQ(S(file), Lower(Header) + "\r\nS1050000aabb95\r\n\r\nS9030000fc");
 }
 
 }  // namespace

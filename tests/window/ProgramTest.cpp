@@ -52,6 +52,8 @@ class ProgramTest : public QObject {
     QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << "colour";
     QTest::newRow("simulator and dongle")
         << QStringList{"--simulate", "--dongle", "/dev/null"} << 2 << "exclude";
+    QTest::newRow("scan without screenshot")
+        << QStringList{"--simulate", "--scan"} << 2 << "--scan";
     QTest::newRow("unknown page") << QStringList{"--dongle", "/nonexistent", "--screenshot",
                                                  "x.png",    "--tab",        "TabNothing"}
                                   << 2 << "TabNothing";
@@ -72,6 +74,8 @@ class ProgramTest : public QObject {
         << QStringList{"--simulate", "--tab", "TabScansione", "--lang", "en"};
     QTest::newRow("simulated, spectrum during sweeps, service mode")
         << QStringList{"--simulate", "--tab", "TabTest", "--sweeps", "5", "--service"};
+    QTest::newRow("simulated, network page after a scan")
+        << QStringList{"--simulate", "--tab", "TabScansione", "--scan", "--lang", "en"};
   }
   void screenshots() {
     QFETCH(QStringList, arguments);

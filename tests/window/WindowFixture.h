@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -34,9 +35,17 @@ struct Message {
 
 class RecordingSink : public MessageSink {
  public:
-  void Error(const QString& text) override { messages.push_back({true, text}); }
-  void Information(const QString& text) override { messages.push_back({false, text}); }
+  void Error(const QString& text) override { Record({true, text}); }
+  void Information(const QString& text) override { Record({false, text}); }
   std::vector<Message> messages;
+  // Called as each message arrives, while the handler waits for its box to be closed.
+  std::function<void(const Message&)> onMessage;
+
+ private:
+  void Record(const Message& message) {
+    messages.push_back(message);
+    if (onMessage) onMessage(message);
+  }
 };
 
 // The built-in installation without timing or chance: a dongle on channel 3 linked to SENSOR-A

@@ -1,0 +1,73 @@
+// The firmware programming job as the operator runs it: prepare the target through the module
+// link, find its boot loader on the serial ports, write the file, tell the outcome, and open the
+// module link again. What the operator sees of it is the face's business.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Notice.h"
+#include "Rukmox.h"
+#include "Rukmoxprog.h"
+
+namespace rukmox::workflow {
+
+enum class ProgrammingTarget { Dongle, Mcu };
+
+struct ProgrammingSetup {
+  // Makes the closed programming object for the job, reporting into `errorWord`.
+  std::function<std::unique_ptr<TRukMoxProg>(std::int32_t* errorWord)> makeProgrammer;
+  // Ports searched, from port number 0 (COM1) upwards.
+  std::int32_t portCount = 255;
+  // The MCU needs a moment to restart into its boot loader; the dongle to restart its firmware.
+  std::chrono::milliseconds afterRemoteStart{100};
+  std::chrono::milliseconds beforeReopen{200};
+};
+
+class ProgrammingFace {
+ public:
+  virtual ~ProgrammingFace() = default;
+  // A failure, with the error word that tells its reason (0 when there is none).
+  virtual void Fail(const Notice& notice, std::int32_t errorWord) = 0;
+  virtual void Inform(const Notice& notice) = 0;
+  // The file could not be read; nothing was sent to any device.
+  virtual void FileUnreadable() {}
+  // The dongle went to its boot loader and its module link is closed: both panels are stale.
+  virtual void DongleReleased() {}
+  // The remote module is restarting into its boot loader: the remote panel is stale.
+  virtual void RemoteReleased() {}
+  // Moments where what the operator sees should be brought up to date at once.
+  virtual void Repaint() {}
+  // The file is being written: progress in percent from 0, then the end of the writing.
+  virtual void WritingStarts() {}
+  virtual void Progress(std::int32_t percent) = 0;
+  virtual void WritingEnds() {}
+  // The dongle, or the serial port at `portPath` where the target's boot loader answered, went
+  // away during the job: nothing more is sent and the module link is not opened again.
+  virtual void DeviceGone(ProgrammingTarget target, const std::string& portPath,
+                          std::int32_t errorWord) = 0;
+  // The module link was opened again: re-read both panels.
+  virtual void Reopened() = 0;
+};
+
+struct ProgrammingOutcome {
+  std::optional<std::int32_t> port;  // where the boot loader answered
+  // What ProgramFile returned once it ran, or the look at the file found before anything was sent.
+  std::optional<std::int32_t> result;
+};
+
+// Runs one job for `target` with the file at `path`. `programError` is the error word the
+// programming object reports into.
+ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError,
+                                     ProgrammingTarget target, const std::string& path,
+                                     const ProgrammingSetup& setup, ProgrammingFace& face);
+
+// The message for a ProgramFile result, and whether it is an information (the file was written).
+Notice ResultNotice(std::int32_t code);
+bool ResultIsSuccess(std::int32_t code);
+
+}  // namespace rukmox::workflow
