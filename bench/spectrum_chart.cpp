@@ -44,12 +44,12 @@ class PaintCounter : public QObject {
 };
 
 struct Chart {
-  QChartView view;
+  QChartView view{new QChart};  // the view owns the chart it is made with
   std::array<QLineSeries*, SeriesCount> series{};
   PaintCounter counter;
 
   Chart() {
-    auto* chart = new QChart;
+    QChart* chart = view.chart();
     chart->legend()->hide();
     auto* x = new QValueAxis;
     x->setRange(-0.5, 15.5);
@@ -68,7 +68,6 @@ struct Chart {
       s->attachAxis(x);
       s->attachAxis(y);
     }
-    view.setChart(chart);
     view.resize(620, 330);
     view.viewport()->installEventFilter(&counter);
     view.show();
