@@ -1,12 +1,14 @@
 // Programs an image through the simulated dongle boot loader at 9600 baud with the wire timing
 // on, and sets the time it took against the time the bytes alone need on the line.
 //
-//   rukmox-bench-programming [image bytes, default 8192] [bytes a record, default 32]
+//   rukmox-bench-programming [--quick] [image bytes, default 8192] [bytes a record, default 32]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "BenchOutput.h"
 #include "FirmwareImage.h"
 #include "ProgrammingFile.h"
 #include "Rukmoxprog.h"
@@ -20,8 +22,13 @@ constexpr double BitsPerByte = 10;  // start, 8 data, stop
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::size_t imageSize = argc > 1 ? std::strtoul(argv[1], nullptr, 0) : 8192;
-  const std::size_t perRecord = argc > 2 ? std::strtoul(argv[2], nullptr, 0) : 32;
+  const bool quick = rukmox::bench::QuickRun(argc, argv);
+  std::vector<const char*> numbers;
+  for (int i = 1; i < argc; ++i)
+    if (std::string(argv[i]) != "--quick") numbers.push_back(argv[i]);
+  const std::size_t imageSize =
+      numbers.size() > 0 ? std::strtoul(numbers[0], nullptr, 0) : (quick ? 256 : 8192);
+  const std::size_t perRecord = numbers.size() > 1 ? std::strtoul(numbers[1], nullptr, 0) : 32;
   if (imageSize == 0 || perRecord == 0 || perRecord > 64) {
     std::fprintf(stderr, "usage: %s [image bytes] [bytes a record, 1..64]\n", argv[0]);
     return 2;
@@ -88,5 +95,9 @@ int main(int argc, char** argv) {
   std::printf("ratio             %.3f\n", seconds / floorSeconds);
   std::printf("way back alone    %.3f s, ratio %.3f (echo overlapping the frame, full duplex)\n",
               duplexSeconds, seconds / duplexSeconds);
+  rukmox::bench::Figure("programming_s", seconds);
+  // The way back is the floor the job can reach on a full-duplex line.
+  rukmox::bench::Figure("programming_floor_s", duplexSeconds);
+  rukmox::bench::Figure("programming_floor_ratio", duplexSeconds / seconds);
   return result == ProgramOk ? 0 : 1;
 }
