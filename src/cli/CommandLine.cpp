@@ -167,6 +167,10 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       ->check(CLI::PositiveNumber);
   ping->add_flag("--remote", line.remote, "ping the remote device");
 
+  addCommand(app, "bridge",
+             "serve the data channel to the remote host on a pseudo-terminal until Ctrl-C",
+             RunBridge);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -41,6 +41,13 @@ constexpr Block kItalian = {{
     {extra::PingSummary, "%1 scambi, %2 al secondo, andata e ritorno mediana %3 ms"},
     {extra::PingsUnanswered, "%1 ping su %2 senza risposta."},
     {extra::FileUnreadable, "Impossibile leggere il file di programmazione %1."},
+    {extra::BridgeOpened, "Ponte dati su %1 (Ctrl-C per terminare)"},
+    {extra::BridgeCounts, "%1 byte inviati al dispositivo remoto, %2 byte ricevuti"},
+    {extra::BridgeUndelivered, "%1 byte non sono stati inoltrati."},
+    {extra::BridgeNoTerminal, "Impossibile creare lo pseudo-terminale: %1"},
+    {extra::BridgeDongleGone, "La dongle è stata scollegata; il ponte dati è terminato."},
+    {extra::BridgeSendFailed,
+     "L'invio al dispositivo remoto non è riuscito; il ponte dati è terminato."},
 }};
 
 constexpr Block kEnglish = {{
@@ -61,6 +68,12 @@ constexpr Block kEnglish = {{
     {extra::PingSummary, "%1 exchanges, %2 per second, median round trip %3 ms"},
     {extra::PingsUnanswered, "%1 of %2 pings got no answer."},
     {extra::FileUnreadable, "Cannot read the programming file %1."},
+    {extra::BridgeOpened, "Data bridge on %1 (Ctrl-C ends it)"},
+    {extra::BridgeCounts, "%1 bytes sent to the remote device, %2 bytes received"},
+    {extra::BridgeUndelivered, "%1 bytes were not passed on."},
+    {extra::BridgeNoTerminal, "Cannot create the pseudo-terminal: %1"},
+    {extra::BridgeDongleGone, "The dongle was disconnected; the data bridge ended."},
+    {extra::BridgeSendFailed, "Sending to the remote device failed; the data bridge ended."},
 }};
 
 static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));

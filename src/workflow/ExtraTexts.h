@@ -35,6 +35,14 @@ enum Id : int {
   PingsUnanswered,  // %1 unanswered, %2 sent
   FileUnreadable,   // %1 the file
 
+  // The data bridge.
+  BridgeOpened,       // %1 the terminal's path
+  BridgeCounts,       // %1 bytes sent to the remote, %2 bytes received from it
+  BridgeUndelivered,  // %1 bytes
+  BridgeNoTerminal,   // %1 the system's reason
+  BridgeDongleGone,
+  BridgeSendFailed,
+
   Count
 };
 
