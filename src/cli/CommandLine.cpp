@@ -266,6 +266,10 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       ->check(CLI::PositiveNumber);
   ping->add_flag("--remote", line.remote, "ping the remote device");
 
+  addCommand(app, "bridge",
+             "serve the data channel to the remote host on a pseudo-terminal until Ctrl-C",
+             RunBridge);
+
   // CLI11 says only that a command is required when the word given is none it knows.
   if (const auto unknown = UnknownCommand(app, argc, argv)) {
     err << "Unknown command \"" << *unknown << "\"\nRun with --help for more information.\n";

@@ -28,6 +28,8 @@ int RunPinRemove(Session& session, const CommandLine& line);
 
 int RunProgram(Session& session, const CommandLine& line);
 
+int RunBridge(Session& session, const CommandLine& line);
+
 // The window only offers remote changes while the remote panel is filled; we refuse them the same
 // way, with the action's own message and the reason, instead of sending a command that cannot be
 // relayed.

@@ -70,6 +70,13 @@ constexpr Block kItalian = {{
     {extra::SpectrumChart, "Energia sui 16 canali"},
     {extra::WaitingInBootLoader,
      "Il dispositivo attende nel suo boot loader: programmando un file valido torna a funzionare."},
+    {extra::BridgeOpened, "Ponte dati su %1 (Ctrl-C per terminare)"},
+    {extra::BridgeCounts, "%1 byte inviati al dispositivo remoto, %2 byte ricevuti"},
+    {extra::BridgeUndelivered, "%1 byte non sono stati inoltrati."},
+    {extra::BridgeNoTerminal, "Impossibile creare lo pseudo-terminale: %1"},
+    {extra::BridgeDongleGone, "La dongle è stata scollegata; il ponte dati è terminato."},
+    {extra::BridgeSendFailed,
+     "L'invio al dispositivo remoto non è riuscito; il ponte dati è terminato."},
 }};
 
 constexpr Block kEnglish = {{
@@ -118,6 +125,12 @@ constexpr Block kEnglish = {{
     {extra::SpectrumChart, "Energy on the 16 channels"},
     {extra::WaitingInBootLoader,
      "The device is waiting in its boot loader: programming a valid file brings it back."},
+    {extra::BridgeOpened, "Data bridge on %1 (Ctrl-C ends it)"},
+    {extra::BridgeCounts, "%1 bytes sent to the remote device, %2 bytes received"},
+    {extra::BridgeUndelivered, "%1 bytes were not passed on."},
+    {extra::BridgeNoTerminal, "Cannot create the pseudo-terminal: %1"},
+    {extra::BridgeDongleGone, "The dongle was disconnected; the data bridge ended."},
+    {extra::BridgeSendFailed, "Sending to the remote device failed; the data bridge ended."},
 }};
 
 static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));

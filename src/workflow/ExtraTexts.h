@@ -66,6 +66,14 @@ enum Id : int {
   // The programming job.
   WaitingInBootLoader,  // after a failure once the target was prepared
 
+  // The data bridge.
+  BridgeOpened,       // %1 the terminal's path
+  BridgeCounts,       // %1 bytes sent to the remote, %2 bytes received from it
+  BridgeUndelivered,  // %1 bytes
+  BridgeNoTerminal,   // %1 the system's reason
+  BridgeDongleGone,
+  BridgeSendFailed,
+
   Count
 };
 

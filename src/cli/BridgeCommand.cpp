@@ -1,0 +1,51 @@
+// bridge: the transparent data channel served on a pseudo-terminal until Ctrl-C, so that any
+// serial program talks to the remote host through the radio.
+#include <string>
+
+#include "Commands.h"
+#include "DataBridge.h"
+#include "Interrupt.h"
+#include "PseudoTerminal.h"
+#include "PtyBridge.h"
+
+namespace rukmox::cli {
+
+int RunBridge(Session& session, const CommandLine& /*line*/) {
+  if (auto end = session.StartLikeTheWindow()) return *end;
+  Reporter& report = session.Report();
+  // Data frames go only to a linked remote; without one every byte would be refused.
+  if (!session.RemoteLinked()) {
+    report.Fail(report.Text(extra::NoRemoteConnected), session.DeviceError());
+    return report.Finish();
+  }
+  PseudoTerminal terminal;
+  std::string why;
+  if (!terminal.Open(&why)) {
+    report.Fail(FillIn(report.Text(extra::BridgeNoTerminal), {why}), 0);
+    return report.Finish();
+  }
+  // The path comes first and at once: the user (or a script) needs it to start talking.
+  report.EmitObject({{"terminal", terminal.SlavePath()}});
+  report.Line(FillIn(report.Text(extra::BridgeOpened), {terminal.SlavePath()}));
+
+  InterruptScope interrupt;
+  DataBridge bridge(session.Device());
+  PtyBridge pty(bridge, terminal.Master());
+  const BridgeState state = pty.Run([] { return InterruptScope::Requested(); });
+
+  const BridgeCounts& counts = bridge.Counts();
+  report.Result()["to_remote"] = counts.toRemote;
+  report.Result()["from_remote"] = counts.fromRemote;
+  report.Result()["undelivered"] = pty.Undelivered();
+  report.Line(FillIn(report.Text(extra::BridgeCounts),
+                     {std::to_string(counts.toRemote), std::to_string(counts.fromRemote)}));
+  if (pty.Undelivered() > 0)
+    report.Line(FillIn(report.Text(extra::BridgeUndelivered), {std::to_string(pty.Undelivered())}));
+  if (state == BridgeState::DongleGone)
+    report.Fail(report.Text(extra::BridgeDongleGone), session.DeviceError());
+  else if (state == BridgeState::SendFailed)
+    report.Fail(report.Text(extra::BridgeSendFailed), session.DeviceError());
+  return report.Finish();
+}
+
+}  // namespace rukmox::cli

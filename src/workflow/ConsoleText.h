@@ -1,0 +1,36 @@
+// What a data console shows and sends: received bytes as hex pairs or as text, and a typed line
+// turned into the bytes it stands for.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace rukmox {
+
+enum class ConsoleMode { Text, Hex };
+
+// "48 65 0D": upper-case pairs, one blank between them.
+std::string HexPairs(std::span<const std::uint8_t> bytes);
+
+// Printable ASCII and line feeds and tabs as they are; carriage returns are dropped (the console
+// breaks lines at the line feed); a backslash as "\\" and every other byte as "\xHH", so that
+// nothing received goes unseen.
+std::string ShownText(std::span<const std::uint8_t> bytes);
+
+// Received bytes in the chosen mode.
+std::string ShownBytes(std::span<const std::uint8_t> bytes, ConsoleMode mode);
+
+// Hex pairs with any blanks between the pairs ("48 65", "4865", "48  65 0d"). Nothing when a
+// character is not a hex digit or blank, or a group has an odd number of digits.
+std::optional<std::vector<std::uint8_t>> ParseHexPairs(std::string_view line);
+
+// The bytes a typed line sends: in text mode its bytes followed by `lineEnd`, in hex mode the
+// pairs alone. Nothing when a hex line does not parse.
+std::optional<std::vector<std::uint8_t>> LineToSend(std::string_view line, ConsoleMode mode,
+                                                    std::string_view lineEnd);
+
+}  // namespace rukmox

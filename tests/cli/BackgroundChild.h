@@ -1,0 +1,163 @@
+// A program started as a child process that the test talks to while it runs: read its first
+// lines, do something, interrupt it, then collect the rest as RunChild would. A child that
+// outlives a deadline is killed, so a hang fails the test instead of stopping the suite.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+
+namespace rukmox::test {
+
+class BackgroundChild {
+ public:
+  BackgroundChild(const std::string& program, const std::vector<std::string>& args) {
+    int outPipe[2];
+    int errPipe[2];
+    if (pipe2(outPipe, O_CLOEXEC) != 0) return;
+    if (pipe2(errPipe, O_CLOEXEC) != 0) {
+      close(outPipe[0]);
+      close(outPipe[1]);
+      return;
+    }
+    std::vector<std::string> argStore{program};
+    argStore.insert(argStore.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : argStore) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envStore = CleanEnvironment();
+    std::vector<char*> envp;
+    for (auto& e : envStore) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(outPipe[1], STDOUT_FILENO);
+      dup2(errPipe[1], STDERR_FILENO);
+      const int devNull = open("/dev/null", O_RDONLY);
+      if (devNull >= 0) dup2(devNull, STDIN_FILENO);
+      execve(program.c_str(), argv.data(), envp.data());
+      _exit(127);
+    }
+    close(outPipe[1]);
+    close(errPipe[1]);
+    fds_[0] = {outPipe[0], POLLIN, 0};
+    fds_[1] = {errPipe[0], POLLIN, 0};
+    if (pid_ < 0) CloseAll();
+  }
+
+  ~BackgroundChild() {
+    if (pid_ > 0 && !reaped_) {
+      kill(pid_, SIGKILL);
+      Reap();
+    }
+    CloseAll();
+  }
+  BackgroundChild(const BackgroundChild&) = delete;
+  BackgroundChild& operator=(const BackgroundChild&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+
+  // The first line of standard output (without its line feed), or nothing when the child
+  // printed none within `deadline`.
+  std::optional<std::string> FirstLine(std::chrono::milliseconds deadline) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    for (;;) {
+      const auto feed = result_.out.find('\n');
+      if (feed != std::string::npos) return result_.out.substr(0, feed);
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          end - std::chrono::steady_clock::now());
+      if (left.count() <= 0 || !Collect(left)) return std::nullopt;
+    }
+  }
+
+  // True once the child closed its output (it ended) within `wait`.
+  bool EndsWithin(std::chrono::milliseconds wait) {
+    const auto end = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          end - std::chrono::steady_clock::now());
+      if (!Collect(std::max(left, std::chrono::milliseconds(0)))) return true;
+      if (left.count() <= 0) return false;
+    }
+  }
+
+  void Interrupt() {
+    if (pid_ > 0 && !reaped_) kill(pid_, SIGINT);
+  }
+
+  // Everything the child printed and its exit status, once it ended (killed after `deadline`).
+  ChildResult Finish(std::chrono::milliseconds deadline) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    for (;;) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          end - std::chrono::steady_clock::now());
+      if (left.count() <= 0) {
+        result_.timedOut = true;
+        if (pid_ > 0) kill(pid_, SIGKILL);
+        break;
+      }
+      if (!Collect(left)) break;
+    }
+    CloseAll();
+    const int status = Reap();
+    if (!result_.timedOut && WIFEXITED(status)) result_.status = WEXITSTATUS(status);
+    return result_;
+  }
+
+ private:
+  // Reads what is there within `wait`; false once both streams are closed.
+  bool Collect(std::chrono::milliseconds wait) {
+    if (fds_[0].fd < 0 && fds_[1].fd < 0) return false;
+    const int ready = poll(fds_, 2, static_cast<int>(wait.count()));
+    if (ready <= 0) return ready == 0 || errno == EINTR;
+    std::string* sinks[2] = {&result_.out, &result_.err};
+    for (int i = 0; i < 2; ++i) {
+      if (fds_[i].fd < 0 || fds_[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t n = read(fds_[i].fd, buffer, sizeof buffer);
+      if (n > 0) {
+        sinks[i]->append(buffer, static_cast<std::size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        close(fds_[i].fd);
+        fds_[i].fd = -1;
+      }
+    }
+    return true;
+  }
+
+  int Reap() {
+    int status = 0;
+    if (pid_ > 0 && !reaped_) {
+      while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+      }
+      reaped_ = true;
+    }
+    return status;
+  }
+
+  void CloseAll() {
+    for (pollfd& p : fds_) {
+      if (p.fd >= 0) close(p.fd);
+      p.fd = -1;
+    }
+  }
+
+  pid_t pid_ = -1;
+  bool reaped_ = false;
+  pollfd fds_[2] = {{-1, 0, 0}, {-1, 0, 0}};
+  ChildResult result_;
+};
+
+}  // namespace rukmox::test
