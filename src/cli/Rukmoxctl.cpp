@@ -5,12 +5,24 @@
 #include "CommandLine.h"
 #include "Reporter.h"
 #include "Session.h"
+#include "platform/TransportSettings.h"
 
 namespace rukmox::cli {
 
 int RunRukmoxctl(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   CommandLine line;
   if (auto status = ParseCommandLine(argc, argv, line, out, err)) return *status;
+
+  // The programming job searches a fixed number of ports; a longer list from the environment
+  // would have its tail silently ignored. (--ports is checked with the other options.)
+  if (line.command == "program" && !line.global.ports) {
+    const std::size_t listed = platform::TransportSettings::FromEnvironment().Ports.size();
+    if (listed > static_cast<std::size_t>(SearchedPortCount)) {
+      err << "RUKMOX_PORTS lists " << listed << " ports, but the search for a boot loader covers "
+          << "only the first " << SearchedPortCount << "\n";
+      return ExitUsage;
+    }
+  }
 
   Reporter reporter(line.global.json, line.global.language, out, err);
   reporter.Result()["command"] = line.command;

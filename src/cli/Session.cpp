@@ -109,7 +109,7 @@ void Session::ExplainOpenFailure() {
     reporter_.Fail(reporter_.Text(extra::NoDongleAttached), deviceError_);
     return;
   }
-  const platform::PortTrouble trouble = platform::DiagnosePort(path);
+  const platform::PortTrouble trouble = platform::DiagnosePort(path, settings_.ProcLocks);
   switch (trouble.Error) {
     case platform::OpenError::NotFound:
       reporter_.Fail(FillIn(reporter_.Text(extra::DongleMissing), {path}), deviceError_);

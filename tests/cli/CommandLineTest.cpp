@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "Commands.h"
 #include "NamedRows.h"
 #include "Reporter.h"
+#include "Rukmoxctl.h"
 
 namespace rukmox::cli {
 namespace {
@@ -154,6 +156,19 @@ INSTANTIATE_TEST_SUITE_P(
                     {"--ports", std::string(256 * 2 - 1, ':').replace(0, 1, "a"), "info"},
                     "covers only the first 255"}),
     RowName());
+
+// The same limit for a list from the environment, which only the programming job uses.
+TEST(CommandLineTest, ProgramRefusesAnEnvironmentPortListLongerThanTheSearch) {
+  std::string ports = "/dev/null";
+  for (int i = 1; i < 256; ++i) ports += ":/dev/null";
+  setenv("RUKMOX_PORTS", ports.c_str(), 1);
+  std::ostringstream out, err;
+  const char* argv[] = {"rukmoxctl", "program", "mcu", "/nonexistent/firmware.s19"};
+  const int status = RunRukmoxctl(4, argv, out, err);
+  unsetenv("RUKMOX_PORTS");
+  EXPECT_EQ(status, ExitUsage);
+  EXPECT_THAT(err.str(), HasSubstr("RUKMOX_PORTS lists 256 ports"));
+}
 
 TEST(CommandLineTest, NumbersWithLeadingZerosAreDecimal) {
   const Parsed channel = Parse({"channel", "010"});

@@ -270,16 +270,7 @@ INSTANTIATE_TEST_SUITE_P(
                               1,
                               "Unable to remove the current pin. \nError n. 1. (error word ",
                               "4321",
-                              "1111"},
-                      PinCase{"TwoCharactersRefusedByTheDongle",
-                              "    ",
-                              false,
-                              "",
-                              {"pin", "set", "AB"},
-                              1,
-                              "Unable to change the current pin. \nError: 3.",
-                              "    ",
-                              "    "}),
+                              "1111"}),
     RowName());
 
 TEST_F(CtlTest, TraceShowsEveryFrameButNeverAPin) {

@@ -11,7 +11,7 @@
 
 namespace rukmox::platform {
 
-PortTrouble DiagnosePort(const std::string& path, const std::filesystem::path& procRoot) {
+PortTrouble DiagnosePort(const std::string& path, const std::filesystem::path& procLocks) {
   PortTrouble trouble;
   struct stat node {};
   if (::stat(path.c_str(), &node) != 0) {
@@ -22,11 +22,11 @@ PortTrouble DiagnosePort(const std::string& path, const std::filesystem::path& p
     trouble.Error = OpenError::NotATty;
     return trouble;
   }
-  if (const int holder = TtyLockHolder(path, procRoot / "locks"); holder != 0) {
+  if (const int holder = TtyLockHolder(path, procLocks); holder != 0) {
     trouble.Error = OpenError::Busy;
     trouble.HolderPid = holder;
     if (holder > 0) {
-      std::ifstream comm(procRoot / std::to_string(holder) / "comm");
+      std::ifstream comm("/proc/" + std::to_string(holder) + "/comm");
       std::getline(comm, trouble.HolderName);
     }
     return trouble;
