@@ -112,6 +112,14 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// Packagers and scripts ask for the version alone, without a command or a dongle.
+TEST(CommandLineTest, VersionNeedsNoCommandAndEndsWithStatus0) {
+  const Parsed p = Parse({"--version"});
+  ASSERT_TRUE(p.status.has_value());
+  EXPECT_EQ(*p.status, ExitOk);
+  EXPECT_THAT(p.out, ::testing::StartsWith("rukmoxctl "));
+}
+
 TEST(CommandLineTest, AddressesTheModuleRefusesStillReachIt) {
   // 0 and 65535 are the module's to refuse, with the window's message.
   for (const char* text : {"0", "65535"}) {
