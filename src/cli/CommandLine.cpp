@@ -127,6 +127,8 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       "Port\" and the remote module reached through it)",
       "rukmoxctl"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("rukmoxctl ") + RUKMOX_VERSION,
+                       "show the version and exit");
   app.fallthrough();  // global options may also follow the command
   app.footer(
       "Exit status: 0 success, 1 the operation failed, 2 usage error, 3 the dongle could not be "

@@ -114,6 +114,14 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// Packagers and scripts ask for the version alone, without a command or a dongle.
+TEST(CommandLineTest, VersionNeedsNoCommandAndEndsWithStatus0) {
+  const Parsed p = Parse({"--version"});
+  ASSERT_TRUE(p.status.has_value());
+  EXPECT_EQ(*p.status, ExitOk);
+  EXPECT_THAT(p.out, ::testing::StartsWith("rukmoxctl "));
+}
+
 // Refusals that say what is wrong and, where there is one, what to do instead.
 struct RefusalCase {
   const char* name;
