@@ -7,6 +7,7 @@
 
 #include "Commands.h"
 #include "Interrupt.h"
+#include "PropertySteps.h"
 
 namespace rukmox::cli {
 namespace {
@@ -40,8 +41,8 @@ int RunChannel(Session& session, const CommandLine& line) {
     // The channel list belongs to the remote panel: it moves a pair, not the dongle alone.
     if (!session.RemoteLoaded())
       RefuseWithoutRemote(session, text::ChannelFailed);
-    else if (!device.ChangeChannel(*line.channel))
-      session.FailWith(text::ChannelFailed);
+    else if (const StepResult result = ChangePairChannel(device, *line.channel); !result.ok)
+      session.FailWith(result.failure);
     session.LoadLocal();
     session.LoadRemote();
   }
