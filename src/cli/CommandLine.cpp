@@ -167,6 +167,16 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       ->check(CLI::PositiveNumber);
   ping->add_flag("--remote", line.remote, "ping the remote device");
 
+  auto* profile = app.add_subcommand("profile", "save the settings of both devices, or apply them");
+  profile->require_subcommand(1);
+  auto* profileSave =
+      addCommand(*profile, "save", "write the settings of both devices to FILE", RunProfileSave);
+  profileSave->add_option("FILE", line.file, "profile file (JSON)")->required();
+  auto* profileApply = addCommand(*profile, "apply", "change what differs from the profile in FILE",
+                                  RunProfileApply);
+  profileApply->add_option("FILE", line.file, "profile file (JSON)")->required();
+  profileApply->add_flag("--dry-run", line.dryRun, "only show what would change");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

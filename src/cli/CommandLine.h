@@ -42,7 +42,9 @@ struct CommandLine {
   std::string target;         // connect NAME|ADDRESS
   std::string pin;            // pin set NEW
   std::string programTarget;  // program dongle|mcu
-  std::string file;           // program FILE
+  std::string file;           // program FILE, profile save|apply FILE
+
+  bool dryRun = false;  // profile apply --dry-run
 };
 
 // Parses the arguments. Returns the exit status to end with at once (help: 0, usage error: 2,

@@ -28,6 +28,9 @@ int RunPinRemove(Session& session, const CommandLine& line);
 
 int RunProgram(Session& session, const CommandLine& line);
 
+int RunProfileSave(Session& session, const CommandLine& line);
+int RunProfileApply(Session& session, const CommandLine& line);
+
 // The window only offers remote changes while the remote panel is filled; we refuse them the same
 // way, with the action's own message and the reason, instead of sending a command that cannot be
 // relayed.

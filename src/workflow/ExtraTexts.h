@@ -35,6 +35,29 @@ enum Id : int {
   PingsUnanswered,  // %1 unanswered, %2 sent
   FileUnreadable,   // %1 the file
 
+  // Configuration profiles.
+  ProfileUnreadable,  // %1 the file
+  ProfileUnwritable,  // %1 the file
+  ProfileRejected,    // %1 the file, %2 the field, %3 what is wrong with it
+  ProfileNotJson,
+  ProfileNotObject,
+  ProfileFieldMissing,
+  ProfileFieldUnknown,
+  ProfileVersionUnknown,  // %1 the version this tool writes
+  ProfileBadName,
+  ProfileBadAddress,
+  ProfileBadPower,
+  ProfileBadChannel,
+  ProfileBadFlag,
+  ProfileNeedsRemote,
+  ProfileSaved,  // %1 the file
+  ProfileUnchanged,
+  ProfileChange,       // %1 the field, %2 the value now, %3 the profile's value
+  ProfilePinDiffers,   // %1 the field, %2 the profile's PIN state, %3 the device's
+  ProfileChannelLeft,  // %1 the profile's channel, %2 the dongle's
+  ProfileDryRun,
+  ProfileStopped,  // %1 the field whose change failed
+
   Count
 };
 

@@ -75,6 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"ProgramUnknownTarget", {"program", "radio", "file"}},
                       UsageCase{"ProgramWithoutFile", {"program", "mcu"}},
                       UsageCase{"MonitorCountZero", {"monitor", "--count", "0"}},
+                      UsageCase{"ProfileWithoutAction", {"profile"}},
+                      UsageCase{"ProfileApplyWithoutFile", {"profile", "apply"}},
                       UsageCase{"UnknownLanguage", {"--lang", "de", "info"}},
                       UsageCase{"TimeoutTooLong", {"--timeout", "10000", "info"}}),
     RowName());
