@@ -167,6 +167,17 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       ->check(CLI::PositiveNumber);
   ping->add_flag("--remote", line.remote, "ping the remote device");
 
+  auto* rangeTest = addCommand(app, "range-test",
+                               "remote pings at a steady pace: answered, lost, round trip, quality",
+                               RunRangeTest);
+  rangeTest->add_option("--count", line.count, "number of pings")
+      ->required()
+      ->check(CLI::Range(1, 1000000));
+  rangeTest->add_option("--interval", line.interval, "ms from one ping to the next (default 100)")
+      ->check(CLI::Range(0, 3600000));
+  rangeTest->add_flag("--echo", line.echo,
+                      "after each ping, send data through the link for the remote host to echo");
+
   auto* profile = app.add_subcommand("profile", "save the settings of both devices, or apply them");
   profile->require_subcommand(1);
   auto* profileSave =

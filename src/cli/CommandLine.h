@@ -35,7 +35,7 @@ struct CommandLine {
   std::uint32_t address = 0;   // set-address: 0..65535, the module judges the value
   int powerLevel = 0;          // set-power: 7, 14 or 21
   std::optional<int> channel;  // channel N
-  std::optional<int> count;    // monitor --count, ping --count
+  std::optional<int> count;    // monitor --count, ping --count, range-test --count
   std::optional<int> sweeps;   // spectrum --sweeps
   int first = 0;               // scan, connect
   int last = 15;
@@ -44,7 +44,9 @@ struct CommandLine {
   std::string programTarget;  // program dongle|mcu
   std::string file;           // program FILE, profile save|apply FILE
 
-  bool dryRun = false;  // profile apply --dry-run
+  std::optional<int> interval;  // range-test --interval, ms
+  bool echo = false;            // range-test --echo
+  bool dryRun = false;          // profile apply --dry-run
 };
 
 // Parses the arguments. Returns the exit status to end with at once (help: 0, usage error: 2,

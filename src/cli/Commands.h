@@ -18,6 +18,7 @@ int RunChannel(Session& session, const CommandLine& line);
 int RunMonitor(Session& session, const CommandLine& line);
 int RunSpectrum(Session& session, const CommandLine& line);
 int RunPing(Session& session, const CommandLine& line);
+int RunRangeTest(Session& session, const CommandLine& line);
 
 int RunScan(Session& session, const CommandLine& line);
 int RunConnect(Session& session, const CommandLine& line);

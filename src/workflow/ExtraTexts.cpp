@@ -66,6 +66,17 @@ constexpr Block kItalian = {{
      "collegato non c'è una coppia da spostare, quindi resta com'è."},
     {extra::ProfileDryRun, "Prova: non è stato inviato nulla."},
     {extra::ProfileStopped, "Interrotto a %1: le modifiche seguenti non sono state inviate."},
+    {extra::RangeAnswered, "%1/%2 risposta in %3 ms"},
+    {extra::RangeLost, "%1/%2 persa"},
+    {extra::RangeQuality, "qualità locale %1, remota %2"},
+    {extra::RangeSummary,
+     "%1 inviati, %2 con risposta, %3 persi (perdita %4 %), andata e ritorno mediana %5 ms, "
+     "95° percentile %6 ms"},
+    {extra::RangeEcho, "eco in %1 ms"},
+    {extra::RangeEchoLost, "eco persa"},
+    {extra::RangeEchoSummary,
+     "eco: %1 inviate, %2 tornate, %3 perse (perdita %4 %), andata e ritorno mediana %5 ms, "
+     "95° percentile %6 ms"},
 }};
 
 constexpr Block kEnglish = {{
@@ -111,6 +122,16 @@ constexpr Block kEnglish = {{
      "connected there is no pair to move, so it stays as it is."},
     {extra::ProfileDryRun, "Dry run: nothing was sent."},
     {extra::ProfileStopped, "Stopped at %1: the changes after it were not sent."},
+    {extra::RangeAnswered, "%1/%2 answered in %3 ms"},
+    {extra::RangeLost, "%1/%2 lost"},
+    {extra::RangeQuality, "quality local %1, remote %2"},
+    {extra::RangeSummary,
+     "%1 sent, %2 answered, %3 lost (loss %4 %), round trip median %5 ms, 95th percentile %6 ms"},
+    {extra::RangeEcho, "echo in %1 ms"},
+    {extra::RangeEchoLost, "echo lost"},
+    {extra::RangeEchoSummary,
+     "echoes: %1 sent, %2 came back, %3 lost (loss %4 %), round trip median %5 ms, 95th "
+     "percentile %6 ms"},
 }};
 
 static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));

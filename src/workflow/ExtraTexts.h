@@ -58,6 +58,15 @@ enum Id : int {
   ProfileDryRun,
   ProfileStopped,  // %1 the field whose change failed
 
+  // Range test.
+  RangeAnswered,  // %1 the ping, %2 of how many, %3 round trip in ms
+  RangeLost,      // %1 the ping, %2 of how many
+  RangeQuality,   // %1 local quality, %2 remote quality
+  RangeSummary,  // %1 sent, %2 answered, %3 lost, %4 loss in %, %5 median ms, %6 95th percentile ms
+  RangeEcho,     // %1 round trip in ms
+  RangeEchoLost,
+  RangeEchoSummary,  // as RangeSummary
+
   Count
 };
 
