@@ -125,6 +125,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       RunMonitor);
   monitor->add_option("--count", line.count, "number of ticks (default: until Ctrl-C)")
       ->check(CLI::PositiveNumber);
+  monitor->add_flag("--csv", line.csv, "one CSV line per tick, after a header line");
 
   auto* scan =
       addCommand(app, "scan", "look for remote devices on channels FIRST to LAST", RunScan);
@@ -215,6 +216,10 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   if (scan->parsed() && range.size() == 2) {
     line.first = range[0];
     line.last = range[1];
+  }
+  if (monitor->parsed() && line.csv && g.json) {
+    err << "--csv and --json cannot be used together\nRun with --help for more information.\n";
+    return ExitUsage;
   }
   if ((scan->parsed() || connect->parsed()) && line.first > line.last) {
     err << "FIRST must not lie above LAST\nRun with --help for more information.\n";

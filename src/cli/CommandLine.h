@@ -44,6 +44,7 @@ struct CommandLine {
   std::string programTarget;  // program dongle|mcu
   std::string file;           // program FILE, profile save|apply FILE
 
+  bool csv = false;             // monitor --csv
   std::optional<int> interval;  // range-test --interval, ms
   bool echo = false;            // range-test --echo
   bool dryRun = false;          // profile apply --dry-run

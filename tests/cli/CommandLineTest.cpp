@@ -74,6 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"ProgramUnknownTarget", {"program", "radio", "file"}},
         UsageCase{"ProgramWithoutFile", {"program", "mcu"}},
         UsageCase{"MonitorCountZero", {"monitor", "--count", "0"}},
+        UsageCase{"MonitorCsvAndJson", {"--json", "monitor", "--csv"}},
         UsageCase{"RangeTestWithoutCount", {"range-test"}},
         UsageCase{"RangeTestCountZero", {"range-test", "--count", "0"}},
         UsageCase{"RangeTestNegativeInterval", {"range-test", "--count", "3", "--interval", "-1"}},
