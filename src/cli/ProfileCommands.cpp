@@ -59,7 +59,7 @@ int RunProfileSave(Session& session, const CommandLine& line) {
     return report.Finish();
   }
   report.Result()["file"] = line.file;
-  report.Result()["profile"] = nlohmann::json::parse(ProfileJson(profile));
+  report.Result()["profile"] = nlohmann::json::parse(ProfileJson(profile), nullptr, false);
   report.Line(FillIn(report.Text(extra::ProfileSaved), {line.file}));
   return report.Finish();
 }
