@@ -206,6 +206,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   monitor->add_option("--count", line.count, "number of ticks (default: until Ctrl-C)")
       ->transform(kDecimal)
       ->check(CLI::PositiveNumber);
+  monitor->add_flag("--csv", line.csv, "one CSV line per tick, after a header line");
 
   auto* scan =
       addCommand(app, "scan", "look for remote devices on channels FIRST to LAST", RunScan);
@@ -272,6 +273,27 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
              "serve the data channel to the remote host on a pseudo-terminal until Ctrl-C",
              RunBridge);
 
+  auto* rangeTest = addCommand(app, "range-test",
+                               "remote pings at a steady pace: answered, lost, round trip, quality",
+                               RunRangeTest);
+  rangeTest->add_option("--count", line.count, "number of pings")
+      ->required()
+      ->check(CLI::Range(1, 1000000));
+  rangeTest->add_option("--interval", line.interval, "ms from one ping to the next (default 100)")
+      ->check(CLI::Range(0, 3600000));
+  rangeTest->add_flag("--echo", line.echo,
+                      "after each ping, send data through the link for the remote host to echo");
+
+  auto* profile = app.add_subcommand("profile", "save the settings of both devices, or apply them");
+  profile->require_subcommand(1);
+  auto* profileSave =
+      addCommand(*profile, "save", "write the settings of both devices to FILE", RunProfileSave);
+  profileSave->add_option("FILE", line.file, "profile file (JSON)")->required();
+  auto* profileApply = addCommand(*profile, "apply", "change what differs from the profile in FILE",
+                                  RunProfileApply);
+  profileApply->add_option("FILE", line.file, "profile file (JSON)")->required();
+  profileApply->add_flag("--dry-run", line.dryRun, "only show what would change");
+
   // CLI11 says only that a command is required when the word given is none it knows.
   if (const auto unknown = UnknownCommand(app, argc, argv)) {
     err << "Unknown command \"" << *unknown << "\"\nRun with --help for more information.\n";
@@ -314,6 +336,10 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   if (scan->parsed() && range.size() == 2) {
     line.first = range[0];
     line.last = range[1];
+  }
+  if (monitor->parsed() && line.csv && g.json) {
+    err << "--csv and --json cannot be used together\nRun with --help for more information.\n";
+    return ExitUsage;
   }
   if ((scan->parsed() || connect->parsed()) && line.first > line.last) {
     err << "FIRST must not lie above LAST\nRun with --help for more information.\n";

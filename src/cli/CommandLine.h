@@ -35,14 +35,19 @@ struct CommandLine {
   std::uint32_t address = 0;   // set-address: 0..65535, the module judges the value
   int powerLevel = 0;          // set-power: 7, 14 or 21
   std::optional<int> channel;  // channel N
-  std::optional<int> count;    // monitor --count, ping --count
+  std::optional<int> count;    // monitor --count, ping --count, range-test --count
   std::optional<int> sweeps;   // spectrum --sweeps
   int first = 0;               // scan, connect
   int last = 15;
   std::string target;         // connect NAME|ADDRESS
   std::string pin;            // pin set NEW
   std::string programTarget;  // program dongle|mcu
-  std::string file;           // program FILE
+  std::string file;           // program FILE, profile save|apply FILE
+
+  bool csv = false;             // monitor --csv
+  std::optional<int> interval;  // range-test --interval, ms
+  bool echo = false;            // range-test --echo
+  bool dryRun = false;          // profile apply --dry-run
 };
 
 // How many serial ports the search for a boot loader walks through (COM1 to COM255).

@@ -18,6 +18,7 @@ int RunChannel(Session& session, const CommandLine& line);
 int RunMonitor(Session& session, const CommandLine& line);
 int RunSpectrum(Session& session, const CommandLine& line);
 int RunPing(Session& session, const CommandLine& line);
+int RunRangeTest(Session& session, const CommandLine& line);
 
 int RunScan(Session& session, const CommandLine& line);
 int RunConnect(Session& session, const CommandLine& line);
@@ -29,6 +30,8 @@ int RunPinRemove(Session& session, const CommandLine& line);
 int RunProgram(Session& session, const CommandLine& line);
 
 int RunBridge(Session& session, const CommandLine& line);
+int RunProfileSave(Session& session, const CommandLine& line);
+int RunProfileApply(Session& session, const CommandLine& line);
 
 // The window only offers remote changes while the remote panel is filled; we refuse them the same
 // way, with the action's own message and the reason, instead of sending a command that cannot be

@@ -1,5 +1,6 @@
 // info, set-name, set-address, set-power: the window's device property panels.
 #include "Commands.h"
+#include "PropertySteps.h"
 
 namespace rukmox::cli {
 namespace {
@@ -18,27 +19,21 @@ void RefuseWithoutRemote(Session& session, text::Id id) {
               session.DeviceError());
 }
 
-// A setting of one end, as its panel changes it: apply, store on success, re-read the end and
-// show what it now holds.
-template <typename Apply>
-int ChangeOneEnd(Session& session, bool remote, text::Id localFailed, text::Id remoteFailed,
-                 Apply apply) {
+// A setting of one end, as its panel changes it: the shared step (the change and the store on
+// success), then the end re-read and shown as it now is. `remoteFailed` is the message for a
+// remote change refused because no remote is shown.
+template <typename Step>
+int ChangeOneEnd(Session& session, bool remote, text::Id remoteFailed, Step step) {
   TRukMox& device = session.Device();
+  if (remote && !session.RemoteLoaded()) {
+    RefuseWithoutRemote(session, remoteFailed);
+  } else if (const StepResult result = step(device, remote); !result.ok) {
+    session.FailWith(result.failure);
+  }
   if (!remote) {
-    if (apply(device, false))
-      device.StoreLocalSettings();
-    else
-      session.FailWith(localFailed);
     session.LoadLocal();
     session.ReportLocal();
   } else {
-    if (!session.RemoteLoaded()) {
-      RefuseWithoutRemote(session, remoteFailed);
-    } else if (apply(device, true)) {
-      device.StoreRemoteSettings();
-    } else {
-      session.FailWith(remoteFailed);
-    }
     session.LoadRemote();
     session.ReportRemote();
   }
@@ -54,30 +49,21 @@ int RunInfo(Session& session, const CommandLine&) {
 int RunSetName(Session& session, const CommandLine& line) {
   if (auto end = session.StartLikeTheWindow()) return *end;
   return ChangeOneEnd(
-      session, line.remote, text::LocalNameFailed, text::RemoteNameFailed,
-      [&](TRukMox& device, bool remote) { return device.SetName(line.name, remote); });
+      session, line.remote, text::RemoteNameFailed,
+      [&](TRukMox& device, bool remote) { return ChangeName(device, line.name, remote); });
 }
 
 int RunSetAddress(Session& session, const CommandLine& line) {
   if (auto end = session.StartLikeTheWindow()) return *end;
   TRukMox& device = session.Device();
   if (!line.remote) {
-    if (!device.SetLocalAddress(line.address)) {
-      session.FailWith(text::LocalAddressFailed);
-    } else if (session.RemoteLinked()) {
-      // The remote has to be reached again under the new address.
-      if (device.ConnectRemote(false)) {
-        device.StoreLocalSettings();
-        device.StoreRemoteSettings();
-      } else {
-        session.FailWith(text::ReconnectFailed);
-      }
-    }
+    if (const StepResult result = ChangeLocalAddress(device, line.address); !result.ok)
+      session.FailWith(result.failure);
   } else {
     if (!session.RemoteLoaded())
       RefuseWithoutRemote(session, text::RemoteAddressFailed);
-    else if (!device.SetRemoteAddress(line.address))
-      session.FailWith(text::RemoteAddressFailed);
+    else if (const StepResult result = ChangeRemoteAddress(device, line.address); !result.ok)
+      session.FailWith(result.failure);
   }
   session.LoadLocal();
   session.LoadRemote();
@@ -88,8 +74,8 @@ int RunSetAddress(Session& session, const CommandLine& line) {
 int RunSetPower(Session& session, const CommandLine& line) {
   if (auto end = session.StartLikeTheWindow()) return *end;
   return ChangeOneEnd(
-      session, line.remote, text::LocalPowerFailed, text::RemotePowerFailed,
-      [&](TRukMox& device, bool remote) { return device.SetPower(line.powerLevel, remote); });
+      session, line.remote, text::RemotePowerFailed,
+      [&](TRukMox& device, bool remote) { return ChangePower(device, line.powerLevel, remote); });
 }
 
 }  // namespace rukmox::cli

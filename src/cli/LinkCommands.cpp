@@ -7,6 +7,8 @@
 
 #include "Commands.h"
 #include "Interrupt.h"
+#include "LinkHistory.h"
+#include "PropertySteps.h"
 
 namespace rukmox::cli {
 namespace {
@@ -40,8 +42,8 @@ int RunChannel(Session& session, const CommandLine& line) {
     // The channel list belongs to the remote panel: it moves a pair, not the dongle alone.
     if (!session.RemoteLoaded())
       RefuseWithoutRemote(session, text::ChannelFailed);
-    else if (!device.ChangeChannel(*line.channel))
-      session.FailWith(text::ChannelFailed);
+    else if (const StepResult result = ChangePairChannel(device, *line.channel); !result.ok)
+      session.FailWith(result.failure);
     session.LoadLocal();
     session.LoadRemote();
   }
@@ -63,7 +65,12 @@ int RunMonitor(Session& session, const CommandLine& line) {
   InterruptScope interrupt;
   std::int32_t channelMoves = 0;
   std::int32_t energy = 0;
+  // The CSV form writes the window's link history as it grows, tick by tick.
+  LinkHistory history;
+  const auto started = Clock::now();
+  if (line.csv) report.Line(LinkHistory::CsvHeader());
   for (int tick = 1; !line.count || tick <= *line.count; ++tick) {
+    const auto tickStart = Clock::now();
     bool linked = false;
     bool moved = false;
     std::int32_t quality = 0;
@@ -99,7 +106,13 @@ int RunMonitor(Session& session, const CommandLine& line) {
                         std::to_string(device.Local.Channel) + "  " +
                         report.Text(linked ? extra::Linked : extra::NotLinked);
     if (moved) shown += "  " + report.Text(extra::ChannelChanged);
-    report.Line(shown);
+    if (line.csv) {
+      history.Add({std::chrono::duration_cast<std::chrono::milliseconds>(tickStart - started),
+                   quality, energy, device.Local.Channel, linked, moved});
+      report.Line(LinkHistory::CsvRow(history.Samples().back()));
+    } else {
+      report.Line(shown);
+    }
     if (InterruptScope::Requested() || (line.count && tick == *line.count)) break;
     // The next tick comes 100 ms after the end of this one, however long this one took.
     PauseFor(kPollInterval);

@@ -287,6 +287,7 @@ Answer Relayed(World& world, const CommandFrame& f) {
   }
   // The answer travels back on the channel the command came in on.
   if (answer && !world.RadioCarries(i)) return std::nullopt;
+  if (answer && r.LosesAnswer(f.code)) return std::nullopt;
   return answer;
 }
 

@@ -49,12 +49,20 @@ struct ModuleSetup {
 
 enum class HostMode { Echo, Silent };
 
+// Answers of a remote that the radio loses on purpose, spread evenly rather than by chance, so a
+// test knows the loss exactly: with share 0.25 the 4th, 8th, 12th, ... answer goes missing.
+struct AnswerLoss {
+  double share = 0;  // 0..1
+  int command = -1;  // the command whose answers are counted; -1 every relayed command
+};
+
 struct RemoteSetup {
   ModuleSetup module;
   bool inReach = true;
   double pathLossDb = 60;        // between it and the dongle
   double scanAnswerRate = 0.75;  // share of scan requests it answers when the radio is clean
   HostMode host = HostMode::Echo;
+  AnswerLoss answerLoss;
 };
 
 // Noise on one channel, in dBm: a bounded random walk around `baseDbm`, with bursts.

@@ -228,7 +228,10 @@ void ReadRemotes(Reader& top, Scenario* s) {
     r.Number("scanAnswerRate", &remote.scanAnswerRate, 0, 1);
     const int host = r.Choice("host", {"echo", "silent"});
     if (host >= 0) remote.host = static_cast<HostMode>(host);
-    r.NoOthers({RUKMOX_MODULE_FIELDS, "inReach", "pathLossDb", "scanAnswerRate", "host"});
+    r.Number("answerLossShare", &remote.answerLoss.share, 0, 1);
+    r.Integer("answerLossCommand", &remote.answerLoss.command, 0, 255);
+    r.NoOthers({RUKMOX_MODULE_FIELDS, "inReach", "pathLossDb", "scanAnswerRate", "host",
+                "answerLossShare", "answerLossCommand"});
     s->remotes.push_back(remote);
   });
 }

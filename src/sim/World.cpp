@@ -52,6 +52,7 @@ World::World(const Scenario& scenario) : timing(scenario.timing), random(scenari
     r.pathLossDb = setup.pathLossDb;
     r.scanAnswerRate = setup.scanAnswerRate;
     r.host = setup.host;
+    r.answerLoss = setup.answerLoss;
     remotes.push_back(std::move(r));
   }
   for (int ch = 0; ch < kChannelCount; ++ch) {
@@ -112,6 +113,18 @@ double World::LinkQualityDbm(int remote) {
   const double signal = SignalDbm(r);
   const double margin = signal - NoiseDbm(r.current.channel);
   return std::clamp(signal - std::max(0.0, kCleanMarginDb - margin), -94.0, -1.0);
+}
+
+bool Remote::LosesAnswer(std::uint8_t command) {
+  if (answerLoss.share <= 0) return false;
+  if (answerLoss.command >= 0 && answerLoss.command != command) return false;
+  // Answer n is lost when n * share passes a whole number: the losses so far are always the
+  // share of the answers so far, rounded down.
+  const std::uint64_t n = ++answersCounted;
+  const auto lostBy = [this](std::uint64_t k) {
+    return static_cast<std::uint64_t>(static_cast<double>(k) * answerLoss.share + 1e-9);
+  };
+  return lostBy(n) > lostBy(n - 1);
 }
 
 bool World::RadioCarries(int remote) {

@@ -48,6 +48,10 @@ struct Remote : Module {
   double pathLossDb = 60;
   double scanAnswerRate = 0.75;
   HostMode host = HostMode::Echo;
+  AnswerLoss answerLoss;
+  std::uint64_t answersCounted = 0;  // answers that answerLoss applies to, so far
+  // True when the radio loses this answer to `command` on purpose.
+  bool LosesAnswer(std::uint8_t command);
   // The dongle and this remote agreed on the link (matching PINs when it was formed); the link
   // is up while this holds, the peers point at each other, the channels agree and the radio
   // carries.

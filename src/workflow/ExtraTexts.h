@@ -74,6 +74,38 @@ enum Id : int {
   BridgeDongleGone,
   BridgeSendFailed,
 
+  // Configuration profiles.
+  ProfileUnreadable,  // %1 the file
+  ProfileUnwritable,  // %1 the file
+  ProfileRejected,    // %1 the file, %2 the field, %3 what is wrong with it
+  ProfileNotJson,
+  ProfileNotObject,
+  ProfileFieldMissing,
+  ProfileFieldUnknown,
+  ProfileVersionUnknown,  // %1 the version this tool writes
+  ProfileBadName,
+  ProfileBadAddress,
+  ProfileBadPower,
+  ProfileBadChannel,
+  ProfileBadFlag,
+  ProfileNeedsRemote,
+  ProfileSaved,  // %1 the file
+  ProfileUnchanged,
+  ProfileChange,       // %1 the field, %2 the value now, %3 the profile's value
+  ProfilePinDiffers,   // %1 the field, %2 the profile's PIN state, %3 the device's
+  ProfileChannelLeft,  // %1 the profile's channel, %2 the dongle's
+  ProfileDryRun,
+  ProfileStopped,  // %1 the field whose change failed
+
+  // Range test.
+  RangeAnswered,  // %1 the ping, %2 of how many, %3 round trip in ms
+  RangeLost,      // %1 the ping, %2 of how many
+  RangeQuality,   // %1 local quality, %2 remote quality
+  RangeSummary,  // %1 sent, %2 answered, %3 lost, %4 loss in %, %5 median ms, %6 95th percentile ms
+  RangeEcho,     // %1 round trip in ms
+  RangeEchoLost,
+  RangeEchoSummary,  // as RangeSummary
+
   Count
 };
 

@@ -68,6 +68,20 @@ TEST_F(CtlTest, MonitorFollowsTheAutomaticChannelChange) {
   });
 }
 
+TEST_F(CtlTest, MonitorCsvMarksTheTickWhereThePairMoved) {
+  scenario_.remotes[0].pathLossDb = 40;
+  // Channel 3 gets noisy once the first tick has read the quality: the second tick moves the pair.
+  OnceDongleReceives(16, [](sim::World& w) { w.PinNoise(3, -70); });
+  const ChildResult r = Ctl({"monitor", "--csv", "--count", "3"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 4u) << r.out;
+  EXPECT_EQ(lines[0], "time_ms,quality,energy,channel,linked,channel_moved");
+  EXPECT_THAT(lines[1], MatchesRegex("0,[0-9]+,4,3,1,0"));
+  EXPECT_THAT(lines[2], MatchesRegex("[0-9]+,[0-9]+,[0-9]+,6,1,1"));
+  EXPECT_THAT(lines[3], MatchesRegex("[0-9]+,[0-9]+,4,6,1,0"));
+}
+
 TEST_F(CtlTest, SpectrumPrintsSixteenValuesPerSweep) {
   StartSimulator();
   sim_->With([](sim::World& w) { w.PinNoise(5, -50); });

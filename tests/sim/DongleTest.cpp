@@ -289,6 +289,28 @@ TEST_F(DongleTest, NoisyChannelLosesRelayedFrames) {
   EXPECT_LT(answered, 20);
 }
 
+Scenario LosingPingAnswers() {
+  Scenario s = test::FastScenario();
+  s.remotes[0].answerLoss = {0.25, 0x1F};
+  return s;
+}
+
+class AnswerLossTest : public DongleTest {
+ protected:
+  AnswerLossTest() : DongleTest(LosingPingAnswers()) {}
+};
+
+TEST_F(AnswerLossTest, LosesEveryFourthRemotePingAnswerAndNothingElse) {
+  std::string pattern;
+  for (int i = 0; i < 8; ++i) {
+    pattern += Ask({0xF0, 0x03, 0x1F, 0x01}).empty() ? '-' : 'x';
+    // Other commands, and the dongle's own answers, do not count and are never lost.
+    EXPECT_EQ(Ask({0xF0, 0x03, 0x1F, 0x00}), kAck);
+    EXPECT_FALSE(Ask({0xF0, 0x03, 0x10, 0x01}).empty());
+  }
+  EXPECT_EQ(pattern, "xxx-xxx-");
+}
+
 TEST_F(DongleTest, FaultsSpoilTheReplyTheyAreMeantFor) {
   sim.With([](World& w) {
     const std::uint64_t next = w.dongle.repliesSent + 1;

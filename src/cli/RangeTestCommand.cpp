@@ -1,0 +1,127 @@
+// range-test: remote pings at a steady pace, each counted as answered or lost, while the operator
+// carries the remote device around; a line per ping and a summary at the end.
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "Commands.h"
+#include "Interrupt.h"
+#include "RangeTest.h"
+
+namespace rukmox::cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr int kDefaultIntervalMs = 100;  // the poll tick's pace
+
+std::string Fixed1(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
+std::string OrDash(const std::optional<double>& value) {
+  return value ? Fixed1(*value) : "-";
+}
+
+std::string OrDash(const std::optional<std::int32_t>& value) {
+  return value ? std::to_string(*value) : "-";
+}
+
+template <typename T>
+nlohmann::json OrNull(const std::optional<T>& value) {
+  return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
+}
+
+// Waits until `when` unless Ctrl-C comes first.
+void PauseUntil(Clock::time_point when) {
+  while (!InterruptScope::Requested() && Clock::now() < when)
+    std::this_thread::sleep_for(
+        std::min<Clock::duration>(when - Clock::now(), std::chrono::milliseconds(10)));
+}
+
+nlohmann::json RoundTrip(bool answered, double ms) {
+  return answered ? nlohmann::json(ms) : nlohmann::json(nullptr);
+}
+
+void TellStep(Reporter& report, const RangeStep& step, int count) {
+  nlohmann::json object = {{"ping", step.number},
+                           {"answered", step.answered},
+                           {"round_trip_ms", RoundTrip(step.answered, step.roundTripMs)},
+                           {"local_quality", OrNull(step.localQuality)},
+                           {"remote_quality", OrNull(step.remoteQuality)}};
+  if (step.echoSent) {
+    object["echo_answered"] = step.echoAnswered;
+    object["echo_round_trip_ms"] = RoundTrip(step.echoAnswered, step.echoRoundTripMs);
+  }
+  report.EmitObject(object);
+  const std::string number = std::to_string(step.number);
+  std::string text = step.answered
+                         ? FillIn(report.Text(extra::RangeAnswered),
+                                  {number, std::to_string(count), Fixed1(step.roundTripMs)})
+                         : FillIn(report.Text(extra::RangeLost), {number, std::to_string(count)});
+  if (step.echoSent)
+    text += "  " + (step.echoAnswered
+                        ? FillIn(report.Text(extra::RangeEcho), {Fixed1(step.echoRoundTripMs)})
+                        : report.Text(extra::RangeEchoLost));
+  if (step.localQuality || step.remoteQuality)
+    text += "  " + FillIn(report.Text(extra::RangeQuality),
+                          {OrDash(step.localQuality), OrDash(step.remoteQuality)});
+  report.Line(text);
+}
+
+void PutTrips(nlohmann::json& object, const TripFigures& f) {
+  object["sent"] = f.sent;
+  object["answered"] = f.answered;
+  object["lost"] = f.lost;
+  object["loss_rate"] = f.lossRate;
+  object["round_trip_median_ms"] = OrNull(f.medianMs);
+  object["round_trip_p95_ms"] = OrNull(f.p95Ms);
+}
+
+std::string TripsText(Reporter& report, extra::Id id, const TripFigures& f) {
+  return FillIn(report.Text(id),
+                {std::to_string(f.sent), std::to_string(f.answered), std::to_string(f.lost),
+                 Fixed1(f.lossRate * 100), OrDash(f.medianMs), OrDash(f.p95Ms)});
+}
+
+void TellSummary(Reporter& report, const RangeFigures& f) {
+  nlohmann::json& result = report.Result();
+  PutTrips(result, f.pings);
+  result["local_quality"] = OrNull(f.localQuality);
+  result["remote_quality"] = OrNull(f.remoteQuality);
+  report.Line(TripsText(report, extra::RangeSummary, f.pings));
+  if (f.echoes) {
+    PutTrips(result["echo"], *f.echoes);
+    report.Line(TripsText(report, extra::RangeEchoSummary, *f.echoes));
+  }
+}
+
+}  // namespace
+
+int RunRangeTest(Session& session, const CommandLine& line) {
+  if (auto end = session.StartLikeTheWindow()) return *end;
+  Reporter& report = session.Report();
+  if (!session.RemoteLinked()) {
+    report.Fail(report.Text(extra::NoRemoteConnected), session.DeviceError());
+    return report.Finish();
+  }
+  InterruptScope interrupt;
+  RangeTest test(session.Device(), line.count.value_or(1), line.echo);
+  const std::chrono::milliseconds interval(line.interval.value_or(kDefaultIntervalMs));
+  // Pings start `interval` apart; one that took longer than that is followed at once.
+  auto next = Clock::now();
+  while (!test.Done() && !InterruptScope::Requested()) {
+    next += interval;
+    TellStep(report, test.Step(), test.Count());
+    if (test.Done()) break;
+    if (Clock::now() > next) next = Clock::now();
+    PauseUntil(next);
+  }
+  // Lost answers are what the test measures, not a failure of it.
+  TellSummary(report, test.Figures());
+  return report.Finish();
+}
+
+}  // namespace rukmox::cli
