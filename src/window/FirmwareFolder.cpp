@@ -17,7 +17,9 @@ const QString kDialogTitle = QStringLiteral("Seleziona file di programmazione cr
 
 FirmwarePlaces ProgramFirmwarePlaces() {
   return {QCoreApplication::applicationDirPath(),
-          QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+          // Not AppDataLocation: that one would move under an organisation name if one were set.
+          QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+              .filePath(QStringLiteral("rukmox")),
           QStringLiteral(RUKMOX_SHARED_DATA_DIR), QDir::homePath()};
 }
 
