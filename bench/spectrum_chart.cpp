@@ -166,7 +166,8 @@ bool SweepRows(Chart& chart, int blocks, int sweepsPerBlock) {
     drawn.push_back(WindowLoop(chart, mox, sweepsPerBlock, &failures));
     ratios.push_back(drawn.back() / alone.back());
 
-    // The same loop with the view repainted by a frame timer instead of after every sweep.
+    // The same loop with the view repainted by a frame timer instead of after every sweep, as the
+    // window draws it.
     chart.view.setViewportUpdateMode(QGraphicsView::NoViewportUpdate);
     QTimer frame;
     QObject::connect(&frame, &QTimer::timeout, [&chart] { chart.view.viewport()->update(); });
