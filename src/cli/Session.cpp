@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include "DeviceObjects.h"
 #include "Panels.h"
 #include "platform/D2xxLibrary.h"
 #include "platform/FtdiSioDiscovery.h"
@@ -11,17 +12,6 @@
 #include "platform/PortList.h"
 
 namespace rukmox::cli {
-namespace {
-
-// The window's construction arguments for the module object.
-constexpr std::int32_t kRemoteBaudIndex = 5;
-constexpr bool kOptionFlag = true;
-constexpr std::int32_t kControlMode = 0;
-// The programming object's: the first port, 9600 baud.
-constexpr std::int32_t kFirstPort = 0;
-constexpr std::int32_t kProgrammingBaudIndex = 5;
-
-}  // namespace
 
 Session::Session(const GlobalOptions& options, Reporter& reporter)
     : options_(options),
@@ -46,9 +36,7 @@ bool Session::OpenModule() {
   if (!device_) {
     std::unique_ptr<platform::D2xxLibrary> library = platform::LoadD2xxLibrary(settings_);
     if (usbTrace_) library = std::make_unique<TracingD2xxLibrary>(std::move(library), *usbTrace_);
-    device_ =
-        std::make_unique<TRukMox>(nullptr, TRukMox::MoxPort, kRemoteBaudIndex, &deviceError_,
-                                  kOptionFlag, kControlMode, kControlMode, std::move(library));
+    device_ = workflow::MakeModule(std::move(library), &deviceError_);
     if (options_.timeout) device_->SetTimeout(*options_.timeout);
   }
   if (!device_->IsOpen()) device_->Open();
@@ -172,10 +160,9 @@ void Session::FailWith(text::Id id, std::int32_t errorWord) {
 
 std::unique_ptr<TRukMoxProg> Session::MakeProgrammer(std::int32_t* errorWord) {
   if (serialTrace_)
-    return std::make_unique<TracingProg>(*serialTrace_, kFirstPort, kProgrammingBaudIndex,
-                                         errorWord, settings_);
-  return std::make_unique<TRukMoxProg>(nullptr, kFirstPort, kProgrammingBaudIndex, errorWord,
-                                       kOptionFlag, kControlMode, kControlMode, settings_);
+    return std::make_unique<TracingProg>(*serialTrace_, workflow::ProgrammerFirstPort,
+                                         workflow::ProgrammerBaudIndex, errorWord, settings_);
+  return workflow::MakeProgrammer(settings_, errorWord);
 }
 
 std::unique_ptr<ProgressBar> Session::MakeProgressBar() {

@@ -5,6 +5,8 @@
 #include <ctime>
 #include <ostream>
 
+#include "DeviceObjects.h"
+
 namespace rukmox::cli {
 
 FrameTrace::FrameTrace(std::ostream& out, std::string channel, bool maskPins, Clock clock)
@@ -129,7 +131,9 @@ TracingD2xxLibrary::~TracingD2xxLibrary() {
 
 TracingProg::TracingProg(FrameTrace& trace, std::int32_t port, std::int32_t baudIndex,
                          std::int32_t* errorWord, const platform::TransportSettings& settings)
-    : TRukMoxProg(nullptr, port, baudIndex, errorWord, true, 0, 0, settings), trace_(trace) {}
+    : TRukMoxProg(nullptr, port, baudIndex, errorWord, workflow::DeviceOptionFlag,
+                  workflow::DeviceControlMode, workflow::DeviceControlMode, settings),
+      trace_(trace) {}
 
 bool TracingProg::Read(void* buffer, std::uint32_t count, std::uint32_t firstByteTimeout) {
   const bool ok = TRukMoxProg::Read(buffer, count, firstByteTimeout);

@@ -148,7 +148,7 @@ class CtlOpenReasonTest : public CtlTest, public ::testing::WithParamInterface<O
 
  private:
   int holder_ = -1;
-  std::string file_ = ::testing::TempDir() + "rukmoxctl-not-a-tty";
+  std::string file_ = ::testing::TempDir() + "rukmoxctl-not-a-tty-" + std::to_string(getpid());
 };
 
 TEST_P(CtlOpenReasonTest, NamesThePathAndTheReason) {
