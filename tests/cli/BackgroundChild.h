@@ -23,38 +23,10 @@ namespace rukmox::test {
 class BackgroundChild {
  public:
   BackgroundChild(const std::string& program, const std::vector<std::string>& args) {
-    int outPipe[2];
-    int errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0) return;
-    if (pipe2(errPipe, O_CLOEXEC) != 0) {
-      close(outPipe[0]);
-      close(outPipe[1]);
-      return;
-    }
-    std::vector<std::string> argStore{program};
-    argStore.insert(argStore.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& a : argStore) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> envStore = CleanEnvironment();
-    std::vector<char*> envp;
-    for (auto& e : envStore) envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(outPipe[1], STDOUT_FILENO);
-      dup2(errPipe[1], STDERR_FILENO);
-      const int devNull = open("/dev/null", O_RDONLY);
-      if (devNull >= 0) dup2(devNull, STDIN_FILENO);
-      execve(program.c_str(), argv.data(), envp.data());
-      _exit(127);
-    }
-    close(outPipe[1]);
-    close(errPipe[1]);
-    fds_[0] = {outPipe[0], POLLIN, 0};
-    fds_[1] = {errPipe[0], POLLIN, 0};
-    if (pid_ < 0) CloseAll();
+    const SpawnedChild child = SpawnChild(program, args);
+    pid_ = child.pid;
+    fds_[0] = {child.out, POLLIN, 0};
+    fds_[1] = {child.err, POLLIN, 0};
   }
 
   ~BackgroundChild() {

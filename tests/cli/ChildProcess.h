@@ -49,16 +49,25 @@ struct ChildOptions {
   std::chrono::milliseconds interruptAfter{0};
 };
 
-inline ChildResult RunChild(const std::string& program, const std::vector<std::string>& args,
-                            const ChildOptions& options = {}) {
-  ChildResult result;
+// A started child: its process id and the read ends of its standard output and error.
+struct SpawnedChild {
+  pid_t pid = -1;  // -1 when it could not be started; both descriptors are then closed
+  int out = -1;
+  int err = -1;  // -1 when standard error goes to a terminal
+};
+
+// Starts `program` with `args` and the clean environment; standard input reads /dev/null,
+// standard output and error go to pipes (error to `stderrTerminal` when one is named).
+inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std::string>& args,
+                               const std::string& stderrTerminal = {}) {
+  SpawnedChild child;
   int outPipe[2];
   int errPipe[2];
-  if (pipe2(outPipe, O_CLOEXEC) != 0) return result;
+  if (pipe2(outPipe, O_CLOEXEC) != 0) return child;
   if (pipe2(errPipe, O_CLOEXEC) != 0) {
     close(outPipe[0]);
     close(outPipe[1]);
-    return result;
+    return child;
   }
   std::vector<std::string> argStore{program};
   argStore.insert(argStore.end(), args.begin(), args.end());
@@ -70,12 +79,11 @@ inline ChildResult RunChild(const std::string& program, const std::vector<std::s
   for (auto& e : envStore) envp.push_back(e.data());
   envp.push_back(nullptr);
 
-  const pid_t pid = fork();
-  if (pid == 0) {
+  child.pid = fork();
+  if (child.pid == 0) {
     dup2(outPipe[1], STDOUT_FILENO);
-    const int terminal = options.stderrTerminal.empty()
-                             ? -1
-                             : open(options.stderrTerminal.c_str(), O_RDWR | O_NOCTTY);
+    const int terminal =
+        stderrTerminal.empty() ? -1 : open(stderrTerminal.c_str(), O_RDWR | O_NOCTTY);
     dup2(terminal >= 0 ? terminal : errPipe[1], STDERR_FILENO);
     const int devNull = open("/dev/null", O_RDONLY);
     if (devNull >= 0) dup2(devNull, STDIN_FILENO);
@@ -84,16 +92,27 @@ inline ChildResult RunChild(const std::string& program, const std::vector<std::s
   }
   close(outPipe[1]);
   close(errPipe[1]);
-  if (pid < 0) {
+  if (child.pid < 0) {
     close(outPipe[0]);
     close(errPipe[0]);
-    return result;
+    return child;
   }
+  child.out = outPipe[0];
+  child.err = errPipe[0];
+  return child;
+}
+
+inline ChildResult RunChild(const std::string& program, const std::vector<std::string>& args,
+                            const ChildOptions& options = {}) {
+  ChildResult result;
+  const SpawnedChild child = SpawnChild(program, args, options.stderrTerminal);
+  const pid_t pid = child.pid;
+  if (pid < 0) return result;
 
   const auto started = std::chrono::steady_clock::now();
   const auto end = started + options.deadline;
   bool interrupted = options.interruptAfter.count() == 0;
-  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  pollfd fds[2] = {{child.out, POLLIN, 0}, {child.err, POLLIN, 0}};
   std::string* sinks[2] = {&result.out, &result.err};
   int open = 2;
   while (open > 0) {
