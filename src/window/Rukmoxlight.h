@@ -15,6 +15,7 @@
 
 class QAction;
 class QLabel;
+class QTabWidget;
 class QLineEdit;
 class QTimer;
 class TRukMoxProg;
@@ -26,7 +27,14 @@ class NetworkPage;
 class SpectrumPage;
 }  // namespace Ui
 
+namespace rukmox {
+class LinkHistory;
+}
+
 namespace rukmox::window {
+
+class LinkHistoryPage;
+class RangeTestPage;
 
 // Where the window looks for its dongle, for the status line: a tty path, or empty when the dongle
 // is looked for among the USB devices by its description.
@@ -165,6 +173,30 @@ class TRukMoxFormLight : public QMainWindow {
   QAction* serviceModeAction_ = nullptr;
   QAction* reconnectAction_ = nullptr;
   // --- end of the spectrum, service mode and reconnect block. ---
+
+  // --- The link history and the range test, small pages beside the link monitor. ---
+ public:
+  const LinkHistory& History() const;
+  void ButtonHistoryPauseClick();
+  void ButtonHistorySaveClick();  // asks for the file, then saves
+  // Writes the history held as CSV; false, after telling the operator, when it cannot.
+  bool SaveHistoryCsv(const QString& path);
+  void ButtonRangeTestClick();  // starts a test, or stops the one running
+  bool RangeTestRunning() const;
+
+ signals:
+  // After each range-test ping has been shown; `number` counts it from 1.
+  void RangeStepShown(int number);
+
+ private:
+  void BuildLinkPages();
+  void ApplyLinkPageCaptions(int language);
+  void RangeTestStep();
+  void StopRangeTest();
+  std::unique_ptr<LinkHistoryPage> history_;
+  std::unique_ptr<RangeTestPage> range_;
+  std::unique_ptr<LongOperation> rangeLock_;  // held for the whole test
+  // --- end of the link history and range test block. ---
 
  signals:
   // After every poll tick, whatever it found.

@@ -106,6 +106,21 @@ enum Id : int {
   RangeEchoLost,
   RangeEchoSummary,  // as RangeSummary
 
+  // The window's link history and range test.
+  HistoryTab,
+  HistoryChart,  // the chart's name for assistive technology
+  HistoryQuality,
+  HistoryEnergy,
+  HistoryMove,
+  HistoryPause,
+  HistorySave,
+  HistoryUnwritable,  // %1 the file
+  RangeTab,
+  RangeStart,
+  RangeStop,
+  RangeCounts,  // %1 sent, %2 answered, %3 lost, %4 loss in %
+  RangeTrip,    // %1 median round trip in ms, %2 95th percentile in ms
+
   Count
 };
 
