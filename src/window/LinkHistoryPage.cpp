@@ -29,9 +29,12 @@ namespace {
 
 constexpr double kSpanSeconds =
     std::chrono::duration<double>(LinkHistory::kSpan).count();  // the x axis runs -300 .. 0
-constexpr double kValueAxisMax = 70;                            // quality reaches past 50
-constexpr double kMoveMarkAt = 65;                              // moves sit on top of the lines
+constexpr double kValueAxisMax = 75;                            // quality reaches past 50
+constexpr double kMoveMarkAt = 70;                              // moves sit on top of the lines
+constexpr int kValueTicks = 4;    // 0, 25, 50, 75: room for four labels
+constexpr int kSecondsTicks = 6;  // a minute apart
 constexpr int kMoveMarkSize = 8;
+constexpr qreal kSmallFont = 0.8;  // of the window's font: the page is small
 
 }  // namespace
 
@@ -41,15 +44,21 @@ LinkHistoryPage::LinkHistoryPage(QTabWidget* pages) {
 
   auto* plot = new QChart;
   plot->legend()->setAlignment(Qt::AlignBottom);
+  QFont small = plot->legend()->font();
+  small.setPointSizeF(small.pointSizeF() * kSmallFont);
+  plot->legend()->setFont(small);
   plot->setMargins(QMargins(0, 0, 0, 0));
   auto* seconds = new QValueAxis;
   seconds->setObjectName(QStringLiteral("AxisHistorySeconds"));
   seconds->setRange(-kSpanSeconds, 0);
-  seconds->setTickCount(6);  // a minute apart
-  seconds->setLabelFormat(QStringLiteral("%d s"));
+  seconds->setTickCount(kSecondsTicks);
+  seconds->setLabelFormat(QStringLiteral("%d"));
   auto* values = new QValueAxis;
   values->setRange(0, kValueAxisMax);
+  values->setTickCount(kValueTicks);
   values->setLabelFormat(QStringLiteral("%d"));
+  seconds->setLabelsFont(small);
+  values->setLabelsFont(small);
   plot->addAxis(seconds, Qt::AlignBottom);
   plot->addAxis(values, Qt::AlignLeft);
 
@@ -80,12 +89,14 @@ LinkHistoryPage::LinkHistoryPage(QTabWidget* pages) {
   save = new QPushButton;
   save->setObjectName(QStringLiteral("ButtonHistorySave"));
 
-  auto* buttons = new QVBoxLayout;
+  // The buttons under the chart, so that the chart has the page's whole width.
+  auto* buttons = new QHBoxLayout;
   buttons->addWidget(pause);
   buttons->addWidget(save);
   buttons->addStretch(1);
-  auto* layout = new QHBoxLayout(tab);
+  auto* layout = new QVBoxLayout(tab);
   layout->setContentsMargins(2, 2, 2, 2);
+  layout->setSpacing(2);
   layout->addWidget(chart, 1);
   layout->addLayout(buttons);
   pages->addTab(tab, QString());

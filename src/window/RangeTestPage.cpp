@@ -5,6 +5,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -24,8 +25,11 @@ namespace {
 constexpr int kDefaultPings = 100;
 constexpr int kMostPings = 100000;
 constexpr int kPaceMs = 50;  // leaves the poll tick and the operator their turn between pings
-constexpr double kTripAxisStart = 100;  // ms; grows with the slowest answer
+constexpr double kTripAxisStart = 40;  // ms; grows with the slowest answer
 constexpr int kLostMarkSize = 7;
+constexpr int kAxisTicks = 3;
+constexpr int kFiguresWidth = 150;
+constexpr qreal kSmallFont = 0.8;  // of the window's font: the page is small
 
 QString OrDash(const std::optional<double>& value) {
   return value ? QString::number(*value, 'f', 1) : QStringLiteral("-");
@@ -60,6 +64,11 @@ RangeTestPage::RangeTestPage(QTabWidget* pages) {
   trip->setObjectName(QStringLiteral("LabelRangeTrip"));
   quality = new QLabel;
   quality->setObjectName(QStringLiteral("LabelRangeQuality"));
+  // The figures wrap rather than widen the fixed window.
+  for (QLabel* figures : {counts, trip, quality}) {
+    figures->setWordWrap(true);
+    figures->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  }
 
   auto* plot = new QChart;
   plot->legend()->hide();
@@ -67,9 +76,18 @@ RangeTestPage::RangeTestPage(QTabWidget* pages) {
   auto* pings = new QValueAxis;
   pings->setObjectName(QStringLiteral("AxisRangePing"));
   pings->setLabelFormat(QStringLiteral("%d"));
+  pings->setTickCount(kAxisTicks);
   auto* ms = new QValueAxis;
   ms->setObjectName(QStringLiteral("AxisRangeMs"));
-  ms->setLabelFormat(QStringLiteral("%d ms"));
+  ms->setLabelFormat(QStringLiteral("%d"));
+  ms->setTickCount(kAxisTicks);
+  ms->setTitleText(QStringLiteral("ms"));
+  QFont small = ms->labelsFont();
+  small.setPointSizeF(small.pointSizeF() * kSmallFont);
+  for (QValueAxis* axis : {pings, ms}) {
+    axis->setLabelsFont(small);
+    axis->setTitleFont(small);
+  }
   plot->addAxis(pings, Qt::AlignBottom);
   plot->addAxis(ms, Qt::AlignLeft);
   trips_ = new QLineSeries;
@@ -88,16 +106,21 @@ RangeTestPage::RangeTestPage(QTabWidget* pages) {
   chart->setObjectName(QStringLiteral("ChartRange"));
   chart->setRenderHint(QPainter::Antialiasing);
 
-  auto* layout = new QGridLayout(tab);
+  // The controls and figures in a narrow column, the chart taking the rest.
+  auto* figuresColumn = new QWidget;
+  figuresColumn->setMaximumWidth(kFiguresWidth);
+  auto* column = new QGridLayout(figuresColumn);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->addWidget(button, 0, 0);
+  column->addWidget(count, 0, 1);
+  column->addWidget(counts, 1, 0, 1, 2);
+  column->addWidget(trip, 2, 0, 1, 2);
+  column->addWidget(quality, 3, 0, 1, 2);
+  column->setRowStretch(4, 1);
+  auto* layout = new QHBoxLayout(tab);
   layout->setContentsMargins(2, 2, 2, 2);
-  layout->addWidget(button, 0, 0);
-  layout->addWidget(count, 0, 1);
-  layout->addWidget(counts, 1, 0, 1, 2);
-  layout->addWidget(trip, 2, 0, 1, 2);
-  layout->addWidget(quality, 3, 0, 1, 2);
-  layout->setRowStretch(4, 1);
-  layout->addWidget(chart, 0, 2, 5, 1);
-  layout->setColumnStretch(2, 1);
+  layout->addWidget(figuresColumn);
+  layout->addWidget(chart, 1);
   pages->addTab(tab, QString());
 
   pace = new QTimer(tab);
@@ -181,7 +204,8 @@ void TRukMoxFormLight::RangeTestStep() {
     step = range_->test->Step();
   }
   range_->Show(step, range_->test->Figures(), Language);
-  const bool done = range_->test->Done();
+  // A dongle that went away would only add lost pings, each after its time-out.
+  const bool done = range_->test->Done() || !Device->IsOpen();
   if (done)
     StopRangeTest();
   else

@@ -21,8 +21,6 @@ namespace {
 
 using namespace rukmox::window;
 
-constexpr int kScreenshotTicks = 2;
-
 void Print(std::FILE* stream, const QString& text) {
   std::fputs(text.toLocal8Bit().constData(), stream);
   if (!text.endsWith('\n')) std::fputc('\n', stream);
@@ -97,9 +95,13 @@ int Run(QApplication& app, const StartOptions& options) {
   if (screenshot) {
     if (options.scan) window.ButtonScanClick();
     QString why;
-    const bool saved = options.sweeps > 0
-                           ? SaveSweepScreenshot(window, options.screenshot, options.sweeps, &why)
-                           : SaveScreenshot(window, options.screenshot, kScreenshotTicks, &why);
+    bool saved = false;
+    if (options.sweeps > 0)
+      saved = SaveSweepScreenshot(window, options.screenshot, options.sweeps, &why);
+    else if (options.rangePings > 0)
+      saved = SaveRangeTestScreenshot(window, options.screenshot, options.rangePings, &why);
+    else
+      saved = SaveScreenshot(window, options.screenshot, options.ticks, &why);
     window.close();
     if (!saved) Print(stderr, QStringLiteral("rukmox: ") + why);
     return saved ? 0 : 1;

@@ -196,6 +196,19 @@ class LinkPageTest : public QObject {
     QVERIFY(shown < 1000);
   }
 
+  void rangeTestEndsWhenTheDongleGoes() {
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    w.Find<QSpinBox>("SpinRangeCount")->setValue(1000);
+    QSignalSpy steps(w.window.get(), &TRukMoxFormLight::RangeStepShown);
+    w.window->ButtonRangeTestClick();
+    QTRY_VERIFY_WITH_TIMEOUT(steps.count() >= 1, 10000);
+    w.window->Device->Close();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.window->RangeTestRunning(), 10000);
+    QVERIFY(steps.count() < 5);
+    QVERIFY(!w.window->LongOperationRunning());
+  }
+
   void rangeTestNeedsALinkedRemote() {
     SimulatedWindow w;
     QVERIFY(w.Start(DongleAlone()));
