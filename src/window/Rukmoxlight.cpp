@@ -184,6 +184,7 @@ void TRukMoxFormLight::BuildControls() {
   BuildServiceMode();
   BuildReconnect();
   BuildLinkPages();
+  BuildProfileMenu();
 }
 
 void TRukMoxFormLight::ConnectHandlers() {
@@ -350,6 +351,7 @@ void TRukMoxFormLight::ApplyCaptions(int language) {
   spectrum_->ChartScan->setAccessibleName(WordText(Word::SpectrumChart, language));
   ApplyServiceCaptions(language);
   ApplyLinkPageCaptions(language);
+  ApplyProfileCaptions(language);
 }
 
 void TRukMoxFormLight::ApplyLanguage() {

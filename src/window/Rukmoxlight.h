@@ -174,6 +174,21 @@ class TRukMoxFormLight : public QMainWindow {
   QAction* reconnectAction_ = nullptr;
   // --- end of the spectrum, service mode and reconnect block. ---
 
+  // --- Configuration profiles, from the Dongle menu. ---
+ public:
+  // Saves the settings of both devices (the dongle's alone with no remote linked); false, after
+  // telling the operator, when the file cannot be written.
+  bool SaveProfile(const QString& path);
+  // Shows what the profile would change and, on the operator's yes, changes only that. False when
+  // the file is rejected, the operator says no, or a change fails (the operator is told).
+  bool ApplyProfileFile(const QString& path);
+
+ private:
+  void BuildProfileMenu();
+  void ApplyProfileCaptions(int language);
+  QAction* saveProfileAction_ = nullptr;
+  QAction* applyProfileAction_ = nullptr;
+
   // --- The link history and the range test, small pages beside the link monitor. ---
  public:
   const LinkHistory& History() const;

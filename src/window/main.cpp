@@ -40,6 +40,11 @@ class ErrorStreamSink : public MessageSink {
  public:
   void Error(const QString& text) override { Print(stderr, QStringLiteral("error: ") + text); }
   void Information(const QString& text) override { Print(stderr, text); }
+  // Nobody to answer: nothing is changed on a question's behalf.
+  bool Question(const QString& text) override {
+    Print(stderr, text);
+    return false;
+  }
 };
 
 std::vector<std::string> SplitPorts(const QString& ports) {

@@ -126,6 +126,9 @@ constexpr Block kItalian = {{
     {extra::RangeStop, "Ferma"},
     {extra::RangeCounts, "%1 inviati, %2 con risposta, %3 persi (perdita %4 %)"},
     {extra::RangeTrip, "andata e ritorno mediana %1 ms, 95° percentile %2 ms"},
+    {extra::ProfileSaveAction, "&Salva profilo\u2026"},
+    {extra::ProfileApplyAction, "&Applica profilo\u2026"},
+    {extra::ProfileConfirm, "Applicare queste modifiche?"},
 }};
 
 constexpr Block kEnglish = {{
@@ -228,6 +231,9 @@ constexpr Block kEnglish = {{
     {extra::RangeStop, "Stop"},
     {extra::RangeCounts, "%1 sent, %2 answered, %3 lost (loss %4 %)"},
     {extra::RangeTrip, "round trip median %1 ms, 95th percentile %2 ms"},
+    {extra::ProfileSaveAction, "&Save profile\u2026"},
+    {extra::ProfileApplyAction, "&Apply profile\u2026"},
+    {extra::ProfileConfirm, "Apply these changes?"},
 }};
 
 static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));

@@ -120,6 +120,10 @@ enum Id : int {
   RangeStop,
   RangeCounts,  // %1 sent, %2 answered, %3 lost, %4 loss in %
   RangeTrip,    // %1 median round trip in ms, %2 95th percentile in ms
+  // The window's profile actions.
+  ProfileSaveAction,
+  ProfileApplyAction,
+  ProfileConfirm,  // after the list of changes
 
   Count
 };
