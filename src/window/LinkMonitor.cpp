@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "LinkHistoryPage.h"
 #include "Rukmoxlight.h"
 #include "TextIds.h"
 #include "ui_DevicesPage.h"
@@ -28,6 +29,9 @@ void TRukMoxFormLight::TimerUpdateTimer() {
     if (!Device->IsOpen()) {
       ShowLinkPicture(false);
     } else {
+      // The history takes what this tick read anyway: it costs the radio nothing.
+      std::int32_t shownQuality = 0;
+      bool linked = false;
       Device->AdaptChannel();
       d.LabelEnergy->setText(QStringLiteral("Energy (%1)").arg(Device->LinkLevel));
       d.ProgressBarEnergy->setValue(BarPosition(Device->LinkLevel));
@@ -36,6 +40,8 @@ void TRukMoxFormLight::TimerUpdateTimer() {
         std::int32_t quality = NoLevel;
         Device->ReadLinkQuality(quality, true);
         quality -= NoLevel;
+        shownQuality = quality;
+        linked = true;
         d.ProgressBarLink->setValue(BarPosition(quality));
         d.LabelLink->setText(QStringLiteral("Quality (%1)").arg(quality));
         // However many moves the module made since the last tick, the panels are read once.
@@ -49,6 +55,8 @@ void TRukMoxFormLight::TimerUpdateTimer() {
         d.LabelLink->setText(QStringLiteral("Quality (0)"));
         ShowLinkPicture(false);
       }
+      history_->Add(shownQuality, Device->LinkLevel, Device->Local.Channel, linked,
+                    Device->ChannelChanges);
     }
   }
   emit PollTicked();

@@ -22,4 +22,11 @@ void MessageBoxSink::Information(const QString& text) {
   Show(parent_, QMessageBox::Information, text);
 }
 
+bool MessageBoxSink::Question(const QString& text) {
+  QMessageBox box(QMessageBox::Question, WindowTitle(), text, QMessageBox::Yes | QMessageBox::No,
+                  parent_);
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace rukmox::window

@@ -1,5 +1,6 @@
 // The program's messages: a modal box titled like the window, with one OK button and the error or
-// information icon; the handler goes on once the operator has closed it.
+// information icon (a question has Yes and No, No the default); the handler goes on once the
+// operator has closed it.
 #pragma once
 
 #include <QPointer>
@@ -17,6 +18,7 @@ class MessageBoxSink : public MessageSink {
 
   void Error(const QString& text) override;
   void Information(const QString& text) override;
+  bool Question(const QString& text) override;
 
  private:
   QPointer<QWidget> parent_;

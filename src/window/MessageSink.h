@@ -11,6 +11,8 @@ class MessageSink {
   virtual ~MessageSink() = default;
   virtual void Error(const QString& text) = 0;
   virtual void Information(const QString& text) = 0;
+  // A yes/no question; true for yes.
+  virtual bool Question(const QString& text) = 0;
 };
 
 }  // namespace rukmox::window

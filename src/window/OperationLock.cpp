@@ -49,7 +49,7 @@ std::vector<QWidget*> TRukMoxFormLight::OperationControls() const {
 
 std::vector<QAction*> TRukMoxFormLight::OperationActions() const {
   // Reopening the module under a running operation would pull it from under its handler.
-  return {reconnectAction_};
+  return {reconnectAction_, applyProfileAction_};
 }
 
 void TRukMoxFormLight::LockOperations() {

@@ -11,7 +11,9 @@
 
 #include "FieldValidator.h"
 #include "KeyFilters.h"
+#include "LinkHistoryPage.h"
 #include "PanelText.h"
+#include "RangeTestPage.h"
 #include "StringTable.h"
 #include "TextIds.h"
 #include "WindowWords.h"
@@ -144,6 +146,7 @@ TRukMoxFormLight::TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& m
 
 TRukMoxFormLight::~TRukMoxFormLight() {
   qApp->removeEventFilter(this);
+  if (RangeTestRunning()) StopRangeTest();
   if (Device) FormClose();
 }
 
@@ -180,6 +183,8 @@ void TRukMoxFormLight::BuildControls() {
   BuildSpectrum();
   BuildServiceMode();
   BuildReconnect();
+  BuildLinkPages();
+  BuildProfileMenu();
 }
 
 void TRukMoxFormLight::ConnectHandlers() {
@@ -345,6 +350,8 @@ void TRukMoxFormLight::ApplyCaptions(int language) {
   network_->ListDevice->setAccessibleName(text(text::DeviceListCaption));
   spectrum_->ChartScan->setAccessibleName(WordText(Word::SpectrumChart, language));
   ApplyServiceCaptions(language);
+  ApplyLinkPageCaptions(language);
+  ApplyProfileCaptions(language);
 }
 
 void TRukMoxFormLight::ApplyLanguage() {
@@ -403,6 +410,8 @@ void TRukMoxFormLight::FormClose() {
 }
 
 void TRukMoxFormLight::closeEvent(QCloseEvent* event) {
+  // A range test is only pings: closing ends it rather than waiting for its last one.
+  if (RangeTestRunning() && pauses_ == 0) StopRangeTest();
   if (!Busy && LongOperationRunning()) {
     // A scan or a programming job still uses the module: close once it has ended.
     closePending_ = true;

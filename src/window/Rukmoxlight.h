@@ -15,6 +15,7 @@
 
 class QAction;
 class QLabel;
+class QTabWidget;
 class QLineEdit;
 class QTimer;
 class TRukMoxProg;
@@ -26,7 +27,14 @@ class NetworkPage;
 class SpectrumPage;
 }  // namespace Ui
 
+namespace rukmox {
+class LinkHistory;
+}
+
 namespace rukmox::window {
+
+class LinkHistoryPage;
+class RangeTestPage;
 
 // Where the window looks for its dongle, for the status line: a tty path, or empty when the dongle
 // is looked for among the USB devices by its description.
@@ -165,6 +173,45 @@ class TRukMoxFormLight : public QMainWindow {
   QAction* serviceModeAction_ = nullptr;
   QAction* reconnectAction_ = nullptr;
   // --- end of the spectrum, service mode and reconnect block. ---
+
+  // --- Configuration profiles, from the Dongle menu. ---
+ public:
+  // Saves the settings of both devices (the dongle's alone with no remote linked); false, after
+  // telling the operator, when the file cannot be written.
+  bool SaveProfile(const QString& path);
+  // Shows what the profile would change and, on the operator's yes, changes only that. False when
+  // the file is rejected, the operator says no, or a change fails (the operator is told).
+  bool ApplyProfileFile(const QString& path);
+
+ private:
+  void BuildProfileMenu();
+  void ApplyProfileCaptions(int language);
+  QAction* saveProfileAction_ = nullptr;
+  QAction* applyProfileAction_ = nullptr;
+
+  // --- The link history and the range test, small pages beside the link monitor. ---
+ public:
+  const LinkHistory& History() const;
+  void ButtonHistoryPauseClick();
+  void ButtonHistorySaveClick();  // asks for the file, then saves
+  // Writes the history held as CSV; false, after telling the operator, when it cannot.
+  bool SaveHistoryCsv(const QString& path);
+  void ButtonRangeTestClick();  // starts a test, or stops the one running
+  bool RangeTestRunning() const;
+
+ signals:
+  // After each range-test ping has been shown; `number` counts it from 1.
+  void RangeStepShown(int number);
+
+ private:
+  void BuildLinkPages();
+  void ApplyLinkPageCaptions(int language);
+  void RangeTestStep();
+  void StopRangeTest();
+  std::unique_ptr<LinkHistoryPage> history_;
+  std::unique_ptr<RangeTestPage> range_;
+  std::unique_ptr<LongOperation> rangeLock_;  // held for the whole test
+  // --- end of the link history and range test block. ---
 
  signals:
   // After every poll tick, whatever it found.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QPixmap>
+#include <QSpinBox>
 #include <QTimer>
 
 #include "Rukmoxlight.h"
@@ -10,8 +11,10 @@
 namespace rukmox::window {
 namespace {
 
-// Ticks are 100 ms apart; a module that answers slowly still gets a few seconds.
+// Ticks are 100 ms apart; a module that answers slowly still gets a few seconds, and a second a
+// tick at most.
 constexpr int kTickWaitMs = 10000;
+constexpr int kTickWaitPerTickMs = 1000;
 
 }  // namespace
 
@@ -22,7 +25,7 @@ bool SaveScreenshot(TRukMoxFormLight& window, const QString& file, int ticks, QS
   const auto counted = QObject::connect(&window, &TRukMoxFormLight::PollTicked, &loop, [&] {
     if (++seen >= ticks) loop.quit();
   });
-  QTimer::singleShot(kTickWaitMs, &loop, &QEventLoop::quit);
+  QTimer::singleShot(kTickWaitMs + ticks * kTickWaitPerTickMs, &loop, &QEventLoop::quit);
   if (ticks > 0) loop.exec();
   QObject::disconnect(counted);
   if (!window.grab().save(file, "PNG")) {
@@ -52,6 +55,30 @@ bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int swee
     return false;
   }
   if (!saved) {
+    if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
+    return false;
+  }
+  return true;
+}
+
+bool SaveRangeTestScreenshot(TRukMoxFormLight& window, const QString& file, int pings,
+                             QString* error) {
+  window.show();
+  auto* count = window.findChild<QSpinBox*>(QStringLiteral("SpinRangeCount"));
+  if (count != nullptr) count->setValue(pings);
+  window.ButtonRangeTestClick();
+  if (!window.RangeTestRunning()) {
+    if (error != nullptr) *error = QStringLiteral("the range test did not start");
+    return false;
+  }
+  QEventLoop loop;
+  const auto stepped = QObject::connect(&window, &TRukMoxFormLight::RangeStepShown, &loop, [&] {
+    if (!window.RangeTestRunning()) loop.quit();
+  });
+  loop.exec();  // each ping ends in its own time-out at worst
+  QObject::disconnect(stepped);
+  QApplication::processEvents();  // the chart's repaint
+  if (!window.grab().save(file, "PNG")) {
     if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
     return false;
   }

@@ -17,4 +17,9 @@ bool SaveScreenshot(TRukMoxFormLight& window, const QString& file, int ticks, QS
 // start or the file cannot be written.
 bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int sweeps, QString* error);
 
+// Shows the window, runs a range test of `pings` pings to its end and writes the window into
+// `file` as PNG. False with a reason when the test cannot start or the file cannot be written.
+bool SaveRangeTestScreenshot(TRukMoxFormLight& window, const QString& file, int pings,
+                             QString* error);
+
 }  // namespace rukmox::window

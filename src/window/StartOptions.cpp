@@ -67,8 +67,18 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
       QStringLiteral("scan"),
       QStringLiteral(
           "With --screenshot: scan the network page's channel range before the picture."));
-  parser.addOptions(
-      {help, versionOption, dongle, ports, simulate, lang, service, screenshot, tab, sweeps, scan});
+  const QCommandLineOption ticks(
+      QStringLiteral("ticks"),
+      QStringLiteral("With --screenshot: let this many poll ticks run first (2 unless given), so "
+                     "that the link history (--tab TabHistory) has a past to show."),
+      QStringLiteral("N"));
+  const QCommandLineOption rangeTest(
+      QStringLiteral("range-test"),
+      QStringLiteral("With --screenshot: run a range test of this many pings first (on the range "
+                     "test page, --tab TabRange)."),
+      QStringLiteral("N"));
+  parser.addOptions({help, versionOption, dongle, ports, simulate, lang, service, screenshot, tab,
+                     sweeps, scan, ticks, rangeTest});
 
   ParsedStart parsed;
   if (!parser.parse(args)) {
@@ -112,6 +122,21 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     }
   }
 
+  // A count from 1 that only a screenshot uses; 0 when not given.
+  const auto screenshotCount = [&](const QCommandLineOption& option, int& count) {
+    if (!parser.isSet(option)) return true;
+    bool number = false;
+    count = parser.value(option).toInt(&number);
+    if (number && count >= 1 && parser.isSet(screenshot)) return true;
+    parsed.error = QStringLiteral("--") + option.names().first() +
+                   QStringLiteral(" takes a count from 1, with --screenshot");
+    parsed.exitStatus = kUsageError;
+    return false;
+  };
+  int tickCount = 0;
+  int pingCount = 0;
+  if (!screenshotCount(ticks, tickCount) || !screenshotCount(rangeTest, pingCount)) return parsed;
+
   if (parser.isSet(scan) && !parser.isSet(screenshot)) {
     parsed.error = QStringLiteral("--scan goes with --screenshot");
     parsed.exitStatus = kUsageError;
@@ -129,6 +154,8 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   options.sweeps = sweepCount;
   options.tab = parser.value(tab);
   options.scan = parser.isSet(scan);
+  if (tickCount > 0) options.ticks = tickCount;
+  options.rangePings = pingCount;
   parsed.options = options;
   return parsed;
 }

@@ -21,8 +21,6 @@ namespace {
 
 using namespace rukmox::window;
 
-constexpr int kScreenshotTicks = 2;
-
 void Print(std::FILE* stream, const QString& text) {
   std::fputs(text.toLocal8Bit().constData(), stream);
   if (!text.endsWith('\n')) std::fputc('\n', stream);
@@ -42,6 +40,11 @@ class ErrorStreamSink : public MessageSink {
  public:
   void Error(const QString& text) override { Print(stderr, QStringLiteral("error: ") + text); }
   void Information(const QString& text) override { Print(stderr, text); }
+  // Nobody to answer: nothing is changed on a question's behalf.
+  bool Question(const QString& text) override {
+    Print(stderr, text);
+    return false;
+  }
 };
 
 std::vector<std::string> SplitPorts(const QString& ports) {
@@ -97,9 +100,13 @@ int Run(QApplication& app, const StartOptions& options) {
   if (screenshot) {
     if (options.scan) window.ButtonScanClick();
     QString why;
-    const bool saved = options.sweeps > 0
-                           ? SaveSweepScreenshot(window, options.screenshot, options.sweeps, &why)
-                           : SaveScreenshot(window, options.screenshot, kScreenshotTicks, &why);
+    bool saved = false;
+    if (options.sweeps > 0)
+      saved = SaveSweepScreenshot(window, options.screenshot, options.sweeps, &why);
+    else if (options.rangePings > 0)
+      saved = SaveRangeTestScreenshot(window, options.screenshot, options.rangePings, &why);
+    else
+      saved = SaveScreenshot(window, options.screenshot, options.ticks, &why);
     window.close();
     if (!saved) Print(stderr, QStringLiteral("rukmox: ") + why);
     return saved ? 0 : 1;

@@ -113,6 +113,22 @@ constexpr Block kItalian = {{
     {extra::RangeEchoSummary,
      "eco: %1 inviate, %2 tornate, %3 perse (perdita %4 %), andata e ritorno mediana %5 ms, "
      "95° percentile %6 ms"},
+    {extra::HistoryTab, "Storico"},
+    {extra::HistoryChart, "Storico del collegamento"},
+    {extra::HistoryQuality, "Qualità"},
+    {extra::HistoryEnergy, "Energia"},
+    {extra::HistoryMove, "Cambio canale"},
+    {extra::HistoryPause, "Pausa"},
+    {extra::HistorySave, "Salva CSV…"},
+    {extra::HistoryUnwritable, "Impossibile scrivere il file %1."},
+    {extra::RangeTab, "Prova di portata"},
+    {extra::RangeStart, "Avvia"},
+    {extra::RangeStop, "Ferma"},
+    {extra::RangeCounts, "%1 inviati, %2 con risposta, %3 persi (perdita %4 %)"},
+    {extra::RangeTrip, "andata e ritorno mediana %1 ms, 95° percentile %2 ms"},
+    {extra::ProfileSaveAction, "&Salva profilo\u2026"},
+    {extra::ProfileApplyAction, "&Applica profilo\u2026"},
+    {extra::ProfileConfirm, "Applicare queste modifiche?"},
 }};
 
 constexpr Block kEnglish = {{
@@ -202,6 +218,22 @@ constexpr Block kEnglish = {{
     {extra::RangeEchoSummary,
      "echoes: %1 sent, %2 came back, %3 lost (loss %4 %), round trip median %5 ms, 95th "
      "percentile %6 ms"},
+    {extra::HistoryTab, "History"},
+    {extra::HistoryChart, "Link history"},
+    {extra::HistoryQuality, "Quality"},
+    {extra::HistoryEnergy, "Energy"},
+    {extra::HistoryMove, "Move"},
+    {extra::HistoryPause, "Pause"},
+    {extra::HistorySave, "Save CSV…"},
+    {extra::HistoryUnwritable, "Cannot write the file %1."},
+    {extra::RangeTab, "Range test"},
+    {extra::RangeStart, "Start"},
+    {extra::RangeStop, "Stop"},
+    {extra::RangeCounts, "%1 sent, %2 answered, %3 lost (loss %4 %)"},
+    {extra::RangeTrip, "round trip median %1 ms, 95th percentile %2 ms"},
+    {extra::ProfileSaveAction, "&Save profile\u2026"},
+    {extra::ProfileApplyAction, "&Apply profile\u2026"},
+    {extra::ProfileConfirm, "Apply these changes?"},
 }};
 
 static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));

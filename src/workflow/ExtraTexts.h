@@ -106,6 +106,25 @@ enum Id : int {
   RangeEchoLost,
   RangeEchoSummary,  // as RangeSummary
 
+  // The window's link history and range test.
+  HistoryTab,
+  HistoryChart,  // the chart's name for assistive technology
+  HistoryQuality,
+  HistoryEnergy,
+  HistoryMove,
+  HistoryPause,
+  HistorySave,
+  HistoryUnwritable,  // %1 the file
+  RangeTab,
+  RangeStart,
+  RangeStop,
+  RangeCounts,  // %1 sent, %2 answered, %3 lost, %4 loss in %
+  RangeTrip,    // %1 median round trip in ms, %2 95th percentile in ms
+  // The window's profile actions.
+  ProfileSaveAction,
+  ProfileApplyAction,
+  ProfileConfirm,  // after the list of changes
+
   Count
 };
 

@@ -54,6 +54,10 @@ class ProgramTest : public QObject {
         << QStringList{"--simulate", "--dongle", "/dev/null"} << 2 << "exclude";
     QTest::newRow("scan without screenshot")
         << QStringList{"--simulate", "--scan"} << 2 << "--scan";
+    QTest::newRow("range test without screenshot")
+        << QStringList{"--simulate", "--range-test", "5"} << 2 << "--range-test";
+    QTest::newRow("ticks not a count")
+        << QStringList{"--simulate", "--ticks", "0", "--screenshot", "x.png"} << 2 << "--ticks";
     QTest::newRow("unknown page") << QStringList{"--dongle", "/nonexistent", "--screenshot",
                                                  "x.png",    "--tab",        "TabNothing"}
                                   << 2 << "TabNothing";
@@ -76,6 +80,10 @@ class ProgramTest : public QObject {
         << QStringList{"--simulate", "--tab", "TabTest", "--sweeps", "5", "--service"};
     QTest::newRow("simulated, network page after a scan")
         << QStringList{"--simulate", "--tab", "TabScansione", "--scan", "--lang", "en"};
+    QTest::newRow("simulated, link history after ticks")
+        << QStringList{"--simulate", "--tab", "TabHistory", "--ticks", "5"};
+    QTest::newRow("simulated, after a range test")
+        << QStringList{"--simulate", "--tab", "TabRange", "--range-test", "5", "--lang", "en"};
   }
   void screenshots() {
     QFETCH(QStringList, arguments);

@@ -37,7 +37,12 @@ class RecordingSink : public MessageSink {
  public:
   void Error(const QString& text) override { Record({true, text}); }
   void Information(const QString& text) override { Record({false, text}); }
+  bool Question(const QString& text) override {
+    Record({false, text});
+    return answer;
+  }
   std::vector<Message> messages;
+  bool answer = true;  // to every question
   // Called as each message arrives, while the handler waits for its box to be closed.
   std::function<void(const Message&)> onMessage;
 
