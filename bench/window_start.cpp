@@ -51,6 +51,7 @@ class ErrorStream : public rukmox::window::MessageSink {
   void Information(const QString& text) override {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
   }
+  bool Question(const QString&) override { return false; }
 };
 
 // Notes the end of the window's first paint: the paint event itself, then everything the toolkit
