@@ -53,7 +53,9 @@ QList<QPointF> SweepPoints(const std::array<std::uint8_t, RadioChannelCount>& va
 }  // namespace
 
 void TRukMoxFormLight::BuildSpectrum() {
-  auto* chart = new QChart;
+  QChartView& view = *spectrum_->ChartScan;
+  // The view's own chart: handing it another one with setChart() leaks the first (Qt 6.4).
+  QChart* chart = view.chart();
   chart->legend()->hide();
   chart->setTitle(QString());
 
@@ -89,8 +91,6 @@ void TRukMoxFormLight::BuildSpectrum() {
     series->attachAxis(energy);
   }
 
-  QChartView& view = *spectrum_->ChartScan;
-  view.setChart(chart);
   view.setRubberBand(QChartView::NoRubberBand);
   view.setInteractive(false);
   view.setRenderHint(QPainter::Antialiasing, false);
