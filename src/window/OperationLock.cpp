@@ -1,8 +1,10 @@
 // The lock-out of the long operations: no second operation on the module starts inside a scan,
 // the sweeps or a programming job, and the window is not closed under them.
 #include <QAction>
+#include <QSpinBox>
 #include <QTimer>
 
+#include "RangeTestPage.h"
 #include "Rukmoxlight.h"
 #include "ui_DevicesPage.h"
 #include "ui_NetworkPage.h"
@@ -22,29 +24,35 @@ std::vector<QWidget*> TRukMoxFormLight::OperationControls() const {
   const Ui::DevicesPage& d = *devices_;
   const Ui::NetworkPage& n = *network_;
   // Everything that starts an operation on the module, the stop buttons excepted.
-  return {d.EditNomeDongle,
-          d.EditIndirizzoDongle,
-          d.ComboPotenzaDongle,
-          d.EditNomeMcu,
-          d.EditIndirizzoMcu,
-          d.ComboPotenzaMcu,
-          d.ComboCanale,
-          d.EditPin,
-          d.ButtonChangePin,
-          d.ButtonRemovePin,
-          d.ButtonReadPin,
-          d.ButtonSfogliaDongle,
-          d.ButtonProgramDongle,
-          d.ButtonSfogliaMcu,
-          d.ButtonProgramMcu,
-          n.ListDevice,
-          n.ButtonConnectMcu,
-          n.ButtonDisconnectMcu,
-          n.ButtonScan,
-          n.EditStartCh,
-          n.EditEndCh,
-          spectrum_->ButtonScanEnergy,
-          spectrum_->ButtonScanChannel};
+  std::vector<QWidget*> controls = {d.EditNomeDongle,
+                                    d.EditIndirizzoDongle,
+                                    d.ComboPotenzaDongle,
+                                    d.EditNomeMcu,
+                                    d.EditIndirizzoMcu,
+                                    d.ComboPotenzaMcu,
+                                    d.ComboCanale,
+                                    d.EditPin,
+                                    d.ButtonChangePin,
+                                    d.ButtonRemovePin,
+                                    d.ButtonReadPin,
+                                    d.ButtonSfogliaDongle,
+                                    d.ButtonProgramDongle,
+                                    d.ButtonSfogliaMcu,
+                                    d.ButtonProgramMcu,
+                                    n.ListDevice,
+                                    n.ButtonConnectMcu,
+                                    n.ButtonDisconnectMcu,
+                                    n.ButtonScan,
+                                    n.EditStartCh,
+                                    n.EditEndCh,
+                                    spectrum_->ButtonScanEnergy,
+                                    spectrum_->ButtonScanChannel};
+  // While the range test runs, its button is its stop button.
+  if (range_ && !range_->test) {
+    controls.push_back(range_->button);
+    controls.push_back(range_->count);
+  }
+  return controls;
 }
 
 std::vector<QAction*> TRukMoxFormLight::OperationActions() const {

@@ -179,6 +179,19 @@ class LinkPageTest : public QObject {
     QVERIFY(!w.window->LongOperationRunning());
   }
 
+  void rangeTestCannotStartInsideAnotherOperation() {
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    auto* button = w.Find<QAbstractButton>("ButtonRangeTest");
+    {
+      const TRukMoxFormLight::LongOperation scan(*w.window);  // a scan, the sweeps or a job
+      QVERIFY(!button->isEnabled());
+      QVERIFY(!w.Find<QWidget>("SpinRangeCount")->isEnabled());
+    }
+    QVERIFY(button->isEnabled());
+    QVERIFY(w.Find<QWidget>("SpinRangeCount")->isEnabled());
+  }
+
   void rangeTestStopsWhenAsked() {
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
