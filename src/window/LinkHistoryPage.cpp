@@ -16,8 +16,10 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <chrono>
+#include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "RangeTestPage.h"
 #include "Rukmoxlight.h"
@@ -35,6 +37,19 @@ constexpr int kValueTicks = 4;    // 0, 25, 50, 75: room for four labels
 constexpr int kSecondsTicks = 6;  // a minute apart
 constexpr int kMoveMarkSize = 8;
 constexpr qreal kSmallFont = 0.8;  // of the window's font: the page is small
+
+// Runs `action` whenever the watched widget is shown.
+class OnShow : public QObject {
+ public:
+  explicit OnShow(std::function<void()> action) : action_(std::move(action)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) action_();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> action_;
+};
 
 }  // namespace
 
@@ -100,6 +115,8 @@ LinkHistoryPage::LinkHistoryPage(QTabWidget* pages) {
   layout->addWidget(chart, 1);
   layout->addLayout(buttons);
   pages->addTab(tab, QString());
+  drawOnShow_ = std::make_unique<OnShow>([this] { Draw(); });
+  tab->installEventFilter(drawOnShow_.get());
   clock_.start();
 }
 
@@ -110,7 +127,7 @@ void LinkHistoryPage::Add(std::int32_t quality, std::int32_t energy, std::int32_
   changesSeen_ = channelChanges;
   history.Add(
       {std::chrono::milliseconds(clock_.elapsed()), quality, energy, channel, linked, moved});
-  Draw();
+  if (tab->isVisible()) Draw();
 }
 
 void LinkHistoryPage::Draw() {

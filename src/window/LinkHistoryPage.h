@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QObject>
+#include <memory>
 
 #include "LinkHistory.h"
 
@@ -23,7 +25,9 @@ class LinkHistoryPage {
 
   // One tick's readings, with the module's count of its own channel moves so far; the time is
   // taken here. Nothing is kept or drawn while paused, but a move made meanwhile is still marked
-  // on the first tick after the pause.
+  // on the first tick after the pause. The chart is drawn only while the page can be seen (every
+  // point moves left at every tick, and redrawing five minutes of them costs more than the tick's
+  // radio traffic), and drawn afresh when the page comes into view.
   void Add(std::int32_t quality, std::int32_t energy, std::int32_t channel, bool linked,
            std::int32_t channelChanges);
   void ApplyCaptions(int language);
@@ -36,6 +40,7 @@ class LinkHistoryPage {
 
  private:
   void Draw();
+  std::unique_ptr<QObject> drawOnShow_;  // a deleted filter leaves its widget by itself
   QElapsedTimer clock_;
   std::int32_t changesSeen_ = 0;
   QLineSeries* quality_ = nullptr;

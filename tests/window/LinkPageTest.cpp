@@ -72,6 +72,10 @@ class LinkPageTest : public QObject {
     QVERIFY(!samples[2].channelMoved);  // marked once, where it happened
     QCOMPARE(samples[0].quality, 54);   // -40 dBm as the link page shows it
     QVERIFY(samples[0].linked);
+    // The chart is drawn only where it can be seen, and then with everything the ticks kept.
+    QCOMPARE(Points(w, "SeriesQuality"), 0);
+    QVERIFY(w.window->ShowPage(QStringLiteral("TabHistory")));
+    w.window->show();
     QCOMPARE(Points(w, "SeriesQuality"), 3);
     QCOMPARE(Points(w, "SeriesEnergy"), 3);
     QCOMPARE(Points(w, "SeriesMoves"), 1);
@@ -97,6 +101,8 @@ class LinkPageTest : public QObject {
   void pauseStopsTheFeedingButNotTheMoveMark() {
     SimulatedWindow w;
     QVERIFY(w.Start(Strong()));
+    QVERIFY(w.window->ShowPage(QStringLiteral("TabHistory")));
+    w.window->show();
     Tick(w);
     w.window->ButtonHistoryPauseClick();
     QVERIFY(w.Find<QAbstractButton>("ButtonHistoryPause")->isChecked());
