@@ -1,5 +1,6 @@
 // The link page: the poll tick (energy, link quality, the connection pictures, the re-read after
 // the module moved the pair) and the operator's channel list.
+#include <QLabel>
 #include <QTimer>
 #include <algorithm>
 
@@ -18,7 +19,23 @@ int BarPosition(std::int32_t value) {
   return std::clamp<std::int32_t>(value, 0, kBarTop);
 }
 
+// A text as wide as any reading the tick writes into the labels.
+const QString kWidestReading = QStringLiteral("Quality (-0000)");
+
 }  // namespace
+
+void TRukMoxFormLight::PinReadingLabels() {
+  // A label whose text changes asks its layout to look again; inside the nested tab pages that
+  // request climbs to the outermost page, and every page on the way repaints itself whole. The
+  // tick rewrites these two labels ten times a second, so they get a size of their own that no
+  // text of theirs outgrows, and the request stops at them.
+  for (QLabel* label : {devices_->LabelEnergy, devices_->LabelLink}) {
+    const QSize hint = label->sizeHint();
+    const int margins = hint.width() - label->fontMetrics().horizontalAdvance(label->text());
+    label->setFixedSize(label->fontMetrics().horizontalAdvance(kWidestReading) + margins,
+                        hint.height());
+  }
+}
 
 void TRukMoxFormLight::TimerUpdateTimer() {
   TimerUpdate->stop();

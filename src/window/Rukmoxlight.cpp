@@ -221,6 +221,7 @@ void TRukMoxFormLight::FixSizeAndCentre() {
 void TRukMoxFormLight::FitToContents() {
   // Large enough for the captions of either language, so a switch never squeezes a control.
   ensurePolished();
+  PinReadingLabels();
   QSize size;
   for (int language : {LanguageEnglish, LanguageItalian}) {
     ApplyCaptions(language);

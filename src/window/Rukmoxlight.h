@@ -242,6 +242,7 @@ class TRukMoxFormLight : public QMainWindow {
   void ApplyCaptions(int language);
   void ShowStatusLine();
   void ShowLinkPicture(bool linked);
+  void PinReadingLabels();
   void Fail(int id);
   void Inform(int id);
   bool FormCloseQuery() const;

@@ -16,6 +16,14 @@ int QualityBar(SimulatedWindow& w) {
   return w.Find<QProgressBar>("ProgressBarLink")->value();
 }
 
+struct PaintCounter : QObject {
+  int paints = 0;
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++paints;
+    return false;
+  }
+};
+
 }  // namespace
 
 class LinkTest : public QObject {
@@ -110,6 +118,28 @@ class LinkTest : public QObject {
     QCOMPARE(w.Label("LabelEnergy")->text(), QString("Energy (24)"));
     QVERIFY(w.Find<QWidget>("ImageConnected")->isHidden());
     QVERIFY(!w.Find<QWidget>("ImageNotConnected")->isHidden());
+  }
+
+  void newReadingsRepaintTheReadingsAlone() {
+    // A label that asks for a new layout makes every tab page around it repaint itself whole,
+    // ten times a second while the readings drift; the pages beside the readings show it.
+    SimulatedWindow w;
+    QVERIFY(w.Start(DongleAlone()));
+    QVERIFY(w.ShowActive());
+    Tick(w);
+    QTest::qWait(300);  // the first show's layout passes and paints run out
+    w.Timer()->stop();
+    PaintCounter pages;
+    for (const char* page : {"PageDongle", "PageRemote", "PagePin"})
+      w.Find<QWidget>(page)->installEventFilter(&pages);
+    for (int dbm : {-88, -84, -86}) {
+      w.sim->With([dbm](World& world) { world.PinNoise(3, dbm); });
+      Tick(w);
+      QTest::qWait(50);
+      w.Timer()->stop();
+    }
+    QCOMPARE(w.Label("LabelEnergy")->text(), QString("Energy (8)"));
+    QCOMPARE(pages.paints, 0);
   }
 
   void withDongleGoneTheTickLeavesNoReadingBehind() {
