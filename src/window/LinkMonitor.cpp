@@ -3,11 +3,13 @@
 #include <QLabel>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "LinkHistoryPage.h"
 #include "Rukmoxlight.h"
 #include "TextIds.h"
 #include "ui_DevicesPage.h"
+#include "ui_SpectrumPage.h"
 
 namespace rukmox::window {
 namespace {
@@ -19,21 +21,22 @@ int BarPosition(std::int32_t value) {
   return std::clamp<std::int32_t>(value, 0, kBarTop);
 }
 
-// A text as wide as any reading the tick writes into the labels.
-const QString kWidestReading = QStringLiteral("Quality (-0000)");
-
 }  // namespace
 
 void TRukMoxFormLight::PinReadingLabels() {
   // A label whose text changes asks its layout to look again; inside the nested tab pages that
   // request climbs to the outermost page, and every page on the way repaints itself whole. The
-  // tick rewrites these two labels ten times a second, so they get a size of their own that no
-  // text of theirs outgrows, and the request stops at them.
-  for (QLabel* label : {devices_->LabelEnergy, devices_->LabelLink}) {
+  // poll tick and the sweeps rewrite these labels many times a second, so they get a size of
+  // their own, wide enough for any text of theirs, and the request stops at them.
+  const std::pair<QLabel*, QString> readings[] = {
+      {devices_->LabelEnergy, QStringLiteral("Energy (-0000)")},
+      {devices_->LabelLink, QStringLiteral("Quality (-0000)")},
+      {spectrum_->LabelScanTime, QStringLiteral("Time: 000000")},
+  };
+  for (const auto& [label, widest] : readings) {
     const QSize hint = label->sizeHint();
     const int margins = hint.width() - label->fontMetrics().horizontalAdvance(label->text());
-    label->setFixedSize(label->fontMetrics().horizontalAdvance(kWidestReading) + margins,
-                        hint.height());
+    label->setFixedSize(label->fontMetrics().horizontalAdvance(widest) + margins, hint.height());
   }
 }
 

@@ -151,7 +151,8 @@ class TRukMoxFormLight : public QMainWindow {
   bool DongleGone() const { return dongleGone_; }
 
  signals:
-  // After each sweep of the spectrum analyser has been drawn; `sweeps` counts it.
+  // After each sweep of the spectrum analyser (drawn with the next screen frame); `sweeps`
+  // counts it.
   void SweepDrawn(int sweeps);
 
  private:
@@ -162,7 +163,6 @@ class TRukMoxFormLight : public QMainWindow {
   // Sizes the window for the controls now shown, with the captions of either language.
   void FitToContents();
   void ClearSpectrum();
-  bool SweepOnce(int sweep, std::int64_t& elapsedMs);
   // Notices a dongle that was open and no longer is: the status line says so and both panels go
   // to the no-local-device state. Runs when no operation is in progress any more.
   void NoticeDongleGone();

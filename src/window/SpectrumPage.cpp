@@ -4,15 +4,19 @@
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QLabel>
 #include <QLineSeries>
 #include <QList>
 #include <QPointF>
 #include <QTimer>
 #include <QValueAxis>
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <thread>
+#include <utility>
 
 #include "Rukmoxlight.h"
 #include "ui_SpectrumPage.h"
@@ -27,9 +31,10 @@ constexpr double kChannelAxisMax = 15.5;
 constexpr double kEnergyAxisMax = 50;
 constexpr int kEnergyTicks = 6;  // 0, 10, ... 50
 constexpr int kNoReading = -94;
-// While sweeping, the chart is drawn once a screen frame instead of after every sweep: a sweep
-// from a fast dongle takes less time than drawing 20 thick series does.
-constexpr int kFrameMs = 16;
+constexpr std::chrono::milliseconds kFrameInterval{16};  // a 60 Hz screen
+// Between two frames at least this many times what the last frame took to draw: the chart then
+// costs the sweeping loop about 3 % of its time.
+constexpr int kDrawingShareDivisor = 30;
 
 QList<QLineSeries*> SeriesOf(const QChartView& view) {
   QList<QLineSeries*> series;
@@ -38,8 +43,10 @@ QList<QLineSeries*> SeriesOf(const QChartView& view) {
   return series;
 }
 
+using Sweep = std::array<std::uint8_t, RadioChannelCount>;
+
 // One bar per channel: the thick line rises from 0 to the value and falls back at x = channel.
-QList<QPointF> SweepPoints(const std::array<std::uint8_t, RadioChannelCount>& values) {
+QList<QPointF> SweepPoints(const Sweep& values) {
   QList<QPointF> points;
   points.reserve(3 * RadioChannelCount);
   for (int channel = 0; channel < RadioChannelCount; ++channel) {
@@ -48,6 +55,54 @@ QList<QPointF> SweepPoints(const std::array<std::uint8_t, RadioChannelCount>& va
     points.append(QPointF(channel, 0));
   }
   return points;
+}
+
+// The sweeps read since the chart was last drawn, one slot per series of the ring. A fast dongle
+// sweeps many times between two screen frames; each series is then filled once a frame with the
+// newest sweep that went to it, and a sweep that no frame would show costs nothing to draw.
+class SweepRing {
+ public:
+  explicit SweepRing(QList<QLineSeries*> series) : series_(std::move(series)) {}
+
+  // A failed read leaves its series empty.
+  void Put(int sweep, std::optional<Sweep> values) {
+    const auto slot = static_cast<std::size_t>(sweep % kSeriesCount);
+    pending_[slot] = values;
+    changed_[slot] = true;
+  }
+
+  void Draw() {
+    for (std::size_t slot = 0; slot < pending_.size(); ++slot) {
+      if (!changed_[slot]) continue;
+      changed_[slot] = false;
+      QLineSeries* series = series_.value(static_cast<qsizetype>(slot));
+      if (series == nullptr) continue;
+      if (pending_[slot])
+        series->replace(SweepPoints(*pending_[slot]));  // one redraw, not one per point
+      else
+        series->clear();
+    }
+  }
+
+ private:
+  QList<QLineSeries*> series_;
+  std::array<std::optional<Sweep>, kSeriesCount> pending_{};
+  std::array<bool, kSeriesCount> changed_{};
+};
+
+// Reads one sweep into the ring. `elapsedMs` takes the duration of a read that succeeded.
+void SweepOnce(TRukMox& device, SweepRing& ring, int sweep, std::int64_t& elapsedMs) {
+  Sweep values{};
+  // The duration of the read alone, on a clock that no change of the wall time moves.
+  const auto start = std::chrono::steady_clock::now();
+  if (!device.ReadEnergyScan(values.data(), RadioChannelCount)) {
+    ring.Put(sweep, std::nullopt);
+    return;
+  }
+  elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                  std::chrono::steady_clock::now() - start)
+                  .count();
+  ring.Put(sweep, values);
 }
 
 }  // namespace
@@ -105,21 +160,6 @@ void TRukMoxFormLight::ClearSpectrum() {
   for (QLineSeries* series : SeriesOf(*spectrum_->ChartScan)) series->clear();
 }
 
-bool TRukMoxFormLight::SweepOnce(int sweep, std::int64_t& elapsedMs) {
-  QLineSeries* series = SeriesOf(*spectrum_->ChartScan).value(sweep % kSeriesCount);
-  if (series == nullptr) return false;
-  series->clear();
-  std::array<std::uint8_t, RadioChannelCount> values{};
-  // The duration of the read alone, on a clock that no change of the wall time moves.
-  const auto start = std::chrono::steady_clock::now();
-  if (!Device->ReadEnergyScan(values.data(), RadioChannelCount)) return false;
-  elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - start)
-                  .count();
-  series->replace(SweepPoints(values));  // one redraw per sweep, not one per point
-  return true;
-}
-
 void TRukMoxFormLight::ButtonScanEnergyClick() {
   if (!Device || LongOperationRunning()) return;
   const Pause pause(*this);
@@ -132,28 +172,44 @@ void TRukMoxFormLight::ButtonScanEnergyClick() {
     ClearSpectrum();
 
     QChartView* view = spectrum_->ChartScan;
+    QLabel* time = spectrum_->LabelScanTime;
+    SweepRing ring(SeriesOf(*view));
+    std::int64_t elapsedMs = 0;
+    time->setText(QStringLiteral("Time: 0"));
+    // The chart is drawn by a frame timer, not after each sweep: a fast dongle sweeps in less
+    // time than drawing takes. Each frame waits long enough for drawing to stay a small share of
+    // the loop's time, however slow drawing is on this machine, and never less than a screen frame.
     view->setViewportUpdateMode(QGraphicsView::NoViewportUpdate);
     QTimer frame;
-    connect(&frame, &QTimer::timeout, view->viewport(), qOverload<>(&QWidget::update));
-    frame.start(kFrameMs);
+    frame.setSingleShot(true);
+    connect(&frame, &QTimer::timeout, view, [&] {
+      const auto start = std::chrono::steady_clock::now();
+      ring.Draw();
+      time->setText(QStringLiteral("Time: %1").arg(elapsedMs));
+      view->viewport()->repaint();
+      const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+          (std::chrono::steady_clock::now() - start) * kDrawingShareDivisor);
+      frame.start(std::max(kFrameInterval, wait));
+    });
+    frame.start(kFrameInterval);
 
     std::int32_t sweep = 0;
-    std::int64_t elapsedMs = 0;
     while (!AbortRequested) {
       // The stop button is handled here; the sweep that follows still runs and is drawn.
       QApplication::processEvents();
       std::this_thread::yield();
-      SweepOnce(sweep, elapsedMs);
+      SweepOnce(*Device, ring, sweep, elapsedMs);
       ++sweep;
-      spectrum_->LabelScanTime->setText(QStringLiteral("Time: %1").arg(elapsedMs));
       emit SweepDrawn(sweep);
       // With the dongle gone every read would fail at once: nothing more to draw.
       if (!Device->IsOpen()) break;
     }
 
     frame.stop();
+    ring.Draw();  // the sweeps since the last frame
+    time->setText(QStringLiteral("Time: %1").arg(elapsedMs));
     view->setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
-    view->viewport()->update();  // the last sweep
+    view->viewport()->update();
 
     Busy = false;
     spectrum_->ButtonStopEnergy->hide();
