@@ -35,6 +35,9 @@ const QColor kSentColour = Qt::darkBlue;
 // The line-end list's entries, in order; the first is named in the current language.
 constexpr std::array<std::string_view, 4> kLineEnds = {"", "\r", "\n", "\r\n"};
 constexpr int kDefaultLineEnd = 3;
+// The mode list's entries.
+constexpr int kTextEntry = 0;
+constexpr int kHexEntry = 1;
 
 QString Filled(Word word, int language, std::initializer_list<QString> values) {
   QString text = WordText(word, language);
@@ -53,7 +56,7 @@ ConsolePage::ConsolePage(QTabWidget* pages) {
   button->setObjectName(QStringLiteral("ButtonConsole"));
   mode = new QComboBox;
   mode->setObjectName(QStringLiteral("ComboConsoleMode"));
-  mode->addItems({QString(), QString()});  // text, hex
+  mode->addItems({QString(), QString()});  // named in the current language
   lineEnd = new QComboBox;
   lineEnd->setObjectName(QStringLiteral("ComboConsoleLineEnd"));
   lineEnd->addItems(
@@ -94,7 +97,7 @@ ConsolePage::ConsolePage(QTabWidget* pages) {
 
   // A line end belongs to text lines only.
   QObject::connect(mode, &QComboBox::currentIndexChanged, lineEnd,
-                   [this] { lineEnd->setEnabled(Mode() == ConsoleMode::Text); });
+                   [ends = lineEnd](int entry) { ends->setEnabled(entry == kTextEntry); });
 
   pump = new QTimer(tab);
   pump->setObjectName(QStringLiteral("TimerConsole"));
@@ -104,7 +107,7 @@ ConsolePage::ConsolePage(QTabWidget* pages) {
 ConsolePage::~ConsolePage() = default;
 
 ConsoleMode ConsolePage::Mode() const {
-  return mode->currentIndex() == 1 ? ConsoleMode::Hex : ConsoleMode::Text;
+  return mode->currentIndex() == kHexEntry ? ConsoleMode::Hex : ConsoleMode::Text;
 }
 
 std::string_view ConsolePage::LineEnd() const {
@@ -140,8 +143,8 @@ void ConsolePage::ShowCounts(int language) {
 
 void ConsolePage::ApplyCaptions(int language, bool running) {
   button->setText(WordText(running ? Word::ConsoleStop : Word::ConsoleStart, language));
-  mode->setItemText(0, WordText(Word::ConsoleModeText, language));
-  mode->setItemText(1, WordText(Word::ConsoleModeHex, language));
+  mode->setItemText(kTextEntry, WordText(Word::ConsoleModeText, language));
+  mode->setItemText(kHexEntry, WordText(Word::ConsoleModeHex, language));
   lineEnd->setItemText(0, WordText(Word::ConsoleNoLineEnd, language));
   lineEnd->setToolTip(WordText(Word::ConsoleLineEnd, language));
   lineEnd->setAccessibleName(WordText(Word::ConsoleLineEnd, language));

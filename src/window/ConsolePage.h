@@ -2,6 +2,7 @@
 // line end), the view of what came back and what was sent, and the bytes counted each way.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string_view>
