@@ -4,6 +4,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineSeries>
 #include <QList>
@@ -21,6 +22,7 @@
 #include <string>
 #include <utility>
 
+#include "ConsolePage.h"
 #include "RangeTestPage.h"
 #include "Rukmoxlight.h"
 #include "WindowWords.h"
@@ -164,6 +166,18 @@ void TRukMoxFormLight::BuildLinkPages() {
   QTabWidget* pages = devices_->PageLink;
   history_ = std::make_unique<LinkHistoryPage>(pages);
   range_ = std::make_unique<RangeTestPage>(pages);
+  BuildConsolePage();
+  // Four small tabs need more room than the PIN group beside them: the bottom row shares its
+  // width by need instead of in the top row's two equal columns, and the tabs never scroll, so
+  // the window is sized for all four captions.
+  QGridLayout* grid = devices_->DevicesLayout;
+  grid->removeWidget(pages);
+  grid->removeWidget(devices_->PagePin);
+  auto* bottomRow = new QHBoxLayout;
+  bottomRow->addWidget(pages, 1);
+  bottomRow->addWidget(devices_->PagePin);
+  grid->addLayout(bottomRow, 1, 0, 1, 2);
+  pages->setUsesScrollButtons(false);
   connect(history_->pause, &QPushButton::clicked, this, &TRukMoxFormLight::ButtonHistoryPauseClick);
   connect(history_->save, &QPushButton::clicked, this, &TRukMoxFormLight::ButtonHistorySaveClick);
   connect(range_->button, &QPushButton::clicked, this, &TRukMoxFormLight::ButtonRangeTestClick);
@@ -174,8 +188,10 @@ void TRukMoxFormLight::ApplyLinkPageCaptions(int language) {
   QTabWidget* pages = devices_->PageLink;
   pages->setTabText(pages->indexOf(history_->tab), WordText(Word::HistoryTab, language));
   pages->setTabText(pages->indexOf(range_->tab), WordText(Word::RangeTab, language));
+  pages->setTabText(pages->indexOf(console_->tab), WordText(Word::ConsoleTab, language));
   history_->ApplyCaptions(language);
   range_->ApplyCaptions(language, RangeTestRunning());
+  console_->ApplyCaptions(language, ConsoleRunning());
 }
 
 const LinkHistory& TRukMoxFormLight::History() const {

@@ -42,7 +42,7 @@ void TRukMoxFormLight::PinReadingLabels() {
 
 void TRukMoxFormLight::TimerUpdateTimer() {
   TimerUpdate->stop();
-  if (!Device) return;  // released: no more ticks
+  if (!Device || pollHeld_) return;  // released, or the console owns the module's input
   {
     const Pause pause(*this);
     const Ui::DevicesPage& d = *devices_;

@@ -4,6 +4,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
+#include "ConsolePage.h"
 #include "RangeTestPage.h"
 #include "Rukmoxlight.h"
 #include "ui_DevicesPage.h"
@@ -52,6 +53,7 @@ std::vector<QWidget*> TRukMoxFormLight::OperationControls() const {
     controls.push_back(range_->button);
     controls.push_back(range_->count);
   }
+  if (console_ && !console_->bridge) controls.push_back(console_->button);
   return controls;
 }
 

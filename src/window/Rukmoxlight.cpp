@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <array>
 
+#include "ConsolePage.h"
 #include "FieldValidator.h"
 #include "KeyFilters.h"
 #include "LinkHistoryPage.h"
@@ -112,8 +113,8 @@ TRukMoxFormLight::Pause::Pause(TRukMoxFormLight& window) : window_(window) {
 TRukMoxFormLight::Pause::~Pause() {
   --window_.pauses_;
   window_.NoticeDongleGone();
-  // Once the window has released the module, nothing polls it again.
-  if (window_.Device) window_.TimerUpdate->start();
+  // Once the window has released the module, nothing polls it again; nor while the console runs.
+  if (window_.Device && !window_.pollHeld_) window_.TimerUpdate->start();
   window_.CloseIfPending();
 }
 
@@ -147,6 +148,7 @@ TRukMoxFormLight::TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& m
 TRukMoxFormLight::~TRukMoxFormLight() {
   qApp->removeEventFilter(this);
   if (RangeTestRunning()) StopRangeTest();
+  if (ConsoleRunning()) StopConsole();  // the bridge gives the module back before it goes
   if (Device) FormClose();
 }
 
@@ -413,6 +415,8 @@ void TRukMoxFormLight::FormClose() {
 void TRukMoxFormLight::closeEvent(QCloseEvent* event) {
   // A range test is only pings: closing ends it rather than waiting for its last one.
   if (RangeTestRunning() && pauses_ == 0) StopRangeTest();
+  // The console first sends what the operator already sent; the close waits for that.
+  if (ConsoleRunning() && pauses_ == 0) ButtonConsoleClick();
   if (!Busy && LongOperationRunning()) {
     // A scan or a programming job still uses the module: close once it has ended.
     closePending_ = true;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "DataBridge.h"
 #include "MessageSink.h"
 #include "Rukmox.h"
 
@@ -33,6 +34,7 @@ class LinkHistory;
 
 namespace rukmox::window {
 
+class ConsolePage;
 class LinkHistoryPage;
 class RangeTestPage;
 
@@ -212,6 +214,28 @@ class TRukMoxFormLight : public QMainWindow {
   std::unique_ptr<RangeTestPage> range_;
   std::unique_ptr<LongOperation> rangeLock_;  // held for the whole test
   // --- end of the link history and range test block. ---
+
+  // --- The data console, a small page beside the link monitor. ---
+ public:
+  void ButtonConsoleClick();      // starts the console, or stops the one running
+  void ButtonConsoleSendClick();  // and Enter in the line
+  bool ConsoleRunning() const;
+  // Bytes each way of the console running, or of the last run.
+  BridgeCounts ConsoleCounts() const;
+
+ signals:
+  // After a console step that showed bytes from the remote; `received` counts all of this run.
+  void ConsoleReceived(quint64 received);
+
+ private:
+  void BuildConsolePage();
+  void ConsoleStep();
+  void StopConsole();
+  std::unique_ptr<ConsolePage> console_;
+  std::unique_ptr<LongOperation> consoleLock_;  // held while the console runs
+  // The console reads the module's input: no poll tick may exchange commands meanwhile.
+  bool pollHeld_ = false;
+  // --- end of the data console block. ---
 
  signals:
   // After every poll tick, whatever it found.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QSpinBox>
 #include <QTimer>
@@ -15,6 +16,13 @@ namespace {
 // tick at most.
 constexpr int kTickWaitMs = 10000;
 constexpr int kTickWaitPerTickMs = 1000;
+constexpr int kEchoWaitMs = 5000;
+
+bool Save(TRukMoxFormLight& window, const QString& file, QString* error) {
+  if (window.grab().save(file, "PNG")) return true;
+  if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
+  return false;
+}
 
 }  // namespace
 
@@ -83,6 +91,29 @@ bool SaveRangeTestScreenshot(TRukMoxFormLight& window, const QString& file, int 
     return false;
   }
   return true;
+}
+
+bool SaveConsoleScreenshot(TRukMoxFormLight& window, const QString& file, const QString& line,
+                           QString* error) {
+  window.show();
+  window.ButtonConsoleClick();
+  if (!window.ConsoleRunning()) {
+    if (error != nullptr) *error = QStringLiteral("the console did not start");
+    return false;
+  }
+  if (auto* edit = window.findChild<QLineEdit*>(QStringLiteral("EditConsoleLine")))
+    edit->setText(line);
+  window.ButtonConsoleSendClick();
+  QEventLoop loop;
+  const auto echoed = QObject::connect(&window, &TRukMoxFormLight::ConsoleReceived, &loop, [&] {
+    const BridgeCounts counts = window.ConsoleCounts();
+    if (counts.fromRemote >= counts.toRemote) loop.quit();
+  });
+  QTimer::singleShot(kEchoWaitMs, &loop, &QEventLoop::quit);
+  loop.exec();
+  QObject::disconnect(echoed);
+  QApplication::processEvents();  // the view's repaint
+  return Save(window, file, error);
 }
 
 }  // namespace rukmox::window

@@ -22,4 +22,10 @@ bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int swee
 bool SaveRangeTestScreenshot(TRukMoxFormLight& window, const QString& file, int pings,
                              QString* error);
 
+// Shows the window, starts the data console, sends `line` as text and writes the window into
+// `file` as PNG once as many bytes came back as went out (a remote host that echoes), or after a
+// few seconds. False with a reason when the console cannot start or the file cannot be written.
+bool SaveConsoleScreenshot(TRukMoxFormLight& window, const QString& file, const QString& line,
+                           QString* error);
+
 }  // namespace rukmox::window

@@ -77,8 +77,13 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
       QStringLiteral("With --screenshot: run a range test of this many pings first (on the range "
                      "test page, --tab TabRange)."),
       QStringLiteral("N"));
+  const QCommandLineOption console(
+      QStringLiteral("console"),
+      QStringLiteral("With --screenshot: start the data console (on its page, --tab TabConsole), "
+                     "send this text line and write the window once its echo is back."),
+      QStringLiteral("LINE"));
   parser.addOptions({help, versionOption, dongle, ports, simulate, lang, service, screenshot, tab,
-                     sweeps, scan, ticks, rangeTest});
+                     sweeps, scan, ticks, rangeTest, console});
 
   ParsedStart parsed;
   if (!parser.parse(args)) {
@@ -137,10 +142,13 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   int pingCount = 0;
   if (!screenshotCount(ticks, tickCount) || !screenshotCount(rangeTest, pingCount)) return parsed;
 
-  if (parser.isSet(scan) && !parser.isSet(screenshot)) {
-    parsed.error = QStringLiteral("--scan goes with --screenshot");
-    parsed.exitStatus = kUsageError;
-    return parsed;
+  for (const QCommandLineOption* option : {&scan, &console}) {
+    if (parser.isSet(*option) && !parser.isSet(screenshot)) {
+      parsed.error = QStringLiteral("--") + option->names().first() +
+                     QStringLiteral(" goes with --screenshot");
+      parsed.exitStatus = kUsageError;
+      return parsed;
+    }
   }
 
   StartOptions options;
@@ -156,6 +164,7 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   options.scan = parser.isSet(scan);
   if (tickCount > 0) options.ticks = tickCount;
   options.rangePings = pingCount;
+  if (parser.isSet(console)) options.consoleLine = parser.value(console);
   parsed.options = options;
   return parsed;
 }

@@ -1,7 +1,7 @@
 // The program's command line:
 //   rukmox [--dongle PATH] [--ports P1:P2:...] [--simulate[=SCENARIO]] [--lang it|en]
 //          [--service] [--screenshot FILE [--tab NAME] [--sweeps N] [--scan] [--ticks N]
-//          [--range-test N]] [--help] [--version]
+//          [--range-test N] [--console LINE]] [--help] [--version]
 #pragma once
 
 #include <QString>
@@ -19,10 +19,11 @@ struct StartOptions {
   bool service = false;  // service mode from the start
   QString screenshot;
   QString tab;
-  int sweeps = 0;      // spectrum sweeps to run before the screenshot
-  bool scan = false;   // scan the network before the screenshot
-  int ticks = 2;       // poll ticks before the screenshot
-  int rangePings = 0;  // pings of a range test to run before the screenshot
+  int sweeps = 0;                      // spectrum sweeps to run before the screenshot
+  bool scan = false;                   // scan the network before the screenshot
+  int ticks = 2;                       // poll ticks before the screenshot
+  int rangePings = 0;                  // pings of a range test to run before the screenshot
+  std::optional<QString> consoleLine;  // sent on the console before the screenshot
 };
 
 // What the command line asks for: options to start with, or text to print and an exit status.

@@ -103,6 +103,8 @@ int Run(QApplication& app, const StartOptions& options) {
     bool saved = false;
     if (options.sweeps > 0)
       saved = SaveSweepScreenshot(window, options.screenshot, options.sweeps, &why);
+    else if (options.consoleLine)
+      saved = SaveConsoleScreenshot(window, options.screenshot, *options.consoleLine, &why);
     else if (options.rangePings > 0)
       saved = SaveRangeTestScreenshot(window, options.screenshot, options.rangePings, &why);
     else

@@ -80,4 +80,56 @@ std::optional<std::vector<std::uint8_t>> LineToSend(std::string_view line, Conso
   return bytes;
 }
 
+std::string ConsoleTranscript::Received(std::span<const std::uint8_t> bytes, ConsoleMode mode) {
+  std::string shown;
+  // A line is shown in one mode only.
+  if (mode != mode_ && column_ > 0) {
+    shown += '\n';
+    column_ = 0;
+  }
+  mode_ = mode;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const std::span<const std::uint8_t> one = bytes.subspan(i, 1);
+    if (mode == ConsoleMode::Hex) {
+      // The break comes before the next byte, so a full line leaves no empty one behind it.
+      if (column_ == kHexBytesPerLine) {
+        shown += '\n';
+        column_ = 0;
+      }
+      if (column_ > 0) shown += ' ';
+      shown += HexPairs(one);
+      ++column_;
+      continue;
+    }
+    const std::string piece = ShownText(one);
+    if (piece == "\n") {
+      shown += piece;
+      column_ = 0;
+      continue;
+    }
+    // An escape such as "\x00" is never split.
+    if (column_ > 0 && column_ + piece.size() > kTextColumns) {
+      shown += '\n';
+      column_ = 0;
+    }
+    shown += piece;
+    column_ += piece.size();
+  }
+  return shown;
+}
+
+std::string ConsoleTranscript::Sent(std::span<const std::uint8_t> bytes, ConsoleMode mode) {
+  std::string shown;
+  if (column_ > 0) shown += '\n';  // the received line in progress stays apart
+  column_ = 0;
+  mode_ = mode;
+  std::string line = ShownBytes(bytes, mode);
+  // A sent line's own line feed is the end of its line in the view.
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  shown += kSentMark;
+  shown += line;
+  shown += '\n';
+  return shown;
+}
+
 }  // namespace rukmox

@@ -2,6 +2,7 @@
 // turned into the bytes it stands for.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -32,5 +33,23 @@ std::optional<std::vector<std::uint8_t>> ParseHexPairs(std::string_view line);
 // pairs alone. Nothing when a hex line does not parse.
 std::optional<std::vector<std::uint8_t>> LineToSend(std::string_view line, ConsoleMode mode,
                                                     std::string_view lineEnd);
+
+// What a console view appends, piece by piece. Received bytes run on in the chosen mode and are
+// broken into lines of bounded length, so that a host that never sends a line feed still gives
+// short lines, which a view can drop from its top; each sent line stands on a line of its own
+// behind kSentMark.
+class ConsoleTranscript {
+ public:
+  static constexpr std::size_t kHexBytesPerLine = 16;
+  static constexpr std::size_t kTextColumns = 100;
+  static constexpr std::string_view kSentMark = "> ";
+
+  std::string Received(std::span<const std::uint8_t> bytes, ConsoleMode mode);
+  std::string Sent(std::span<const std::uint8_t> bytes, ConsoleMode mode);
+
+ private:
+  std::size_t column_ = 0;  // characters (text) or bytes (hex) on the open received line
+  ConsoleMode mode_ = ConsoleMode::Text;
+};
 
 }  // namespace rukmox

@@ -125,6 +125,21 @@ enum Id : int {
   ProfileApplyAction,
   ProfileConfirm,  // after the list of changes
 
+  // The window's data console.
+  ConsoleTab,
+  ConsoleStart,
+  ConsoleStop,
+  ConsoleSend,
+  ConsoleModeText,
+  ConsoleModeHex,
+  ConsoleLineEnd,    // the line-end list's name and tip
+  ConsoleNoLineEnd,  // its first entry
+  ConsoleView,       // the view's name for assistive technology
+  ConsoleCounts,     // %1 bytes sent, %2 bytes received
+  ConsoleBadHex,
+  ConsoleStillSending,
+  ConsoleSendFailed,
+
   Count
 };
 

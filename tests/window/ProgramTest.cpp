@@ -56,6 +56,8 @@ class ProgramTest : public QObject {
         << QStringList{"--simulate", "--scan"} << 2 << "--scan";
     QTest::newRow("range test without screenshot")
         << QStringList{"--simulate", "--range-test", "5"} << 2 << "--range-test";
+    QTest::newRow("console without screenshot")
+        << QStringList{"--simulate", "--console", "hello"} << 2 << "--console";
     QTest::newRow("ticks not a count")
         << QStringList{"--simulate", "--ticks", "0", "--screenshot", "x.png"} << 2 << "--ticks";
     QTest::newRow("unknown page") << QStringList{"--dongle", "/nonexistent", "--screenshot",
@@ -84,6 +86,8 @@ class ProgramTest : public QObject {
         << QStringList{"--simulate", "--tab", "TabHistory", "--ticks", "5"};
     QTest::newRow("simulated, after a range test")
         << QStringList{"--simulate", "--tab", "TabRange", "--range-test", "5", "--lang", "en"};
+    QTest::newRow("simulated, console with a line echoed")
+        << QStringList{"--simulate", "--tab", "TabConsole", "--console", "hello", "--lang", "en"};
   }
   void screenshots() {
     QFETCH(QStringList, arguments);

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "NamedRows.h"
@@ -51,6 +52,68 @@ TEST(ConsoleTextTest, TextLinesGetTheLineEndHexLinesDoNot) {
   EXPECT_EQ(LineToSend("41 54", ConsoleMode::Hex, "\r\n"), (Bytes{'A', 'T'}));
   EXPECT_EQ(LineToSend("41 5", ConsoleMode::Hex, "\r\n"), std::nullopt);
 }
+
+// --- what the view is given -------------------------------------------------------------------
+
+struct TranscriptStep {
+  bool sent;
+  Bytes bytes;
+  ConsoleMode mode;
+};
+
+TranscriptStep In(std::string_view text, ConsoleMode mode = ConsoleMode::Text) {
+  return {false, Bytes(text.begin(), text.end()), mode};
+}
+TranscriptStep Out(std::string_view text, ConsoleMode mode = ConsoleMode::Text) {
+  return {true, Bytes(text.begin(), text.end()), mode};
+}
+
+struct TranscriptCase {
+  const char* name;
+  std::vector<TranscriptStep> steps;
+  std::string shown;  // everything appended, in order
+};
+
+class TranscriptTest : public ::testing::TestWithParam<TranscriptCase> {};
+
+TEST_P(TranscriptTest, KeepsLinesShortAndSentLinesApart) {
+  ConsoleTranscript transcript;
+  std::string shown;
+  for (const TranscriptStep& step : GetParam().steps)
+    shown += step.sent ? transcript.Sent(step.bytes, step.mode)
+                       : transcript.Received(step.bytes, step.mode);
+  EXPECT_EQ(shown, GetParam().shown);
+}
+
+const std::string kFullTextLine(ConsoleTranscript::kTextColumns, 'a');
+
+INSTANTIATE_TEST_SUITE_P(
+    ConsoleText, TranscriptTest,
+    ::testing::Values(
+        TranscriptCase{"TextRunsOnAcrossReads", {In("hel"), In("lo\r\nok")}, "hello\nok"},
+        TranscriptCase{"NoLineFeedStillBreaks",
+                       {In(kFullTextLine), In(kFullTextLine), In("b")},
+                       kFullTextLine + "\n" + kFullTextLine + "\nb"},
+        TranscriptCase{"FullLineThenLineFeedGivesNoEmptyLine",
+                       {In(kFullTextLine + "\nb")},
+                       kFullTextLine + "\nb"},
+        TranscriptCase{"EscapeIsNotSplit",
+                       {In(kFullTextLine.substr(1)), In(std::string(1, '\0'))},
+                       kFullTextLine.substr(1) + "\n\\x00"},
+        TranscriptCase{"HexSixteenToALine",
+                       {In("0123456789abcdef", ConsoleMode::Hex), In("gh", ConsoleMode::Hex)},
+                       "30 31 32 33 34 35 36 37 38 39 61 62 63 64 65 66\n67 68"},
+        TranscriptCase{"SentLineStandsApartAndMarked",
+                       {In("ab"), Out("hi\r\n"), In("hi\r\n")},
+                       "ab\n> hi\nhi\n"},
+        TranscriptCase{"SentWithoutLineEnd", {Out("AT"), Out("AT")}, "> AT\n> AT\n"},
+        TranscriptCase{"SentHex",
+                       {In("A", ConsoleMode::Hex), Out("AT\r", ConsoleMode::Hex)},
+                       "41\n> 41 54 0D\n"},
+        TranscriptCase{"ModeChangeStartsALine",
+                       {In("ok"), In("ok", ConsoleMode::Hex), In("!")},
+                       "ok\n6F 6B\n!"}),
+    test::RowName());
 
 }  // namespace
 }  // namespace rukmox
