@@ -82,6 +82,9 @@ bool TRukCom::Open() {
   if (Port < 0 || static_cast<std::size_t>(Port) >= Ports.size()) return fail();
   Handle = SerialPort::Open(Ports[static_cast<std::size_t>(Port)]);
   if (!Handle) return fail();
+  // A USB serial adapter would otherwise hold every boot-loader echo back for its latency
+  // timer; a UART or a driver without the setting is used as it is.
+  Handle->AskForLowLatency();
   if (!Handle->SetLine(BaudRateOf(BaudIndex), static_cast<std::uint32_t>(DtrControl & 3),
                        static_cast<std::uint32_t>(RtsControl & 3))) {
     return fail();

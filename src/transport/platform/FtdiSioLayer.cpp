@@ -32,12 +32,8 @@ void CopyBounded(const std::string& text, void* buffer, std::size_t size) {
 
 // Every exchange of ours is a round trip, and ftdi_sio's default latency timer of 16 ms would add
 // that much to each. A driver or a user without the right simply keeps the default.
-void AskForLowLatency(const SerialPort& port, const FtdiDeviceInfo& info) {
-  serial_struct serial{};
-  if (::ioctl(port.Descriptor(), TIOCGSERIAL, &serial) == 0) {
-    serial.flags |= ASYNC_LOW_LATENCY;
-    if (::ioctl(port.Descriptor(), TIOCSSERIAL, &serial) == 0) return;
-  }
+void AskForLowLatency(SerialPort& port, const FtdiDeviceInfo& info) {
+  if (port.AskForLowLatency()) return;
   if (info.LatencyTimerPath.empty()) return;
   std::ofstream timer(info.LatencyTimerPath);
   if (timer) timer << "1\n";

@@ -1,6 +1,7 @@
 #include "SerialPort.h"
 
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -157,7 +158,23 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, OpenError*
 SerialPort::SerialPort(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
 
 SerialPort::~SerialPort() {
-  if (fd_ >= 0) ::close(fd_);  // also drops the lock
+  if (fd_ < 0) return;
+  serial_struct serial{};
+  if (lowLatencyAsked_ && ::ioctl(fd_, TIOCGSERIAL, &serial) == 0) {
+    serial.flags &= ~ASYNC_LOW_LATENCY;
+    ::ioctl(fd_, TIOCSSERIAL, &serial);
+  }
+  ::close(fd_);  // also drops the lock
+}
+
+bool SerialPort::AskForLowLatency() {
+  serial_struct serial{};
+  if (::ioctl(fd_, TIOCGSERIAL, &serial) != 0) return false;
+  if (serial.flags & ASYNC_LOW_LATENCY) return true;
+  serial.flags |= ASYNC_LOW_LATENCY;
+  if (::ioctl(fd_, TIOCSSERIAL, &serial) != 0) return false;
+  lowLatencyAsked_ = true;
+  return true;
 }
 
 bool SerialPort::SetLine(std::uint32_t baudRate, std::uint32_t dtrControl,

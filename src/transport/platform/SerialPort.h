@@ -72,6 +72,12 @@ class SerialPort {
   bool ModemStatus(std::uint32_t* status);  // fails on a tty without modem lines (a pty)
   std::int32_t InQueue();                   // -1 on failure
 
+  // Asks the driver to pass received bytes on at once instead of collecting them for a while
+  // (ftdi_sio's latency timer: 1 ms instead of 16). False where the driver has no such setting or
+  // refuses it (a pseudo-terminal, no right to change it); the port works either way. The setting
+  // goes back to what it was when the port is closed.
+  bool AskForLowLatency();
+
   int Descriptor() const { return fd_; }
   const std::string& Path() const { return path_; }
 
@@ -83,6 +89,7 @@ class SerialPort {
   std::uint32_t dtrControl_ = 0;
   std::uint32_t rtsControl_ = 0;
   CommTimeouts timeouts_{};
+  bool lowLatencyAsked_ = false;  // by us, so that closing gives the flag back
 };
 
 }  // namespace rukmox::platform
