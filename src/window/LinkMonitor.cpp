@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "LinkHistoryPage.h"
+#include "PropertySteps.h"
 #include "Rukmoxlight.h"
 #include "TextIds.h"
 #include "ui_DevicesPage.h"
@@ -86,9 +87,7 @@ void TRukMoxFormLight::ComboCanaleChange() {
   const int channel = devices_->ComboCanale->currentIndex();
   if (channel < 0 || !Device) return;
   const Pause pause(*this);
-  if (!Device->ChangeChannel(channel)) Fail(text::ChannelFailed);
-  LoadLocal();
-  LoadRemote();
+  ShowStep(ChangePairChannel(*Device, channel));
 }
 
 }  // namespace rukmox::window

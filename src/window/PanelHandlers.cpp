@@ -1,5 +1,6 @@
 // The device property panels: name, address and power of the local and the remote device, the key
-// filters that send them and the exit handlers that re-read a device when a field is left.
+// filters that send them and the exit handlers that re-read a device when a field is left. The
+// changes themselves are the steps rukmoxctl runs as well.
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <utility>
@@ -7,6 +8,7 @@
 #include "FieldText.h"
 #include "KeyFilters.h"
 #include "PanelText.h"
+#include "PropertySteps.h"
 #include "Rukmoxlight.h"
 #include "TextIds.h"
 #include "ui_DevicesPage.h"
@@ -41,6 +43,12 @@ std::string Utf8(const QString& text) {
 }
 
 }  // namespace
+
+void TRukMoxFormLight::ShowStep(const StepResult& step) {
+  if (!step.ok) Fail(step.failure);
+  if (step.reRead != ReRead::Remote) LoadLocal();
+  if (step.reRead != ReRead::Local) LoadRemote();
+}
 
 bool TRukMoxFormLight::FieldKeyPress(QObject* watched, QEvent* event) {
   using KeyHandler = void (TRukMoxFormLight::*)(char16_t&);
@@ -92,11 +100,7 @@ void TRukMoxFormLight::EditNomeDongleKeyPress(char16_t& key) {
     devices_->EditNomeDongle->setText(QString::fromStdString(NameOf(Device->Local.Name)));
     return;
   }
-  if (Device->SetName(Utf8(name), false))
-    Device->StoreLocalSettings();
-  else
-    Fail(text::LocalNameFailed);
-  LoadLocal();
+  ShowStep(ChangeName(*Device, Utf8(name), false));
 }
 
 void TRukMoxFormLight::EditIndirizzoDongleKeyPress(char16_t& key) {
@@ -109,30 +113,14 @@ void TRukMoxFormLight::EditIndirizzoDongleKeyPress(char16_t& key) {
     devices_->EditIndirizzoDongle->setText(QString::number(Device->Local.Address));
     return;
   }
-  if (!Device->SetLocalAddress(*address)) {
-    Fail(text::LocalAddressFailed);
-  } else if (LinkedRemote()) {
-    // The remote has to be reached again under the new address.
-    if (Device->ConnectRemote(false)) {
-      Device->StoreLocalSettings();
-      Device->StoreRemoteSettings();
-    } else {
-      Fail(text::ReconnectFailed);
-    }
-  }
-  LoadLocal();
-  LoadRemote();
+  ShowStep(ChangeLocalAddress(*Device, *address));
 }
 
 void TRukMoxFormLight::ComboPotenzaDongleChange() {
   const int entry = devices_->ComboPotenzaDongle->currentIndex();
   if (entry < 0 || !Device) return;
   const Pause pause(*this);
-  if (Device->SetPower(PowerLevelOfEntry(entry), false))
-    Device->StoreLocalSettings();
-  else
-    Fail(text::LocalPowerFailed);
-  LoadLocal();
+  ShowStep(ChangePower(*Device, PowerLevelOfEntry(entry), false));
 }
 
 void TRukMoxFormLight::DongleExit() {
@@ -151,11 +139,7 @@ void TRukMoxFormLight::EditNomeMcuKeyPress(char16_t& key) {
     devices_->EditNomeMcu->setText(remote ? QString::fromStdString(NameOf(remote->Name)) : "");
     return;
   }
-  if (Device->SetName(Utf8(name), true))
-    Device->StoreRemoteSettings();
-  else
-    Fail(text::RemoteNameFailed);
-  LoadRemote();
+  ShowStep(ChangeName(*Device, Utf8(name), true));
 }
 
 void TRukMoxFormLight::EditIndirizzoMcuKeyPress(char16_t& key) {
@@ -169,20 +153,14 @@ void TRukMoxFormLight::EditIndirizzoMcuKeyPress(char16_t& key) {
     devices_->EditIndirizzoMcu->setText(remote ? QString::number(remote->Address) : "");
     return;
   }
-  if (!Device->SetRemoteAddress(*address)) Fail(text::RemoteAddressFailed);
-  LoadLocal();
-  LoadRemote();
+  ShowStep(ChangeRemoteAddress(*Device, *address));
 }
 
 void TRukMoxFormLight::ComboPotenzaMcuChange() {
   const int entry = devices_->ComboPotenzaMcu->currentIndex();
   if (entry < 0 || !Device) return;
   const Pause pause(*this);
-  if (Device->SetPower(PowerLevelOfEntry(entry), true))
-    Device->StoreRemoteSettings();
-  else
-    Fail(text::RemotePowerFailed);
-  LoadRemote();
+  ShowStep(ChangePower(*Device, PowerLevelOfEntry(entry), true));
 }
 
 void TRukMoxFormLight::McuExit() {

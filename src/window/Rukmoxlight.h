@@ -30,7 +30,8 @@ class SpectrumPage;
 
 namespace rukmox {
 class LinkHistory;
-}
+struct StepResult;
+}  // namespace rukmox
 
 namespace rukmox::window {
 
@@ -268,6 +269,8 @@ class TRukMoxFormLight : public QMainWindow {
   void ShowLinkPicture(bool linked);
   void PinReadingLabels();
   void Fail(int id);
+  // A property step's outcome: its message when it failed, then the ends it names read again.
+  void ShowStep(const StepResult& step);
   void Inform(int id);
   bool FormCloseQuery() const;
   void FormClose();
