@@ -214,5 +214,5 @@ int main(int argc, char** argv) {
     Chart chart;
     ChartRows(chart, quick ? 20 : 400);
   }
-  return SweepRows(quick ? 1 : 7, quick ? 20 : 2000) ? 0 : 1;
+  return SweepRows(quick ? 1 : 7, quick ? 20 : 8000) ? 0 : 1;
 }

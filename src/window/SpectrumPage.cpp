@@ -31,10 +31,12 @@ constexpr double kChannelAxisMax = 15.5;
 constexpr double kEnergyAxisMax = 50;
 constexpr int kEnergyTicks = 6;  // 0, 10, ... 50
 constexpr int kNoReading = -94;
-constexpr std::chrono::milliseconds kFrameInterval{16};  // a 60 Hz screen
-// Between two frames at least this many times what the last frame took to draw: the chart then
-// costs the sweeping loop about 3 % of its time.
-constexpr int kDrawingShareDivisor = 30;
+// Between two frames at least this many times what the last frame took to draw, so that the
+// chart costs the sweeping loop about 2 % of its time; but no less than a 60 Hz screen's frame
+// and no more than a tenth of a second, so that the picture still moves on a slow machine.
+constexpr int kDrawingShareDivisor = 50;
+constexpr std::chrono::milliseconds kFrameInterval{16};
+constexpr std::chrono::milliseconds kLongestFrameInterval{100};
 
 QList<QLineSeries*> SeriesOf(const QChartView& view) {
   QList<QLineSeries*> series;
@@ -178,7 +180,7 @@ void TRukMoxFormLight::ButtonScanEnergyClick() {
     time->setText(QStringLiteral("Time: 0"));
     // The chart is drawn by a frame timer, not after each sweep: a fast dongle sweeps in less
     // time than drawing takes. Each frame waits long enough for drawing to stay a small share of
-    // the loop's time, however slow drawing is on this machine, and never less than a screen frame.
+    // the loop's time.
     view->setViewportUpdateMode(QGraphicsView::NoViewportUpdate);
     QTimer frame;
     frame.setSingleShot(true);
@@ -186,10 +188,13 @@ void TRukMoxFormLight::ButtonScanEnergyClick() {
       const auto start = std::chrono::steady_clock::now();
       ring.Draw();
       time->setText(QStringLiteral("Time: %1").arg(elapsedMs));
+      // What the new points leave queued (the scene's bookkeeping of changed items) is part of
+      // the frame's cost as well.
+      QCoreApplication::sendPostedEvents();
       view->viewport()->repaint();
       const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
           (std::chrono::steady_clock::now() - start) * kDrawingShareDivisor);
-      frame.start(std::max(kFrameInterval, wait));
+      frame.start(std::clamp(wait, kFrameInterval, kLongestFrameInterval));
     });
     frame.start(kFrameInterval);
 

@@ -3,6 +3,7 @@
 // the dongle is gone.
 #include <QAction>
 #include <QChartView>
+#include <QElapsedTimer>
 #include <QLineSeries>
 #include <QSignalSpy>
 #include <functional>
@@ -91,6 +92,20 @@ class SpectrumTest : public QObject {
     QVERIFY(w.Find<QWidget>("ButtonStopEnergy")->isHidden());
     QVERIFY(w.Label("LabelScanTime")->isHidden());
     QVERIFY(w.Timer()->isActive());
+  }
+
+  void theChartIsDrawnWhileItSweeps() {
+    // The sweeps are drawn by a frame timer during the loop, not only once it ends.
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    QElapsedTimer clock;
+    bool drawnWhileSweeping = false;
+    Sweep(w, [&](int sweeps) {
+      if (sweeps == 1) clock.start();
+      drawnWhileSweeping = Series(w, 0)->count() == kPointsPerSweep;
+      if (drawnWhileSweeping || clock.elapsed() > 3000) w.window->ButtonAbortClick();
+    });
+    QVERIFY(drawnWhileSweeping);
   }
 
   void stopLetsTheSweepInProgressFinish() {
