@@ -39,14 +39,6 @@ constexpr int kDefaultLineEnd = 3;
 constexpr int kTextEntry = 0;
 constexpr int kHexEntry = 1;
 
-QString Filled(Word word, int language, std::initializer_list<QString> values) {
-  QString text = WordText(word, language);
-  int place = 1;
-  for (const QString& value : values)
-    text.replace(QStringLiteral("%") + QString::number(place++), value);
-  return text;
-}
-
 }  // namespace
 
 ConsolePage::ConsolePage(QTabWidget* pages) {
@@ -137,8 +129,8 @@ void ConsolePage::Append(const std::string& text, bool sent) {
 }
 
 void ConsolePage::ShowCounts(int language) {
-  counts->setText(Filled(Word::ConsoleCounts, language,
-                         {QString::number(last.toRemote), QString::number(last.fromRemote)}));
+  counts->setText(WordText(Word::ConsoleCounts, language,
+                           {QString::number(last.toRemote), QString::number(last.fromRemote)}));
 }
 
 void ConsolePage::ApplyCaptions(int language, bool running) {

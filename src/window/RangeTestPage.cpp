@@ -39,14 +39,6 @@ QString OrDash(const std::optional<std::int32_t>& value) {
   return value ? QString::number(*value) : QStringLiteral("-");
 }
 
-QString Filled(Word word, int language, std::initializer_list<QString> values) {
-  QString text = WordText(word, language);
-  int place = 1;
-  for (const QString& value : values)
-    text.replace(QStringLiteral("%") + QString::number(place++), value);
-  return text;
-}
-
 }  // namespace
 
 RangeTestPage::RangeTestPage(QTabWidget* pages) {
@@ -145,12 +137,12 @@ void RangeTestPage::Clear() {
 void RangeTestPage::Show(const RangeStep& step, const RangeFigures& figures, int language) {
   last = figures;
   const TripFigures& p = figures.pings;
-  counts->setText(Filled(Word::RangeCounts, language,
-                         {QString::number(p.sent), QString::number(p.answered),
-                          QString::number(p.lost), QString::number(p.lossRate * 100, 'f', 1)}));
-  trip->setText(Filled(Word::RangeTrip, language, {OrDash(p.medianMs), OrDash(p.p95Ms)}));
-  quality->setText(Filled(Word::RangeQuality, language,
-                          {OrDash(figures.localQuality), OrDash(figures.remoteQuality)}));
+  counts->setText(WordText(Word::RangeCounts, language,
+                           {QString::number(p.sent), QString::number(p.answered),
+                            QString::number(p.lost), QString::number(p.lossRate * 100, 'f', 1)}));
+  trip->setText(WordText(Word::RangeTrip, language, {OrDash(p.medianMs), OrDash(p.p95Ms)}));
+  quality->setText(WordText(Word::RangeQuality, language,
+                            {OrDash(figures.localQuality), OrDash(figures.remoteQuality)}));
   if (step.answered) {
     trips_->append(step.number, step.roundTripMs);
     for (QAbstractAxis* axis : chart->chart()->axes(Qt::Vertical))
@@ -165,12 +157,12 @@ void RangeTestPage::ApplyCaptions(int language, bool running) {
   button->setText(WordText(running ? Word::RangeStop : Word::RangeStart, language));
   chart->setAccessibleName(WordText(Word::RangeTab, language));
   if (last.pings.sent == 0) {
-    counts->setText(Filled(
+    counts->setText(WordText(
         Word::RangeCounts, language,
         {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0.0")}));
-    trip->setText(Filled(Word::RangeTrip, language, {QStringLiteral("-"), QStringLiteral("-")}));
+    trip->setText(WordText(Word::RangeTrip, language, {QStringLiteral("-"), QStringLiteral("-")}));
     quality->setText(
-        Filled(Word::RangeQuality, language, {QStringLiteral("-"), QStringLiteral("-")}));
+        WordText(Word::RangeQuality, language, {QStringLiteral("-"), QStringLiteral("-")}));
   }
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
 
 #include "ExtraTexts.h"
 
@@ -15,5 +16,7 @@ QString WindowTitle();
 using Word = extra::Id;
 
 QString WordText(Word word, int language);
+// The word with its places "%1", "%2", ... filled with `values` in order (as FillIn fills them).
+QString WordText(Word word, int language, std::initializer_list<QString> values);
 
 }  // namespace rukmox::window

@@ -283,6 +283,10 @@ std::string_view ExtraText(extra::Id id, int language) {
 }
 
 std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> values) {
+  return FillIn(pattern, std::span<const std::string_view>(values.begin(), values.size()));
+}
+
+std::string FillIn(std::string_view pattern, std::span<const std::string_view> values) {
   std::string text;
   text.reserve(pattern.size());
   for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -290,7 +294,7 @@ std::string FillIn(std::string_view pattern, std::initializer_list<std::string_v
     if (c == '%' && i + 1 < pattern.size() && pattern[i + 1] >= '1' && pattern[i + 1] <= '9') {
       const std::size_t place = static_cast<std::size_t>(pattern[i + 1] - '1');
       if (place < values.size()) {
-        text += values.begin()[place];
+        text += values[place];
         ++i;
         continue;
       }

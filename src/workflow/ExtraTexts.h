@@ -8,6 +8,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -155,5 +156,6 @@ std::string_view ExtraText(extra::Id id, int language);
 // put in as they are: a "%2" inside a value stays "%2". A place without a value, or a "%" not
 // followed by a digit from 1, stays as it is.
 std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> values);
+std::string FillIn(std::string_view pattern, std::span<const std::string_view> values);
 
 }  // namespace rukmox
