@@ -14,34 +14,16 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "FastScenario.h"
 #include "Scenario.h"
 #include "Simulator.h"
 
 namespace rukmox::test {
 
-// The built-in installation without wire timing, delays, chance or noise bursts, so that the
-// results do not depend on the machine's speed: every scan request is answered, every channel is
-// quiet at -90 dBm.
-inline sim::Scenario QuietScenario() {
-  sim::Scenario s = sim::DefaultScenario();
-  s.timing = sim::TimingSetup{};
-  for (sim::ChannelSetup& c : s.channels) {
-    c.baseDbm = -90;
-    c.pinned = true;
-    c.burstChance = 0;
-  }
-  for (sim::RemoteSetup& r : s.remotes) {
-    r.scanAnswerRate = 1;
-    r.pathLossDb = 60;
-  }
-  for (sim::PortSetup& p : s.ports) p.boot.prepareMs = 0;
-  return s;
-}
-
 class CtlTest : public ::testing::Test {
  protected:
   // Tests that need another installation change `scenario_` before calling StartSimulator.
-  void SetUp() override { scenario_ = QuietScenario(); }
+  void SetUp() override { scenario_ = sim::test::FastScenario(); }
 
   // Runs `change` on the world once the dongle has dealt with the first command frame with code
   // `code`, as another party would between two of rukmoxctl's steps. The simulator runs it itself

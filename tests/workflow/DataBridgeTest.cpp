@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "FastScenario.h"
 #include "ModuleFrame.h"
 #include "NamedRows.h"
 #include "PseudoTerminal.h"
@@ -78,21 +79,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- against the simulator ---------------------------------------------------------------------
 
-sim::Scenario QuietScenario() {
-  sim::Scenario s = sim::DefaultScenario();
-  s.timing = sim::TimingSetup{};
-  for (sim::ChannelSetup& c : s.channels) {
-    c.baseDbm = -90;
-    c.pinned = true;
-    c.burstChance = 0;
-  }
-  return s;
-}
-
 class DataBridgeSimTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    sim = std::make_unique<sim::Simulator>(QuietScenario());
+    sim = std::make_unique<sim::Simulator>(sim::test::FastScenario());
     std::string why;
     ASSERT_TRUE(sim->Start(&why)) << why;
     platform::TransportSettings settings;
