@@ -12,12 +12,9 @@ namespace rukmox::cli {
 
 int RunBridge(Session& session, const CommandLine& /*line*/) {
   if (auto end = session.StartLikeTheWindow()) return *end;
-  Reporter& report = session.Report();
   // Data frames go only to a linked remote; without one every byte would be refused.
-  if (!session.RemoteLinked()) {
-    report.Fail(report.Text(extra::NoRemoteConnected), session.DeviceError());
-    return report.Finish();
-  }
+  if (auto end = session.EndWithoutRemote()) return *end;
+  Reporter& report = session.Report();
   PseudoTerminal terminal;
   std::string why;
   if (!terminal.Open(&why)) {

@@ -165,9 +165,8 @@ int RunPing(Session& session, const CommandLine& line) {
   if (auto end = session.StartLikeTheWindow()) return *end;
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
-  if (line.remote && !session.RemoteLinked()) {
-    report.Fail(report.Text(extra::NoRemoteConnected), session.DeviceError());
-    return report.Finish();
+  if (line.remote) {
+    if (auto end = session.EndWithoutRemote()) return *end;
   }
   InterruptScope interrupt;
   const int count = line.count.value_or(kDefaultPings);

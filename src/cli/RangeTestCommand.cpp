@@ -102,11 +102,8 @@ void TellSummary(Reporter& report, const RangeFigures& f) {
 
 int RunRangeTest(Session& session, const CommandLine& line) {
   if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.EndWithoutRemote()) return *end;
   Reporter& report = session.Report();
-  if (!session.RemoteLinked()) {
-    report.Fail(report.Text(extra::NoRemoteConnected), session.DeviceError());
-    return report.Finish();
-  }
   InterruptScope interrupt;
   RangeTest test(session.Device(), line.count.value_or(1), line.echo);
   const std::chrono::milliseconds interval(line.interval.value_or(kDefaultIntervalMs));

@@ -82,6 +82,12 @@ bool Session::RemoteLinked() const {
   return device_ && device_->Current != nullptr && device_->Current->Linked;
 }
 
+std::optional<int> Session::EndWithoutRemote() {
+  if (RemoteLinked()) return std::nullopt;
+  reporter_.Fail(reporter_.Text(extra::NoRemoteConnected), deviceError_);
+  return reporter_.Finish();
+}
+
 void Session::ExplainOpenFailure() {
   // The tty the module object looked for: the one named, else the first "Wireless Port" found.
   std::string path = settings_.DonglePath;

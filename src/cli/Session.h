@@ -47,6 +47,8 @@ class Session {
   bool LocalLoaded() const { return localLoaded_; }
   bool RemoteLoaded() const { return remoteLoaded_; }
   bool RemoteLinked() const;  // Current exists and is linked
+  // Ends a command that needs a linked remote when there is none, saying so; nothing otherwise.
+  std::optional<int> EndWithoutRemote();
 
   // True once the dongle went away under us (unplugged, its tty hung up); the module object is
   // closed then and every further step would only fail.
