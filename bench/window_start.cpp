@@ -16,8 +16,7 @@
 #include <string>
 
 #include "BenchOutput.h"
-#include "ModuleFactory.h"
-#include "Rukmoxlight.h"
+#include "WindowBench.h"
 
 namespace {
 
@@ -41,18 +40,6 @@ double ResidentKiB() {
   }
   return 0;
 }
-
-// Nobody answers a box here: the window's messages go to standard error.
-class ErrorStream : public rukmox::window::MessageSink {
- public:
-  void Error(const QString& text) override {
-    std::fprintf(stderr, "error: %s\n", text.toLocal8Bit().constData());
-  }
-  void Information(const QString& text) override {
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-  }
-  bool Question(const QString&) override { return false; }
-};
 
 // Notes the end of the window's first paint: the paint event itself, then everything the toolkit
 // does in the same pass, which the zero-time timer waits for.
@@ -102,11 +89,8 @@ int main(int argc, char** argv) {
   ErrorStream messages;
   FirstPaint paint;
   const double constructing = MonotonicMs();
-  rukmox::window::TRukMoxFormLight window(
-      [&settings](void* owner, std::int32_t* errorWord) {
-        return rukmox::window::CreateModule(settings, errorWord, owner);
-      },
-      messages, rukmox::window::DonglePlace{QString::fromStdString(settings.DonglePath), false});
+  const auto made = MakeWindow(settings, messages);
+  rukmox::window::TRukMoxFormLight& window = *made;
   const double constructed = MonotonicMs();
   bool deviceOpen = false;
   double resident = 0;
