@@ -162,7 +162,7 @@ void TRukMoxFormLight::BuildConsolePage() {
 }
 
 bool TRukMoxFormLight::ConsoleRunning() const {
-  return console_->bridge != nullptr;
+  return console_ && console_->bridge != nullptr;
 }
 
 BridgeCounts TRukMoxFormLight::ConsoleCounts() const {
@@ -184,7 +184,6 @@ void TRukMoxFormLight::ButtonConsoleClick() {
     return;
   }
   TimerUpdate->stop();
-  pollHeld_ = true;
   console_->bridge = std::make_unique<DataBridge>(*Device);
   console_->stopping = false;
   console_->last = BridgeCounts{};
@@ -250,7 +249,6 @@ void TRukMoxFormLight::StopConsole() {
   console_->last = console_->bridge->Counts();
   console_->bridge.reset();  // gives the module its own purge before writes back
   console_->stopping = false;
-  pollHeld_ = false;
   console_->ApplyCaptions(Language, false);
   console_->SetRunning(false);
   if (Device) TimerUpdate->start();

@@ -43,7 +43,8 @@ void TRukMoxFormLight::PinReadingLabels() {
 
 void TRukMoxFormLight::TimerUpdateTimer() {
   TimerUpdate->stop();
-  if (!Device || pollHeld_) return;  // released, or the console owns the module's input
+  // Released, or the console reads the module's input: no command exchange may come between.
+  if (!Device || ConsoleRunning()) return;
   {
     const Pause pause(*this);
     const Ui::DevicesPage& d = *devices_;

@@ -114,7 +114,7 @@ TRukMoxFormLight::Pause::~Pause() {
   --window_.pauses_;
   window_.NoticeDongleGone();
   // Once the window has released the module, nothing polls it again; nor while the console runs.
-  if (window_.Device && !window_.pollHeld_) window_.TimerUpdate->start();
+  if (window_.Device && !window_.ConsoleRunning()) window_.TimerUpdate->start();
   window_.CloseIfPending();
 }
 

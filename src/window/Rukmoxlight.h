@@ -234,9 +234,7 @@ class TRukMoxFormLight : public QMainWindow {
   void StopConsole();
   std::unique_ptr<ConsolePage> console_;
   std::unique_ptr<LongOperation> consoleLock_;  // held while the console runs
-  // The console reads the module's input: no poll tick may exchange commands meanwhile.
-  bool pollHeld_ = false;
-  // --- end of the data console block. ---
+                                                // --- end of the data console block. ---
 
  signals:
   // After every poll tick, whatever it found.
