@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 #include <QTableWidgetItem>
+#include <initializer_list>
 #include <optional>
 
 #include "Connection.h"
@@ -35,6 +36,13 @@ constexpr std::int32_t kFallbackFirst = 0;
 constexpr std::int32_t kFallbackLast = 15;
 constexpr int kPositionRole = Qt::UserRole;
 
+// The stop button and the progress of a scan, shown only while one runs.
+void ShowScanProgress(const Ui::NetworkPage& n, bool shown) {
+  for (QWidget* control : std::initializer_list<QWidget*>{n.ButtonAbort, n.LabelCanali, n.LabelScan,
+                                                          n.BarraScansione, n.BarraCanali})
+    control->setVisible(shown);
+}
+
 }  // namespace
 
 // The scan's progress on the page, and the messages of the page's handlers.
@@ -51,11 +59,7 @@ class TRukMoxFormLight::NetworkPageFace : public workflow::ScanFace,
     n.BarraCanali->setRange(0, channels);
     n.BarraScansione->setValue(0);
     n.BarraCanali->setValue(0);
-    for (QWidget* control :
-         {static_cast<QWidget*>(n.ButtonAbort), static_cast<QWidget*>(n.LabelCanali),
-          static_cast<QWidget*>(n.LabelScan), static_cast<QWidget*>(n.BarraScansione),
-          static_cast<QWidget*>(n.BarraCanali)})
-      control->setVisible(true);
+    ShowScanProgress(n, true);
     window_.repaint();
     n.ListDevice->setRowCount(0);
     n.LabelCanali->setText(window_.LoadText(text::ChannelPrefix) + n.EditStartCh->text());
@@ -68,11 +72,7 @@ class TRukMoxFormLight::NetworkPageFace : public workflow::ScanFace,
   }
   void ScanStops() override {
     const Ui::NetworkPage& n = *window_.network_;
-    for (QWidget* control :
-         {static_cast<QWidget*>(n.ButtonAbort), static_cast<QWidget*>(n.LabelCanali),
-          static_cast<QWidget*>(n.LabelScan), static_cast<QWidget*>(n.BarraScansione),
-          static_cast<QWidget*>(n.BarraCanali)})
-      control->setVisible(false);
+    ShowScanProgress(n, false);
     window_.repaint();
     lock_.reset();
   }
