@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "Percentiles.h"
 #include "Rukmox.h"
 
 namespace rukmox {
@@ -88,10 +89,5 @@ class RangeTest {
   std::optional<std::int32_t> Quality(bool remote);
   std::optional<double> Echo(int number);
 };
-
-// The median (the mean of the middle two for an even count) and the nearest-rank 95th
-// percentile of a set of values; none for an empty set.
-std::optional<double> Median(std::vector<double> values);
-std::optional<double> Percentile95(std::vector<double> values);
 
 }  // namespace rukmox
