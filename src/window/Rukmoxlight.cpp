@@ -131,7 +131,7 @@ TRukMoxFormLight::TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& m
       network_(std::make_unique<Ui::NetworkPage>()),
       spectrum_(std::make_unique<Ui::SpectrumPage>()) {
   BuildControls();
-  Device = makeModule(this, &DeviceError);
+  Device = makeModule(&DeviceError);
   DeviceCreated = Device != nullptr;
   TimerUpdate->setInterval(kPollIntervalMs);
   if (Device && !Device->IsOpen()) Device->Open();
