@@ -55,7 +55,7 @@ std::optional<double> RangeTest::Echo(int number) {
 
 RangeStep RangeTest::Step() {
   RangeStep step;
-  step.number = ++sent_;
+  step.number = pings_.Figures().sent + 1;
   const auto start = Clock::now();
   step.answered = device_.Ping(true);
   if (step.answered) {

@@ -69,7 +69,7 @@ class RangeTest {
 
   RangeTest(TRukMox& device, int count, bool echo = false);
 
-  bool Done() const { return sent_ >= count_; }
+  bool Done() const { return pings_.Figures().sent >= count_; }
   int Count() const { return count_; }
   // One ping, its echo when asked for, and the quality readings when due. Call only while not
   // Done.
@@ -80,7 +80,6 @@ class RangeTest {
   TRukMox& device_;
   int count_;
   bool echo_;
-  int sent_ = 0;
   TripCounter pings_;
   TripCounter echoes_;
   std::optional<std::int32_t> localQuality_;
