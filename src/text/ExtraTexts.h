@@ -1,16 +1,18 @@
 // The tool's own words, which the string table does not hold: what rukmoxctl prints (captions of
 // its own, the link and PIN states, its messages) and the window's words beyond its captions (the
-// status line, its menu, names for assistive technology). One block per language, in the string
-// table's language order, so a new language means one new block here beside the new block of the
-// string table.
+// status line, its menu, names for assistive technology). Written in English; the other languages
+// are the catalogues' translations (Languages.h).
 //
-// Texts with values carry the places "%1" to "%9"; FillIn puts the values there.
+// Texts with values carry the places "%1" to "%9"; FillIn puts the values there. A translation
+// keeps every place of the English text, in any order.
 #pragma once
 
 #include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
+
+#include "Languages.h"
 
 namespace rukmox::extra {
 
@@ -148,9 +150,13 @@ enum Id : int {
 
 namespace rukmox {
 
-// Text `id` in `language` (0 Italian, 1 English, as for LoadText). An unknown language or id
-// gives empty text.
+// Text `id` in `language` (0 Italian, 1 English, ... as for LoadText): the catalogue's translation,
+// else the English text. An unknown language or id gives empty text. The view stays valid until
+// the catalogue folder changes.
 std::string_view ExtraText(extra::Id id, int language);
+// What the catalogues know text `id` by: its id's name as the context, and the English text;
+// both empty for an unknown id.
+MessageKey ExtraTextKey(extra::Id id);
 
 // `pattern` with every "%1" to "%9" replaced by the value of that number (from 1). The values are
 // put in as they are: a "%2" inside a value stays "%2". A place without a value, or a "%" not

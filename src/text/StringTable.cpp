@@ -2,210 +2,183 @@
 
 #include <array>
 
+#include "Languages.h"
+
 namespace rukmox {
 namespace {
 
-// UTF-8. "\n" is a line break inside a message. Two texts carry characters that are easy to lose:
-// entry 60 ends in the ellipsis U+2026 (one character, not three dots) and entry 116 begins with a
-// no-break space U+00A0, while its Italian twin 28 begins with an ordinary blank. Trailing blanks
-// are part of the texts: a number follows them.
-constexpr std::array<std::string_view, kTextEntryCount> kEntries = {
-    // Italian, entries 0 to 87.
-    /*  0 */ "Italiano",
-    /*  1 */ "1",
-    /*  2 */ "1252",
-    /*  3 */ "Lingua",
-    /*  4 */ "",
-    /*  5 */ "Impossibile caricare i parametri del dispositivo. \nErrore n. ",
-    /*  6 */ "Impossibile impostare il nuovo nome del dispositivo locale.",
-    /*  7 */ "Impossibile riconnettere il dispositivo remoto.",
-    /*  8 */ "Impossibile impostare il nuovo indirizzo del dispositivo locale.",
-    /*  9 */ "Impossibile impostare il nuovo valore di potenza del dispositivo locale.",
-    /* 10 */ "Impossibile caricare i parametri del dispositivo remoto. \nErrore n. ",
-    /* 11 */ "Impossibile impostare il nuovo nome del dispositivo remoto.",
-    /* 12 */ "Impossibile impostare il nuovo indirizzo del dispositivo remoto.",
-    /* 13 */ "Impossibile impostare il nuovo valore di potenza del dispositivo remoto.",
-    /* 14 */ "Impossibile impostare il nuovo canale per la coppia di dispositivi.",
-    /* 15 */ "",
-    /* 16 */ "Errore di lettura del pin della dongle.",
-    /* 17 */ "Impossibile cambiare il pin corrente. \nErrore di lettura del pin corrente.",
-    /* 18 */ "Impossibile cambiare il pin corrente. \nErrore: ",
-    /* 19 */ "PIN dei dispositivi locale e remoto impostato correttamente.",
-    /* 20 */ "PIN del dispositivo locale impostato correttamente.",
-    /* 21 */ "Impossibile rimuovere il pin corrente. \nErrore di lettura del pin corrente.",
-    /* 22 */ "Impossibile rimuovere il pin corrente. \nErrore n. ",
-    /* 23 */ "PIN dei dispositivi locale e remoto rimosso correttamente.",
-    /* 24 */ "PIN del dispositivo locale rimosso correttamente.",
-    /* 25 */ "",
-    /* 26 */ "Canale ",
-    /* 27 */ "Sono stati individuati ",
-    /* 28 */ " dispositivi remoti.",
-    /* 29 */ "Nessun dispostivo remoto individuato.",
-    /* 30 */ "Impossibile connettere il dispositivo remoto selezionato, \ndispositivo non valido.",
-    /* 31 */
-    "Impossibile connettersi con il dispositivo remoto selezionato. \nProvare a cambiare il PIN "
-    "del dispositivo locale.",
-    /* 32 */ "Impossibile connettersi con il dispositivo remoto selezionato.",
-    /* 33 */ "Impossibile disconnettere correttamente il dispositivo remoto.",
-    /* 34 */ "Selezionare un file di programmazione valido.",
-    /* 35 */ "",
-    /* 36 */ "Programmazione eseguita correttamente.",
-    /* 37 */ "Dimensione nulla dei dati in ingresso.",
-    /* 38 */ "Errata modalità di criptatura.",
-    /* 39 */ "Errore nella fase di inizializzazione.",
-    /* 40 */ "Errore nella fase di start programmazione.",
-    /* 41 */ "Errore nella programmazione del record n. ",
-    /* 42 */ "Errore generico di programmazione.",
-    /* 43 */ "Impossibile mandare nel boot loader il dispositivo locale.",
-    /* 44 */ "Impossibile individuare un dispositivo dongle da programmare.",
-    /* 45 */ "Impossibile scrivere il registro di checkup del dispositivo remoto.",
-    /* 46 */ "Impossibile memorizzare correttamente le impostazioni del dispositivo remoto.",
-    /* 47 */ "Impossibile individuare un dispositivo mcu da programmare.",
-    /* 48 */ "",
-    /* 49 */ "Gestione dispositivo locale/remoto",
-    /* 50 */ "Dispositivo locale",
-    /* 51 */ "Dispositivo remoto",
-    /* 52 */ "Versione",
-    /* 53 */ "Proprietà",
-    /* 54 */ "Nome dispositivo",
-    /* 55 */ "Indirizzo",
-    /* 56 */ "Potenza",
-    /* 57 */ "Riprogrammazione",
-    /* 58 */ "File di programmazione",
-    /* 59 */ "Programma file",
-    /* 60 */ "Sfoglia\xE2\x80\xA6",
-    /* 61 */ "",
-    /* 62 */ "Gestione PIN",
-    /* 63 */ "Rimuovi PIN",
-    /* 64 */ "Cambia PIN",
-    /* 65 */ "Leggi PIN",
-    /* 66 */ "Collegamento wireless",
-    /* 67 */ "Canale",
-    /* 68 */ "",
-    /* 69 */ "Gestione rete",
-    /* 70 */ "Dispositivi locali",
-    /* 71 */ "Nome",
-    /* 72 */ "Indirizzo",
-    /* 73 */ "Canale",
-    /* 74 */ "Connessione",
-    /* 75 */ "Connetti dispositivo remoto selezionato",
-    /* 76 */ "Disconnetti dispositivo remoto corrente",
-    /* 77 */ "",
-    /* 78 */ "Scansione dispositivi locali",
-    /* 79 */ "Esegui scansione",
-    /* 80 */ "Primo canale",
-    /* 81 */ "Ultimo canale",
-    /* 82 */ "Canale",
-    /* 83 */ "Scansione",
-    /* 84 */ "Interrompi",
-    /* 85 */ "Analizzatore di spettro",
-    /* 86 */ "Esegui scansione",
-    /* 87 */ "Interrompi",
-    // English, entries 88 to 175: entry id + 88 is the English text of Italian entry id.
-    /*  88 */ "English",
-    /*  89 */ "1",
-    /*  90 */ "1252",
-    /*  91 */ "Language",
-    /*  92 */ "",
-    /*  93 */ "Unable to load the parameters of the device. \nError n. ",
-    /*  94 */ "Unable to set the new name of the locale device.",
-    /*  95 */ "Can not reconnect the remote device.",
-    /*  96 */ "Unable to set the new address of the local device.",
-    /*  97 */ "Unable to set the new value of power of the local device.",
-    /*  98 */ "Unable to load the parameters of the remote device. \nError n. ",
-    /*  99 */ "Unable to set the new name of the remote device.",
-    /* 100 */ "Unable to set the new address of the remote device.",
-    /* 101 */ "Unable to set the new value of the power of the remote device.",
-    /* 102 */ "Unable to set the new channel for the pair of devices.",
-    /* 103 */ "",
-    /* 104 */ "Error reading the pin dongle.",
-    /* 105 */ "Unable to change the current pin. \nError in reading current pin.",
-    /* 106 */ "Unable to change the current pin. \nError: ",
-    /* 107 */ "PIN of the local and remote devices set up correctly.",
-    /* 108 */ "PIN of the local device is set up correctly.",
-    /* 109 */ "Unable to remove the current pin. \nError in reading current pin.",
-    /* 110 */ "Unable to remove the current pin. \nError n. ",
-    /* 111 */ "PIN of the local and remote devices removed properly.",
-    /* 112 */ "PIN of the local device removed properly.",
-    /* 113 */ "",
-    /* 114 */ "Channel",
-    /* 115 */ "Have been identified ",
-    /* 116 */
-    "\xC2\xA0"
-    "remote devices.",
-    /* 117 */ "No remote devices found.",
-    /* 118 */ "Unable to connect the selected remote device, \ninvalid device.",
-    /* 119 */
-    "Unable to connect to the selected remote device. \nTry to change the PIN of the local device.",
-    /* 120 */ "Unable to connect to the selected remote device.",
-    /* 121 */ "Unable to properly disconnect the remote device.",
-    /* 122 */ "Select a valid programming file.",
-    /* 123 */ "",
-    /* 124 */ "Programming successful.",
-    /* 125 */ "Null size for in data.",
-    /* 126 */ "Incorrect mode of encryption.",
-    /* 127 */ "Error during initialization.",
-    /* 128 */ "Error during start programming.",
-    /* 129 */ "Programming error in the record n. ",
-    /* 130 */ "Generic programming error.",
-    /* 131 */ "Failed to send the local device to the boot loader.",
-    /* 132 */ "Unable to locate a dongle device to be programmed.",
-    /* 133 */ "Unable to write the checkup registry of the remote device.",
-    /* 134 */ "Unable to properly store the settings of the remote device.",
-    /* 135 */ "Unable to locate a mcu device to be programmed.",
-    /* 136 */ "",
-    /* 137 */ "Settings of the local/remote device",
-    /* 138 */ "Local device",
-    /* 139 */ "Remote device",
-    /* 140 */ "Version",
-    /* 141 */ "Properties",
-    /* 142 */ "Device Name",
-    /* 143 */ "Address",
-    /* 144 */ "Power",
-    /* 145 */ "Reprogramming",
-    /* 146 */ "Programming file",
-    /* 147 */ "Program",
-    /* 148 */ "Browse...",
-    /* 149 */ "",
-    /* 150 */ "PIN management",
-    /* 151 */ "Remove PIN",
-    /* 152 */ "Change PIN",
-    /* 153 */ "Read PIN",
-    /* 154 */ "Wireless link",
-    /* 155 */ "Channel",
-    /* 156 */ "",
-    /* 157 */ "Network",
-    /* 158 */ "Local devices",
-    /* 159 */ "Name",
-    /* 160 */ "Address",
-    /* 161 */ "Channel",
-    /* 162 */ "Connection",
-    /* 163 */ "Connect selected remote device",
-    /* 164 */ "Disconnect current remote device",
-    /* 165 */ "",
-    /* 166 */ "Local devices scan",
-    /* 167 */ "Scan",
-    /* 168 */ "First channel",
-    /* 169 */ "Last channel",
-    /* 170 */ "Channel",
-    /* 171 */ "Scan",
-    /* 172 */ "Stop",
-    /* 173 */ "Spectrum analyzer",
-    /* 174 */ "Scan",
-    /* 175 */ "Stop",
-};
+using Text = MessageKey;
+
+// An entry of the table, marked for the catalogue template. Its number is its context, which also
+// tells apart the entries that English spells alike ("Channel", "Scan", "Stop").
+constexpr Text Entry(std::string_view context, std::string_view english) {
+  return {context, english};
+}
+
+// The English block, entries 88 to 175, by Italian id; the other languages' blocks are their
+// catalogues' translations of it. "\n" is a line break inside a message; trailing blanks are part
+// of the texts, as a number follows them. Entry 116 (the English of 28) begins with a no-break
+// space, while its Italian twin begins with an ordinary blank. The empty entries hold no text in
+// any language, so they have no message in the catalogues either.
+constexpr std::array<Text, kTextBlockSize> kEntries = {{
+    // TRANSLATORS: the language's own name, as the window's Language menu lists it.
+    Entry("entry 0", "English"),
+    // TRANSLATORS: not shown; keep it as it is.
+    Entry("entry 1", "1"),
+    // TRANSLATORS: the Windows code page that holds every text of this language (1252 for
+    // Western European languages, 1250 for Central European ones); not shown.
+    Entry("entry 2", "1252"),
+    // TRANSLATORS: the language's word for "language"; not shown.
+    Entry("entry 3", "Language"),
+    Text{},  // entry 4: empty
+    // TRANSLATORS: the device's error number and "." follow.
+    Entry("entry 5", "Unable to load the parameters of the device. \nError n. "),
+    Entry("entry 6", "Unable to set the new name of the locale device."),
+    Entry("entry 7", "Can not reconnect the remote device."),
+    Entry("entry 8", "Unable to set the new address of the local device."),
+    Entry("entry 9", "Unable to set the new value of power of the local device."),
+    // TRANSLATORS: the device's error number and "." follow.
+    Entry("entry 10", "Unable to load the parameters of the remote device. \nError n. "),
+    Entry("entry 11", "Unable to set the new name of the remote device."),
+    Entry("entry 12", "Unable to set the new address of the remote device."),
+    Entry("entry 13", "Unable to set the new value of the power of the remote device."),
+    Entry("entry 14", "Unable to set the new channel for the pair of devices."),
+    Text{},  // entry 15: empty
+    Entry("entry 16", "Error reading the pin dongle."),
+    Entry("entry 17", "Unable to change the current pin. \nError in reading current pin."),
+    // TRANSLATORS: a result code and "." follow.
+    Entry("entry 18", "Unable to change the current pin. \nError: "),
+    Entry("entry 19", "PIN of the local and remote devices set up correctly."),
+    Entry("entry 20", "PIN of the local device is set up correctly."),
+    Entry("entry 21", "Unable to remove the current pin. \nError in reading current pin."),
+    // TRANSLATORS: a result code and "." follow.
+    Entry("entry 22", "Unable to remove the current pin. \nError n. "),
+    Entry("entry 23", "PIN of the local and remote devices removed properly."),
+    Entry("entry 24", "PIN of the local device removed properly."),
+    Text{},  // entry 25: empty
+    // TRANSLATORS: the first channel of the scan follows directly.
+    Entry("entry 26", "Channel"),
+    // TRANSLATORS: the number of devices found follows, then entry 28.
+    Entry("entry 27", "Have been identified "),
+    // TRANSLATORS: follows the number of devices found.
+    Entry("entry 28", "\u00A0remote devices."),
+    Entry("entry 29", "No remote devices found."),
+    Entry("entry 30", "Unable to connect the selected remote device, \ninvalid device."),
+    Entry("entry 31",
+          "Unable to connect to the selected remote device. \nTry to change the PIN of the local "
+          "device."),
+    Entry("entry 32", "Unable to connect to the selected remote device."),
+    Entry("entry 33", "Unable to properly disconnect the remote device."),
+    Entry("entry 34", "Select a valid programming file."),
+    Text{},  // entry 35: empty
+    Entry("entry 36", "Programming successful."),
+    Entry("entry 37", "Null size for in data."),
+    Entry("entry 38", "Incorrect mode of encryption."),
+    Entry("entry 39", "Error during initialization."),
+    Entry("entry 40", "Error during start programming."),
+    // TRANSLATORS: the record's number and "." follow.
+    Entry("entry 41", "Programming error in the record n. "),
+    Entry("entry 42", "Generic programming error."),
+    Entry("entry 43", "Failed to send the local device to the boot loader."),
+    Entry("entry 44", "Unable to locate a dongle device to be programmed."),
+    Entry("entry 45", "Unable to write the checkup registry of the remote device."),
+    Entry("entry 46", "Unable to properly store the settings of the remote device."),
+    Entry("entry 47", "Unable to locate a mcu device to be programmed."),
+    Text{},  // entry 48: empty
+    Entry("entry 49", "Settings of the local/remote device"),
+    Entry("entry 50", "Local device"),
+    Entry("entry 51", "Remote device"),
+    Entry("entry 52", "Version"),
+    Entry("entry 53", "Properties"),
+    Entry("entry 54", "Device Name"),
+    Entry("entry 55", "Address"),
+    Entry("entry 56", "Power"),
+    Entry("entry 57", "Reprogramming"),
+    Entry("entry 58", "Programming file"),
+    Entry("entry 59", "Program"),
+    Entry("entry 60", "Browse..."),
+    Text{},  // entry 61: empty
+    Entry("entry 62", "PIN management"),
+    Entry("entry 63", "Remove PIN"),
+    Entry("entry 64", "Change PIN"),
+    Entry("entry 65", "Read PIN"),
+    Entry("entry 66", "Wireless link"),
+    Entry("entry 67", "Channel"),
+    Text{},  // entry 68: empty
+    Entry("entry 69", "Network"),
+    Entry("entry 70", "Local devices"),
+    Entry("entry 71", "Name"),
+    Entry("entry 72", "Address"),
+    Entry("entry 73", "Channel"),
+    Entry("entry 74", "Connection"),
+    Entry("entry 75", "Connect selected remote device"),
+    Entry("entry 76", "Disconnect current remote device"),
+    Text{},  // entry 77: empty
+    Entry("entry 78", "Local devices scan"),
+    Entry("entry 79", "Scan"),
+    Entry("entry 80", "First channel"),
+    Entry("entry 81", "Last channel"),
+    Entry("entry 82", "Channel"),
+    Entry("entry 83", "Scan"),
+    Entry("entry 84", "Stop"),
+    Entry("entry 85", "Spectrum analyzer"),
+    Entry("entry 86", "Scan"),
+    Entry("entry 87", "Stop"),
+}};
+
+constexpr bool IsContextOf(std::string_view context, std::size_t id) {
+  if (context.substr(0, 6) != "entry ") return false;
+  std::size_t number = 0;
+  for (const char c : context.substr(6)) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + static_cast<std::size_t>(c - '0');
+  }
+  return context.size() > 6 && number == id;
+}
+
+// Each text's context names its own entry: a row lost or doubled fails to compile.
+constexpr bool ContextsMatchEntries() {
+  for (std::size_t id = 0; id < kEntries.size(); ++id)
+    if (!kEntries[id].english.empty() && !IsContextOf(kEntries[id].context, id)) return false;
+  return true;
+}
+static_assert(ContextsMatchEntries());
+
+// The narrow buffer holds 255 characters with its terminator, so a longer text arrives cut.
+constexpr std::size_t kLoadedCharactersMax = 254;
+
+// The first `count` characters of a UTF-8 text.
+std::string_view FirstCharacters(std::string_view text, std::size_t count) {
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;  // inside a character
+    if (characters == count) return text.substr(0, i);
+    ++characters;
+  }
+  return text;
+}
+
+std::string_view LoadTextView(int id, int language) {
+  if (id < 0 || id >= kTextBlockSize || language < 0 || language >= LanguageCount()) return {};
+  const Text& text = kEntries[static_cast<std::size_t>(id)];
+  if (text.english.empty()) return {};
+  return FirstCharacters(Translate(language, text.context, text.english), kLoadedCharactersMax);
+}
 
 }  // namespace
 
+MessageKey TextKey(int id) {
+  if (id < 0 || id >= kTextBlockSize) return {};
+  return kEntries[static_cast<std::size_t>(id)];
+}
+
 std::string_view TextEntry(int entry) {
   if (entry < 0 || entry >= kTextEntryCount) return {};
-  return kEntries[static_cast<std::size_t>(entry)];
+  return LoadTextView(entry % kTextBlockSize, entry / kTextBlockSize);
 }
 
 std::string LoadText(int id, int language) {
-  if (id < 0 || id >= kTextBlockSize) return {};
-  if (language != LanguageItalian && language != LanguageEnglish) return {};
-  return std::string(TextEntry(id + kTextBlockSize * language));
+  return std::string(LoadTextView(id, language));
 }
 
 }  // namespace rukmox

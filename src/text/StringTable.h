@@ -1,26 +1,33 @@
-// The operator texts in Italian and English: two blocks of 88 entries, the English text of Italian
-// entry id at id + 88. Texts are stored and returned as UTF-8; every one of them is also
-// representable in code page 1252, which the device names and the original texts were written in.
+// The operator texts of the string table: 88 entries by id, in blocks by language. Entry
+// id + 88 × language is the text of id in that language: block 0 Italian, block 1 English, and one
+// block for every further language with a catalogue (Languages.h). The table is written in English;
+// the other blocks are the catalogues' translations. Texts are UTF-8; the catalogues hold only
+// texts their language's narrow code page (entry 2) can represent.
 #pragma once
 
 #include <string>
 #include <string_view>
 
+#include "Languages.h"
+
 namespace rukmox {
 
 inline constexpr int kTextBlockSize = 88;
+// The Italian and the English block.
 inline constexpr int kTextEntryCount = 2 * kTextBlockSize;
 
-inline constexpr int LanguageItalian = 0;
-inline constexpr int LanguageEnglish = 1;
-
-// Entry number `entry` of the whole table (0..175). Empty entries and numbers outside the table
-// read as empty text.
+// Entry number `entry` of the Italian and the English block (0..175). Empty entries and numbers
+// outside both blocks read as empty text. The view stays valid until the catalogue folder changes.
 std::string_view TextEntry(int entry);
 
-// The text of Italian id `id` (0..87) in `language` (0 Italian, 1 English): entry
-// id + 88 × language. An id outside 0..87 or an unknown language gives empty text, never a text
-// of the other block.
+// The text of id `id` (0..87) in `language`: the catalogue's translation, or the English text
+// where the catalogue has none, at most 254 characters as they would arrive through a narrow
+// buffer of 255. An empty entry is empty in every language. An id outside 0..87 or an unknown
+// language gives empty text, never a text of another block.
 std::string LoadText(int id, int language);
+
+// What the catalogues know entry `id` by: its context ("entry 26") and its English text; both
+// empty for an empty entry or an id outside 0..87.
+MessageKey TextKey(int id);
 
 }  // namespace rukmox

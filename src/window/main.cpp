@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "CatalogueFolder.h"
+#include "Languages.h"
 #include "MessageBoxSink.h"
 #include "ModuleFactory.h"
 #include "Rukmoxlight.h"
@@ -17,6 +19,7 @@
 #include "StartOptions.h"
 #include "WindowWords.h"
 #include "platform/PortList.h"
+#include "platform/ProgramFile.h"
 
 namespace {
 
@@ -112,6 +115,11 @@ int Run(QApplication& app, const StartOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const char* catalogues = std::getenv("RUKMOX_LOCALE_DIR");
+  rukmox::UseCatalogueFolder(catalogues != nullptr && *catalogues != '\0'
+                                 ? std::string(catalogues)
+                                 : rukmox::CatalogueFolder(rukmox::platform::ProgramFolder(),
+                                                           rukmox::BuiltInCataloguePlaces()));
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   const ParsedStart parsed = ParseStartOptions(arguments, QStringLiteral(RUKMOX_VERSION));

@@ -5,6 +5,8 @@
 #include <thread>
 #include <vector>
 
+#include "ExtraTexts.h"
+#include "HelpTexts.h"
 #include "ProgrammingFile.h"
 #include "PropertySteps.h"
 
@@ -191,13 +193,10 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
 }
 
 std::optional<std::string> PortListBeyondSearch(const std::vector<std::string>& ports,
-                                                std::string_view source) {
+                                                std::string_view source, int language) {
   if (ports.size() <= static_cast<std::size_t>(SearchedPortCount)) return std::nullopt;
-  std::string why(source);
-  why += " lists " + std::to_string(ports.size()) +
-         " ports, but the search for a boot loader covers only the first " +
-         std::to_string(SearchedPortCount);
-  return why;
+  return FillIn(HelpText(help::PortsBeyondSearch, language),
+                {source, std::to_string(ports.size()), std::to_string(SearchedPortCount)});
 }
 
 }  // namespace rukmox::workflow

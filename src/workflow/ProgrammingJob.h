@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "Languages.h"
 #include "Notice.h"
 #include "Rukmox.h"
 #include "Rukmoxprog.h"
@@ -23,10 +24,12 @@ enum class ProgrammingTarget { Dongle, Mcu };
 // The port numbers a job searches for a boot loader: 0 (COM1) to 254 (COM255).
 inline constexpr std::int32_t SearchedPortCount = 255;
 
-// A port list longer than the search names ports no job would ever try. Says so, naming where the
-// list came from (`source`: an option or a variable), or gives nothing when the list fits.
+// A port list longer than the search names ports no job would ever try. Says so in `language`,
+// naming where the list came from (`source`: an option or a variable), or gives nothing when the
+// list fits.
 std::optional<std::string> PortListBeyondSearch(const std::vector<std::string>& ports,
-                                                std::string_view source);
+                                                std::string_view source,
+                                                int language = LanguageEnglish);
 
 struct ProgrammingSetup {
   // Makes the closed programming object for the job, reporting into `errorWord`.
