@@ -9,7 +9,10 @@
 #include <vector>
 
 #include "Commands.h"
+#include "ExtraTexts.h"
 #include "FieldText.h"
+#include "HelpTexts.h"
+#include "Languages.h"
 #include "NarrowText.h"
 #include "ProgrammingJob.h"
 #include "Reporter.h"
@@ -19,29 +22,97 @@
 namespace rukmox::cli {
 namespace {
 
+// The help and the usage errors in the language chosen.
+class Words {
+ public:
+  explicit Words(int language) : language_(language) {}
+
+  std::string operator()(help::Id id) const { return std::string(HelpText(id, language_)); }
+  std::string operator()(help::Id id, std::initializer_list<std::string_view> values) const {
+    return FillIn(HelpText(id, language_), values);
+  }
+  int Language() const { return language_; }
+
+ private:
+  int language_;
+};
+
 // Numbers are decimal whatever they look like: "010" is ten, not eight, and "0x3" is no number.
 // Leading zeros are dropped before the parser sees them, as it would take them for octal.
-const CLI::Validator kDecimal(
-    [](std::string& text) -> std::string {
-      if (!IsDigitText(text)) return "must be a decimal number, not \"" + text + "\"";
-      const std::size_t first = text.find_first_not_of('0');
-      text = first == std::string::npos ? "0" : text.substr(first);
-      return {};
-    },
-    "", "decimal");
+CLI::Validator Decimal(const Words& words) {
+  return CLI::Validator(
+      [words](std::string& text) -> std::string {
+        if (!IsDigitText(text)) return words(help::NotDecimal, {text});
+        const std::size_t first = text.find_first_not_of('0');
+        text = first == std::string::npos ? "0" : text.substr(first);
+        return {};
+      },
+      "", "decimal");
+}
 
-const CLI::Validator kChannel = CLI::Range(0, RadioChannelCount - 1);
+// A whole number from `lowest` to `highest`; the text has been through Decimal where it may carry
+// leading zeros.
+CLI::Validator Range(const Words& words, long long lowest, long long highest) {
+  return CLI::Validator(
+      [words, lowest, highest](std::string& text) -> std::string {
+        const bool negative = !text.empty() && text[0] == '-';
+        const std::string digits = negative ? text.substr(1) : text;
+        if (IsDigitText(digits) && digits.size() <= 18) {
+          const long long value = std::stoll(digits) * (negative ? -1 : 1);
+          if (value >= lowest && value <= highest) return {};
+        }
+        return words(help::OutOfRange, {std::to_string(lowest), std::to_string(highest), text});
+      },
+      "", "range");
+}
+
+// A count from 1 up.
+CLI::Validator Positive(const Words& words) {
+  return CLI::Validator(
+      [words](std::string& text) -> std::string {
+        if (IsDigitText(text) && text.find_first_not_of('0') != std::string::npos &&
+            text.size() <= 9)
+          return {};
+        return words(help::BelowLeast, {"1", text});
+      },
+      "", "positive");
+}
+
+// One of the words `taken`.
+CLI::Validator OneOf(const Words& words, std::vector<std::string> taken) {
+  return CLI::Validator(
+      [words, taken](std::string& text) -> std::string {
+        if (std::find(taken.begin(), taken.end(), text) != taken.end()) return {};
+        std::string list;
+        for (const std::string& word : taken) list += (list.empty() ? "" : ", ") + word;
+        return words(help::NotOneOf, {list, text});
+      },
+      "", "word");
+}
 
 // An address is decimal digits alone; 0 and 65535 are no radio addresses.
-const CLI::Validator kAddress(
-    [](std::string& text) -> std::string {
-      const std::string wrong = "ADDRESS must be a decimal number from 1 to 65534";
-      if (text.size() > 5 || !IsDigitText(text)) return wrong;
-      const unsigned long value = std::stoul(text);
-      if (value < 1 || value > 65534) return wrong;
-      return {};
-    },
-    "ADDRESS", "address");
+CLI::Validator Address(const Words& words) {
+  return CLI::Validator(
+      [words](std::string& text) -> std::string {
+        if (text.size() > 5 || !IsDigitText(text)) return words(help::AddressRange);
+        const unsigned long value = std::stoul(text);
+        if (value < 1 || value > 65534) return words(help::AddressRange);
+        return {};
+      },
+      "ADDRESS", "address");
+}
+
+// A language with a catalogue, by its code.
+CLI::Validator Language(const Words& words) {
+  return CLI::Validator(
+      [words](std::string& code) -> std::string {
+        if (LanguageOf(code)) return {};
+        if (const std::string why = UnreadableCatalogue(code); !why.empty())
+          return words(help::UnreadableLanguage, {code, why});
+        return words(help::UnknownLanguage, {code, LanguageList()});
+      },
+      "", "language");
+}
 
 // The characters of a UTF-8 text, one string each; nothing when the text is not UTF-8.
 std::optional<std::vector<std::string>> CharactersOf(const std::string& text) {
@@ -65,22 +136,20 @@ std::optional<std::vector<std::string>> CharactersOf(const std::string& text) {
 // A name or PIN as the module can hold it: counted in characters, not bytes, each one a name
 // character. A character the module could not even store (no single-byte form) is
 // named as such, since "not a letter" would puzzle the user of a Polish or Greek keyboard.
-std::string CheckNameText(const std::string& text, std::size_t minLength, std::size_t maxLength,
-                          const std::string& what) {
+std::string CheckNameText(const Words& words, const std::string& text, std::size_t minLength,
+                          std::size_t maxLength, const std::string& what) {
   const auto characters = CharactersOf(text);
-  if (!characters) return what + " is not valid UTF-8 text";
+  if (!characters) return words(help::NotUtf8, {what});
   if (characters->size() < minLength || characters->size() > maxLength) {
+    const std::string given = std::to_string(characters->size());
     if (minLength == maxLength)
-      return what + " must be exactly " + std::to_string(maxLength) + " characters, not " +
-             std::to_string(characters->size());
-    return what + " takes at most " + std::to_string(maxLength) + " characters, not " +
-           std::to_string(characters->size());
+      return words(help::ExactLength, {what, std::to_string(maxLength), given});
+    return words(help::LengthAtMost, {what, std::to_string(maxLength), given});
   }
   for (const std::string& c : *characters) {
-    if (c.size() > 1 && ToNarrow(c) == "?")
-      return what + ": \"" + c + "\" has no single-byte form, so the module cannot store it";
+    if (c.size() > 1 && ToNarrow(c) == "?") return words(help::NoSingleByte, {what, c});
     if (c.size() > 1 || !IsNameCharacter(static_cast<unsigned char>(c[0])))
-      return what + " may hold only letters, digits, blanks, '-' and '_', not \"" + c + "\"";
+      return words(help::NameCharacters, {what, c});
   }
   return {};
 }
@@ -105,6 +174,22 @@ std::optional<std::string> UnknownCommand(CLI::App& app, int argc, const char* c
   return std::nullopt;
 }
 
+// The language --lang asks for, looked up before the parse so that the help and the usage errors
+// already speak it. Nothing when --lang is not given or names no language; the parse then says
+// what is wrong.
+std::optional<int> LanguageAsked(int argc, const char* const* argv) {
+  const std::string_view option = "--lang";
+  std::optional<int> asked;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view word = argv[i];
+    if (word == "--") break;
+    if (word == option && i + 1 < argc) asked = LanguageOf(argv[++i]);
+    if (word.substr(0, option.size() + 1) == "--lang=")
+      asked = LanguageOf(word.substr(option.size() + 1));
+  }
+  return asked;
+}
+
 // "info", or "pin set" for a command below a command group.
 std::string CommandName(const CLI::App& command) {
   const CLI::App* group = command.get_parent();
@@ -112,21 +197,63 @@ std::string CommandName(const CLI::App& command) {
   return CommandName(*group) + " " + command.get_name();
 }
 
+// CLI11's own refusals, in the language chosen where we know their form; as CLI11 words them
+// otherwise.
+std::string UsageErrorText(const Words& words, const CLI::Error& error) {
+  const std::string what = error.what();
+  const auto endsWith = [&what](std::string_view tail) {
+    return what.size() > tail.size() &&
+           what.compare(what.size() - tail.size(), tail.size(), tail) == 0;
+  };
+  if (dynamic_cast<const CLI::RequiredError*>(&error) != nullptr) {
+    if (what == "A subcommand is required") return words(help::CommandRequired);
+    const std::string_view tail = " is required";
+    if (endsWith(tail)) return words(help::IsRequired, {what.substr(0, what.size() - tail.size())});
+  }
+  if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+    if (const std::size_t colon = what.find(": "); colon != std::string::npos)
+      return words(help::NotExpected, {what.substr(colon + 2)});
+  }
+  if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+    // "FIRST LAST: At least 2 required but received 1"
+    const std::string atLeast = ": At least ";
+    const std::string received = " required but received ";
+    const std::size_t at = what.find(atLeast);
+    const std::size_t but = what.find(received);
+    if (at != std::string::npos && but != std::string::npos && but > at)
+      return words(help::ValuesWanted,
+                   {what.substr(0, at), what.substr(at + atLeast.size(), but - at - atLeast.size()),
+                    what.substr(but + received.size())});
+  }
+  return what;
+}
+
 }  // namespace
 
 std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLine& line,
                                     std::ostream& out, std::ostream& err) {
-  CLI::App app{
-      "rukmoxctl: service tool for a pair of short-range radio modules (a USB dongle \"Wireless "
-      "Port\" and the remote module reached through it)",
-      "rukmoxctl"};
+  const Words words(LanguageAsked(argc, argv).value_or(line.global.language));
+  const std::string moreInformation = "\n" + words(help::MoreInformation) + "\n";
+
+  CLI::App app{words(help::CtlDescription), "rukmoxctl"};
+  // Set before the commands are added, which take them over.
+  app.option_defaults()->group(words(help::OptionsHeading));
+  app.group(words(help::CommandsHeading));
+  app.set_help_flag("-h,--help", words(help::HelpOption));
+  const auto format = app.get_formatter();
+  format->label("Usage", words(help::UsageLabel));
+  format->label("OPTIONS", words(help::OptionsLabel));
+  format->label("SUBCOMMAND", words(help::CommandLabel));
+  format->label("REQUIRED", words(help::RequiredLabel));
+  format->label("Positionals", words(help::PositionalsHeading));
+  app.failure_message([words, moreInformation](const CLI::App*, const CLI::Error& error) {
+    return UsageErrorText(words, error) + moreInformation;
+  });
   app.require_subcommand(1);
   app.set_version_flag("--version", std::string("rukmoxctl ") + RUKMOX_VERSION,
-                       "show the version and exit");
+                       words(help::VersionOption));
   app.fallthrough();  // global options may also follow the command
-  app.footer(
-      "Exit status: 0 success, 1 the operation failed, 2 usage error, 3 the dongle could not be "
-      "opened.");
+  app.footer(words(help::CtlFooter));
 
   // Each command's name is written once, where it is added; what runs it goes with it.
   std::vector<std::pair<CLI::App*, CommandRun>> commands;
@@ -137,158 +264,146 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     return sub;
   };
 
+  const CLI::Validator decimal = Decimal(words);
+  const CLI::Validator channelNumber = Range(words, 0, RadioChannelCount - 1);
+  const CLI::Validator positive = Positive(words);
+
   GlobalOptions& g = line.global;
-  std::string dongle, ports, lang = "en";
+  std::string dongle, ports, lang;
   int timeout = 0;
-  auto* dongleOption = app.add_option("--dongle", dongle,
-                                      "tty of the dongle (sets RUKMOX_DONGLE: listed first as an "
-                                      "FTDI device \"Wireless Port\")");
-  auto* portsOption = app.add_option(
-      "--ports", ports,
-      "serial ports P1:P2:... for programming (sets RUKMOX_PORTS; port k = entry k)");
-  auto* timeoutOption = app.add_option("--timeout", timeout,
-                                       "base read time-out of the module "
-                                       "link in ms, 1 to 9999 (default 100)")
-                            ->transform(kDecimal)
-                            ->check(CLI::Range(1, 9999));
-  app.add_flag("--json", g.json, "print one JSON object per result");
-  app.add_flag("--trace", g.trace,
-               "write every frame sent and received to stderr, time-stamped, PINs masked");
-  app.add_option("--lang", lang, "language of the messages (default en)")
-      ->check(CLI::IsMember({"it", "en"}));
+  auto* dongleOption = app.add_option("--dongle", dongle, words(help::DongleOption));
+  auto* portsOption = app.add_option("--ports", ports, words(help::PortsOption));
+  auto* timeoutOption = app.add_option("--timeout", timeout, words(help::TimeoutOption))
+                            ->transform(decimal)
+                            ->check(Range(words, 1, 9999));
+  app.add_flag("--json", g.json, words(help::JsonOption));
+  app.add_flag("--trace", g.trace, words(help::TraceOption));
+  auto* langOption = app.add_option("--lang", lang, words(help::LangOption, {LanguageList()}))
+                         ->check(Language(words));
 
-  addCommand(app, "info", "show the local and the remote device", RunInfo);
+  addCommand(app, "info", words(help::InfoCommand), RunInfo);
 
-  auto* setName =
-      addCommand(app, "set-name", "give the local (or remote) device a new name", RunSetName);
-  setName->add_flag("--remote", line.remote, "change the remote device");
-  setName->add_option("NAME", line.name, "new name, 1 to 9 characters")
+  auto* setName = addCommand(app, "set-name", words(help::SetNameCommand), RunSetName);
+  setName->add_flag("--remote", line.remote, words(help::RemoteOption));
+  setName->add_option("NAME", line.name, words(help::NameArgument))
       ->required()
       ->check(
-          [](const std::string& text) -> std::string {
+          [words](const std::string& text) -> std::string {
             // A remote without a name drops out of every scan list: nobody could find it again.
-            if (IsBlankName(text)) return "NAME must not be empty or blank";
-            return CheckNameText(text, 1, NameLengthMax, "NAME");
+            if (IsBlankName(text)) return words(help::EmptyOrBlank, {"NAME"});
+            return CheckNameText(words, text, 1, NameLengthMax, "NAME");
           },
           "NAME", "name");
 
-  auto* setAddress = addCommand(
-      app, "set-address", "give the local (or remote) device a new radio address", RunSetAddress);
-  setAddress->add_flag("--remote", line.remote, "change the remote device");
+  auto* setAddress = addCommand(app, "set-address", words(help::SetAddressCommand), RunSetAddress);
+  setAddress->add_flag("--remote", line.remote, words(help::RemoteOption));
   std::string addressText;
-  setAddress->add_option("ADDRESS", addressText, "new address, 1 to 65534")
+  setAddress->add_option("ADDRESS", addressText, words(help::AddressArgument))
       ->required()
-      ->check(kAddress);
+      ->check(Address(words));
 
-  auto* setPower = addCommand(app, "set-power", "set the transmit power of a device", RunSetPower);
-  setPower->add_flag("--remote", line.remote, "change the remote device");
+  auto* setPower = addCommand(app, "set-power", words(help::SetPowerCommand), RunSetPower);
+  setPower->add_flag("--remote", line.remote, words(help::RemoteOption));
   std::string power;
-  setPower->add_option("LEVEL", power, "min (-10dBm), default (0dBm) or max (+3dBm)")
+  setPower->add_option("LEVEL", power, words(help::LevelArgument))
       ->required()
-      ->check(CLI::IsMember({"min", "default", "max"}));
+      ->check(OneOf(words, {"min", "default", "max"}));
 
-  auto* channel =
-      addCommand(app, "channel", "show the channel, or move the pair to channel N", RunChannel);
-  channel->add_option("N", line.channel, "new channel, 0 to 15")
-      ->transform(kDecimal)
-      ->check(kChannel);
+  auto* channel = addCommand(app, "channel", words(help::ChannelCommand), RunChannel);
+  channel->add_option("N", line.channel, words(help::ChannelArgument))
+      ->transform(decimal)
+      ->check(channelNumber);
 
-  auto* monitor = addCommand(
-      app, "monitor", "link quality and energy every 100 ms, with the automatic channel change",
-      RunMonitor);
-  monitor->add_option("--count", line.count, "number of ticks (default: until Ctrl-C)")
-      ->transform(kDecimal)
-      ->check(CLI::PositiveNumber);
-  monitor->add_flag("--csv", line.csv, "one CSV line per tick, after a header line");
+  auto* monitor = addCommand(app, "monitor", words(help::MonitorCommand), RunMonitor);
+  monitor->add_option("--count", line.count, words(help::MonitorCountOption))
+      ->transform(decimal)
+      ->check(positive);
+  monitor->add_flag("--csv", line.csv, words(help::CsvOption));
 
-  auto* scan =
-      addCommand(app, "scan", "look for remote devices on channels FIRST to LAST", RunScan);
+  auto* scan = addCommand(app, "scan", words(help::ScanCommand), RunScan);
   std::vector<int> range;
-  scan->add_option("FIRST LAST", range, "channel range (default 0 15)")
+  scan->add_option("FIRST LAST", range, words(help::ScanRangeArguments))
       ->expected(2)
-      ->transform(kDecimal)
-      ->check(kChannel);
+      ->transform(decimal)
+      ->check(channelNumber);
 
-  auto* connect =
-      addCommand(app, "connect", "scan, then connect the remote device found", RunConnect);
-  connect->add_option("TARGET", line.target, "name or address of the remote device")->required();
-  connect->add_option("--first", line.first, "first channel to scan (default 0)")
-      ->transform(kDecimal)
-      ->check(kChannel);
-  connect->add_option("--last", line.last, "last channel to scan (default 15)")
-      ->transform(kDecimal)
-      ->check(kChannel);
+  auto* connect = addCommand(app, "connect", words(help::ConnectCommand), RunConnect);
+  connect->add_option("TARGET", line.target, words(help::ConnectTargetArgument))->required();
+  connect->add_option("--first", line.first, words(help::FirstOption))
+      ->transform(decimal)
+      ->check(channelNumber);
+  connect->add_option("--last", line.last, words(help::LastOption))
+      ->transform(decimal)
+      ->check(channelNumber);
 
-  addCommand(app, "disconnect", "drop the connection to the remote device", RunDisconnect);
+  addCommand(app, "disconnect", words(help::DisconnectCommand), RunDisconnect);
 
-  auto* pin = app.add_subcommand("pin", "set or remove the PIN of the radio link");
+  auto* pin = app.add_subcommand("pin", words(help::PinCommand));
   pin->require_subcommand(1);
-  auto* pinSet =
-      addCommand(*pin, "set", "set a new PIN (the old one is read from the dongle)", RunPinSet);
-  pinSet->add_option("NEW", line.pin, "new PIN, exactly 4 characters")
+  auto* pinSet = addCommand(*pin, "set", words(help::PinSetCommand), RunPinSet);
+  pinSet->add_option("NEW", line.pin, words(help::PinArgument))
       ->required()
       ->check(
-          [](const std::string& text) -> std::string {
+          [words](const std::string& text) -> std::string {
             // Four blanks are what the modules hold for "no PIN": an empty or blank PIN would
             // remove it while we reported a new one set.
-            const std::string useRemove = "; to remove the PIN use \"rukmoxctl pin remove\"";
-            if (IsBlankName(text)) return "NEW must not be empty or blank" + useRemove;
+            if (IsBlankName(text))
+              return words(help::UsePinRemove, {words(help::EmptyOrBlank, {"NEW"})});
             const auto characters = CharactersOf(text);
             if (characters && characters->size() != PinSize)
-              return "NEW must be exactly " + std::to_string(PinSize) + " characters, not " +
-                     std::to_string(characters->size()) + useRemove;
-            return CheckNameText(text, PinSize, PinSize, "NEW");
+              return words(help::UsePinRemove,
+                           {words(help::ExactLength, {"NEW", std::to_string(PinSize),
+                                                      std::to_string(characters->size())})});
+            return CheckNameText(words, text, PinSize, PinSize, "NEW");
           },
           "NEW", "pin");
-  addCommand(*pin, "remove", "remove the PIN", RunPinRemove);
+  addCommand(*pin, "remove", words(help::PinRemoveCommand), RunPinRemove);
 
-  auto* spectrum =
-      addCommand(app, "spectrum", "energy on the 16 channels, one line per sweep", RunSpectrum);
-  spectrum->add_option("--sweeps", line.sweeps, "number of sweeps (default: until Ctrl-C)")
-      ->transform(kDecimal)
-      ->check(CLI::PositiveNumber);
+  auto* spectrum = addCommand(app, "spectrum", words(help::SpectrumCommand), RunSpectrum);
+  spectrum->add_option("--sweeps", line.sweeps, words(help::SweepsOption))
+      ->transform(decimal)
+      ->check(positive);
 
-  auto* program =
-      addCommand(app, "program", "write a programming file into the dongle or the MCU", RunProgram);
-  program->add_option("TARGET", line.programTarget, "dongle or mcu")
+  auto* program = addCommand(app, "program", words(help::ProgramCommand), RunProgram);
+  program->add_option("TARGET", line.programTarget, words(help::ProgramTargetArgument))
       ->required()
-      ->check(CLI::IsMember({"dongle", "mcu"}));
-  program->add_option("FILE", line.file, "enciphered programming file")->required();
+      ->check(OneOf(words, {"dongle", "mcu"}));
+  program->add_option("FILE", line.file, words(help::ProgramFileArgument))->required();
 
-  auto* ping = addCommand(app, "ping", "measure exchanges per second and round trips", RunPing);
-  ping->add_option("--count", line.count, "number of pings (default 10)")
-      ->transform(kDecimal)
-      ->check(CLI::PositiveNumber);
-  ping->add_flag("--remote", line.remote, "ping the remote device");
+  auto* ping = addCommand(app, "ping", words(help::PingCommand), RunPing);
+  ping->add_option("--count", line.count, words(help::PingCountOption))
+      ->transform(decimal)
+      ->check(positive);
+  ping->add_flag("--remote", line.remote, words(help::PingRemoteOption));
 
-  addCommand(app, "bridge",
-             "serve the data channel to the remote host on a pseudo-terminal until Ctrl-C",
-             RunBridge);
+  addCommand(app, "bridge", words(help::BridgeCommand), RunBridge);
 
-  auto* rangeTest = addCommand(app, "range-test",
-                               "remote pings at a steady pace: answered, lost, round trip, quality",
-                               RunRangeTest);
-  rangeTest->add_option("--count", line.count, "number of pings")
+  auto* rangeTest = addCommand(app, "range-test", words(help::RangeTestCommand), RunRangeTest);
+  rangeTest->add_option("--count", line.count, words(help::RangeCountOption))
       ->required()
-      ->check(CLI::Range(1, 1000000));
-  rangeTest->add_option("--interval", line.interval, "ms from one ping to the next (default 100)")
-      ->check(CLI::Range(0, 3600000));
-  rangeTest->add_flag("--echo", line.echo,
-                      "after each ping, send data through the link for the remote host to echo");
+      ->check(Range(words, 1, 1000000));
+  rangeTest->add_option("--interval", line.interval, words(help::IntervalOption))
+      ->check(Range(words, 0, 3600000));
+  rangeTest->add_flag("--echo", line.echo, words(help::EchoOption));
 
-  auto* profile = app.add_subcommand("profile", "save the settings of both devices, or apply them");
+  auto* profile = app.add_subcommand("profile", words(help::ProfileCommand));
   profile->require_subcommand(1);
-  auto* profileSave =
-      addCommand(*profile, "save", "write the settings of both devices to FILE", RunProfileSave);
-  profileSave->add_option("FILE", line.file, "profile file (JSON)")->required();
-  auto* profileApply = addCommand(*profile, "apply", "change what differs from the profile in FILE",
-                                  RunProfileApply);
-  profileApply->add_option("FILE", line.file, "profile file (JSON)")->required();
-  profileApply->add_flag("--dry-run", line.dryRun, "only show what would change");
+  auto* profileSave = addCommand(*profile, "save", words(help::ProfileSaveCommand), RunProfileSave);
+  profileSave->add_option("FILE", line.file, words(help::ProfileFileArgument))->required();
+  auto* profileApply =
+      addCommand(*profile, "apply", words(help::ProfileApplyCommand), RunProfileApply);
+  profileApply->add_option("FILE", line.file, words(help::ProfileFileArgument))->required();
+  profileApply->add_flag("--dry-run", line.dryRun, words(help::DryRunOption));
+
+  // A command's own help flag is made before it takes over the group of its options.
+  for (const auto& [sub, run] : commands)
+    for (CLI::App* level = sub; level != nullptr; level = level->get_parent())
+      if (CLI::Option* helpFlag = level->get_help_ptr())
+        helpFlag->group(words(help::OptionsHeading));
 
   // CLI11 says only that a command is required when the word given is none it knows.
   if (const auto unknown = UnknownCommand(app, argc, argv)) {
-    err << "Unknown command \"" << *unknown << "\"\nRun with --help for more information.\n";
+    err << words(help::UnknownCommand, {*unknown}) << moreInformation;
     return ExitUsage;
   }
 
@@ -303,14 +418,14 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   if (*portsOption) {
     g.ports = ports;
     // Ports past the search would never be tried: better to say so than to let a job miss them.
-    if (const auto why =
-            workflow::PortListBeyondSearch(platform::SplitPortList(ports), "--ports")) {
-      err << *why << "\nRun with --help for more information.\n";
+    if (const auto why = workflow::PortListBeyondSearch(platform::SplitPortList(ports), "--ports",
+                                                        words.Language())) {
+      err << *why << moreInformation;
       return ExitUsage;
     }
   }
   if (*timeoutOption) g.timeout = timeout;
-  g.language = lang == "it" ? LanguageItalian : LanguageEnglish;
+  if (*langOption) g.language = *LanguageOf(lang);
 
   // Exactly one command was parsed: the application and "pin" each require one.
   for (const auto& [sub, run] : commands) {
@@ -329,11 +444,11 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
     line.last = range[1];
   }
   if (monitor->parsed() && line.csv && g.json) {
-    err << "--csv and --json cannot be used together\nRun with --help for more information.\n";
+    err << words(help::CsvWithJson) << moreInformation;
     return ExitUsage;
   }
   if ((scan->parsed() || connect->parsed()) && line.first > line.last) {
-    err << "FIRST must not lie above LAST\nRun with --help for more information.\n";
+    err << words(help::FirstAboveLast) << moreInformation;
     return ExitUsage;
   }
   return std::nullopt;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "StringTable.h"
+#include "Languages.h"
 
 namespace rukmox::cli {
 
@@ -22,6 +22,8 @@ struct GlobalOptions {
   std::optional<int> timeout;         // base read time-out of the module link, ms
   bool json = false;
   bool trace = false;
+  // The language of every message; the caller sets it from the locale before the parse, and
+  // --lang overrides it.
   int language = LanguageEnglish;
 };
 

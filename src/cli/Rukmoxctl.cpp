@@ -10,15 +10,18 @@
 
 namespace rukmox::cli {
 
-int RunRukmoxctl(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int RunRukmoxctl(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                 int language) {
   CommandLine line;
+  line.global.language = language;
   if (auto status = ParseCommandLine(argc, argv, line, out, err)) return *status;
 
   // The programming job searches a fixed number of ports; a longer list from the environment
   // would have its tail silently ignored. (--ports is checked with the other options.)
   if (line.command == "program" && !line.global.ports) {
-    if (const auto why = workflow::PortListBeyondSearch(
-            platform::TransportSettings::FromEnvironment().Ports, "RUKMOX_PORTS")) {
+    if (const auto why =
+            workflow::PortListBeyondSearch(platform::TransportSettings::FromEnvironment().Ports,
+                                           "RUKMOX_PORTS", line.global.language)) {
       err << *why << "\n";
       return ExitUsage;
     }

@@ -27,17 +27,21 @@ struct ChildResult {
   bool timedOut = false;
 };
 
-// The environment of this process without the variables that choose devices, so that only the
-// options on the command line do.
-inline std::vector<std::string> CleanEnvironment() {
+// The environment of this process without the variables that choose devices, the language or
+// the catalogues, so that only the options on the command line do; then `added` ("NAME=value").
+inline std::vector<std::string> CleanEnvironment(const std::vector<std::string>& added = {}) {
+  static const char* const kLeftOut[] = {
+      "RUKMOX_DONGLE=", "RUKMOX_PORTS=", "RUKMOX_D2XX=", "RUKMOX_LOCALE_DIR=",
+      "LANGUAGE=",      "LC_ALL=",       "LC_MESSAGES=", "LANG="};
   std::vector<std::string> env;
   for (char** e = environ; *e != nullptr; ++e) {
     const std::string entry = *e;
-    if (entry.rfind("RUKMOX_DONGLE=", 0) == 0 || entry.rfind("RUKMOX_PORTS=", 0) == 0 ||
-        entry.rfind("RUKMOX_D2XX=", 0) == 0)
+    if (std::any_of(std::begin(kLeftOut), std::end(kLeftOut),
+                    [&entry](const char* name) { return entry.rfind(name, 0) == 0; }))
       continue;
     env.push_back(entry);
   }
+  env.insert(env.end(), added.begin(), added.end());
   return env;
 }
 
@@ -47,6 +51,8 @@ struct ChildOptions {
   std::string stderrTerminal;
   // SIGINT after this long, as Ctrl-C would send it; zero: never.
   std::chrono::milliseconds interruptAfter{0};
+  // Variables set for the child ("NAME=value"), beyond the clean environment.
+  std::vector<std::string> environment;
 };
 
 // A started child: its process id and the read ends of its standard output and error.
@@ -56,10 +62,12 @@ struct SpawnedChild {
   int err = -1;  // -1 when standard error goes to a terminal
 };
 
-// Starts `program` with `args` and the clean environment; standard input reads /dev/null,
-// standard output and error go to pipes (error to `stderrTerminal` when one is named).
+// Starts `program` with `args` and the clean environment with `environment` added; standard input
+// reads /dev/null, standard output and error go to pipes (error to `stderrTerminal` when one is
+// named).
 inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std::string>& args,
-                               const std::string& stderrTerminal = {}) {
+                               const std::string& stderrTerminal = {},
+                               const std::vector<std::string>& environment = {}) {
   SpawnedChild child;
   int outPipe[2];
   int errPipe[2];
@@ -74,7 +82,7 @@ inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std
   std::vector<char*> argv;
   for (auto& a : argStore) argv.push_back(a.data());
   argv.push_back(nullptr);
-  std::vector<std::string> envStore = CleanEnvironment();
+  std::vector<std::string> envStore = CleanEnvironment(environment);
   std::vector<char*> envp;
   for (auto& e : envStore) envp.push_back(e.data());
   envp.push_back(nullptr);
@@ -105,7 +113,7 @@ inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std
 inline ChildResult RunChild(const std::string& program, const std::vector<std::string>& args,
                             const ChildOptions& options = {}) {
   ChildResult result;
-  const SpawnedChild child = SpawnChild(program, args, options.stderrTerminal);
+  const SpawnedChild child = SpawnChild(program, args, options.stderrTerminal, options.environment);
   const pid_t pid = child.pid;
   if (pid < 0) return result;
 

@@ -30,11 +30,13 @@ struct Parsed {
   std::string err;
 };
 
-Parsed Parse(std::vector<std::string> args) {
+// `language`: what the locale chose, as main hands it in.
+Parsed Parse(std::vector<std::string> args, int language = LanguageEnglish) {
   args.insert(args.begin(), "rukmoxctl");
   std::vector<const char*> argv;
   for (const auto& a : args) argv.push_back(a.c_str());
   Parsed p;
+  p.line.global.language = language;
   std::ostringstream out, err;
   p.status = ParseCommandLine(static_cast<int>(argv.size()), argv.data(), p.line, out, err);
   p.out = out.str();
@@ -258,6 +260,16 @@ TEST(CommandLineTest, DefaultsAreEnglishAllChannelsAndNoDeviceOverride) {
   EXPECT_FALSE(p.line.global.dongle.has_value());
   EXPECT_FALSE(p.line.global.ports.has_value());
   EXPECT_FALSE(p.line.global.timeout.has_value());
+}
+
+// The locale's language, handed in, holds for the usage errors too, unless --lang names another.
+TEST(CommandLineTest, TheLanguageHandedInHoldsUnlessLangNamesAnother) {
+  const Parsed italian = Parse({"channel", "16"}, LanguageItalian);
+  EXPECT_THAT(italian.err, HasSubstr("N: deve essere un numero da 0 a 15, non \"16\""));
+  const Parsed english = Parse({"--lang", "en", "channel", "16"}, LanguageItalian);
+  EXPECT_THAT(english.err, HasSubstr("N: must be a number from 0 to 15, not \"16\""));
+  EXPECT_EQ(Parse({"info"}, LanguageItalian).line.global.language, LanguageItalian);
+  EXPECT_EQ(Parse({"info", "--lang", "en"}, LanguageItalian).line.global.language, LanguageEnglish);
 }
 
 TEST(CommandLineTest, PinSubcommandsAreToldApart) {
