@@ -37,6 +37,10 @@ class ProgramReport : public workflow::ProgrammingFace {
     if (bar_) bar_->Show(percent, 100, file_);
   }
   void WritingEnds() override { bar_.reset(); }
+  void Stopped(const std::vector<workflow::NoticeNote>& notes) override {
+    Reporter& report = session_.Report();
+    report.Fail(workflow::NotesText(notes, report.Language()), 0);
+  }
   void DeviceGone(workflow::ProgrammingTarget target, const std::string& portPath,
                   std::int32_t errorWord) override {
     Reporter& report = session_.Report();
