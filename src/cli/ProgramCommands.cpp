@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "Commands.h"
+#include "Interrupt.h"
 #include "ProgrammingJob.h"
 
 namespace rukmox::cli {
@@ -80,6 +81,7 @@ int RunProgram(Session& session, const CommandLine& line) {
   setup.makeProgrammer = [&session](std::int32_t* errorWord) {
     return session.MakeProgrammer(errorWord);
   };
+  setup.stopRequested = StopRequested;
   std::int32_t programError = 0;
   ProgramReport face(session, line.file);
   const workflow::ProgrammingOutcome outcome = workflow::RunProgrammingJob(

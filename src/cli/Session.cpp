@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "DeviceObjects.h"
+#include "Interrupt.h"
 #include "Panels.h"
 #include "platform/D2xxLibrary.h"
 #include "platform/PortDiagnosis.h"
@@ -57,6 +58,8 @@ std::optional<int> Session::StartLikeTheWindow() {
   }
   if (!LoadLocal()) return reporter_.Finish();
   LoadRemote();
+  // Stopped while opening: the operation has not begun, so there is nothing to end well.
+  if (StopRequested()) return reporter_.Finish();
   return std::nullopt;
 }
 
