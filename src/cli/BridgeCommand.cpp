@@ -25,10 +25,10 @@ int RunBridge(Session& session, const CommandLine& /*line*/) {
   report.EmitObject({{"terminal", terminal.SlavePath()}});
   report.Line(FillIn(report.Text(extra::BridgeOpened), {terminal.SlavePath()}));
 
-  InterruptScope interrupt;
+  StopEndsTheCommand();  // the bridge serves until it is stopped
   DataBridge bridge(session.Device());
   PtyBridge pty(bridge, terminal.Master());
-  const BridgeState state = pty.Run([] { return InterruptScope::Requested(); });
+  const BridgeState state = pty.Run([] { return StopRequested(); });
 
   const BridgeCounts& counts = bridge.Counts();
   report.Result()["to_remote"] = counts.toRemote;

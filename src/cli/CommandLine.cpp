@@ -417,6 +417,11 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   if (*dongleOption) g.dongle = dongle;
   if (*portsOption) {
     g.ports = ports;
+    // An empty list would quietly stand for the system's ports instead of the ones meant.
+    if (ports.find_first_not_of(':') == std::string::npos) {
+      err << words(help::NoPortNamed, {"--ports"}) << moreInformation;
+      return ExitUsage;
+    }
     // Ports past the search would never be tried: better to say so than to let a job miss them.
     if (const auto why = workflow::PortListBeyondSearch(platform::SplitPortList(ports), "--ports",
                                                         words.Language())) {

@@ -19,10 +19,10 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 constexpr int kDefaultPings = 10;
 
-// Waits `interval` unless Ctrl-C comes first.
+// Waits `interval` unless a stop is asked for first.
 void PauseFor(std::chrono::milliseconds interval) {
   const auto end = Clock::now() + interval;
-  while (!InterruptScope::Requested() && Clock::now() < end)
+  while (!StopRequested() && Clock::now() < end)
     std::this_thread::sleep_for(
         std::min<Clock::duration>(end - Clock::now(), std::chrono::milliseconds(10)));
 }
@@ -57,7 +57,7 @@ int RunMonitor(Session& session, const CommandLine& line) {
   if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
-  InterruptScope interrupt;
+  if (!line.count) StopEndsTheCommand();  // without a count it watches until it is stopped
   std::int32_t channelMoves = 0;
   std::int32_t energy = 0;
   // The CSV form writes the window's link history as it grows, tick by tick.
@@ -108,7 +108,7 @@ int RunMonitor(Session& session, const CommandLine& line) {
     } else {
       report.Line(shown);
     }
-    if (InterruptScope::Requested() || (line.count && tick == *line.count)) break;
+    if (StopRequested() || (line.count && tick == *line.count)) break;
     // The next tick comes 100 ms after the end of this one, however long this one took.
     PauseFor(kPollInterval);
   }
@@ -119,11 +119,10 @@ int RunSpectrum(Session& session, const CommandLine& line) {
   if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
-  InterruptScope interrupt;
+  if (!line.sweeps) StopEndsTheCommand();  // without a count it sweeps until it is stopped
   std::int64_t elapsedMs = 0;
   int readings = 0;
-  for (int sweep = 0; !InterruptScope::Requested() && (!line.sweeps || sweep < *line.sweeps);
-       ++sweep) {
+  for (int sweep = 0; !StopRequested() && (!line.sweeps || sweep < *line.sweeps); ++sweep) {
     std::this_thread::yield();
     std::uint8_t values[RadioChannelCount] = {};
     const auto start = Clock::now();
@@ -151,7 +150,7 @@ int RunSpectrum(Session& session, const CommandLine& line) {
     report.EmitObject(object);
     report.Line(text.substr(1));
   }
-  if (readings == 0 && !report.Failed())
+  if (readings == 0 && !report.Failed() && Interruption() == 0)
     report.Fail(report.Text(extra::NoEnergyReading), session.DeviceError());
   return report.FinishStream();
 }
@@ -163,13 +162,12 @@ int RunPing(Session& session, const CommandLine& line) {
   if (line.remote) {
     if (auto end = session.EndWithoutRemote()) return *end;
   }
-  InterruptScope interrupt;
   const int count = line.count.value_or(kDefaultPings);
   std::vector<double> roundTrips;
   int sent = 0;
   std::int32_t lastError = 0;
   const auto start = Clock::now();
-  for (; sent < count && !InterruptScope::Requested(); ++sent) {
+  for (; sent < count && !StopRequested(); ++sent) {
     const auto before = Clock::now();
     if (device.Ping(line.remote)) {
       roundTrips.push_back(

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "Interrupt.h"
 #include "StringTable.h"
 
 namespace rukmox::cli {
@@ -59,16 +60,25 @@ void Reporter::Tell(const std::string& message, std::optional<text::Id> id, std:
 }
 
 int Reporter::Finish(int failedStatus) {
+  // A command cut short by a signal says so last, after what it did get done.
+  const int signal = Interruption();
+  if (signal != 0) {
+    result_["interrupted"] = true;
+    result_["signal"] = platform::StopSignals::Name(signal);
+    Tell(FillIn(Text(extra::Interrupted), {platform::StopSignals::Name(signal)}), std::nullopt, 0,
+         true);
+  }
   if (json_) {
     result_["ok"] = !failed_;
     if (!result_.contains("errors")) result_["errors"] = nlohmann::json::array();
     out_ << DumpJson(result_) << '\n' << std::flush;
   }
+  if (signal != 0) return platform::StopSignals::ExitStatus(signal);
   return failed_ ? failedStatus : ExitOk;
 }
 
 int Reporter::FinishStream() {
-  if (failed_ || !json_) return Finish();
+  if (failed_ || !json_ || Interruption() != 0) return Finish();
   return ExitOk;
 }
 

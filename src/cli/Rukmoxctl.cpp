@@ -4,6 +4,7 @@
 
 #include "CommandLine.h"
 #include "ProgrammingJob.h"
+#include "Interrupt.h"
 #include "Reporter.h"
 #include "Session.h"
 #include "platform/TransportSettings.h"
@@ -27,6 +28,8 @@ int RunRukmoxctl(int argc, const char* const* argv, std::ostream& out, std::ostr
     }
   }
 
+  // From here on a signal lets the command end where no device is left half-way.
+  StopScope stopScope;
   Reporter reporter(line.global.json, line.global.language, out, err);
   reporter.Result()["command"] = line.command;
   Session session(line.global, reporter);

@@ -5,10 +5,10 @@
 #include <ostream>
 
 #include "DeviceObjects.h"
+#include "Interrupt.h"
 #include "Panels.h"
 #include "PropertySteps.h"
 #include "platform/D2xxLibrary.h"
-#include "platform/FtdiSioDiscovery.h"
 #include "platform/PortDiagnosis.h"
 #include "platform/PortList.h"
 
@@ -58,6 +58,8 @@ std::optional<int> Session::OpenAndReadBoth() {
   }
   if (!LoadLocal()) return reporter_.Finish();
   LoadRemote();
+  // Stopped while opening: the operation has not begun, so there is nothing to end well.
+  if (StopRequested()) return reporter_.Finish();
   return std::nullopt;
 }
 
@@ -94,20 +96,13 @@ std::optional<int> Session::EndWithoutRemote() {
 
 void Session::ExplainOpenFailure() {
   // The tty the module object looked for: the one named, else the first "Wireless Port" found.
-  std::string path = settings_.DonglePath;
-  if (path.empty()) {
-    for (const platform::FtdiDeviceInfo& info : platform::DiscoverFtdiDevices(settings_)) {
-      if (info.Description.find("Wireless Port") != std::string::npos) {
-        path = info.DevicePath;
-        break;
-      }
-    }
-  }
+  const std::string path = workflow::DongleTtyPath(settings_);
   if (path.empty()) {
     reporter_.Fail(reporter_.Text(extra::NoDongleAttached), deviceError_);
     return;
   }
-  const platform::PortTrouble trouble = platform::DiagnosePort(path, settings_.ProcLocks);
+  const platform::PortTrouble trouble =
+      platform::DiagnosePort(path, settings_.ProcLocks, settings_.SysfsRoot);
   switch (trouble.Error) {
     case platform::OpenError::NotFound:
       reporter_.Fail(FillIn(reporter_.Text(extra::DongleMissing), {path}), deviceError_);

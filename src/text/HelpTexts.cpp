@@ -137,6 +137,7 @@ constexpr std::array<Text, help::Count> kWords = {{
     Word(help::ValuesWanted, "ValuesWanted", "%1 takes %2 values, not %3"),
     Word(help::PortsBeyondSearch, "PortsBeyondSearch",
          "%1 lists %2 ports, but the search for a boot loader covers only the first %3"),
+    Word(help::NoPortNamed, "NoPortNamed", "%1 names no serial port"),
 
     Word(help::WindowDescription, "WindowDescription",
          "Operator window for a pair of short-range radio modules: the USB dongle \"Wireless "

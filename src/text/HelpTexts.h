@@ -98,6 +98,7 @@ enum Id : int {
   NotExpected,         // %1 the arguments
   ValuesWanted,        // %1 the arguments' names, %2 values wanted, %3 given
   PortsBeyondSearch,   // %1 the option or variable, %2 ports, %3 ports the search covers
+  NoPortNamed,         // %1 the option
 
   // rukmox: its options and usage errors.
   WindowDescription,

@@ -128,6 +128,13 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     }
   }
 
+  // An empty list would quietly stand for the system's ports instead of the ones meant.
+  if (parser.isSet(ports) && parser.value(ports).split(':', Qt::SkipEmptyParts).isEmpty()) {
+    parsed.error = QStringLiteral("--ports names no serial port");
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+
   int sweepCount = 0;
   if (parser.isSet(sweeps)) {
     bool number = false;

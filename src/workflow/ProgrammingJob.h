@@ -39,6 +39,9 @@ struct ProgrammingSetup {
   // The MCU needs a moment to restart into its boot loader; the dongle to restart its firmware.
   std::chrono::milliseconds afterRemoteStart{100};
   std::chrono::milliseconds beforeReopen{200};
+  // Asked between the job's steps, between ports and between records: true ends the job there
+  // (the record in flight is finished). Empty: the job runs to its end.
+  std::function<bool()> stopRequested;
 };
 
 class ProgrammingFace {
@@ -59,6 +62,9 @@ class ProgrammingFace {
   virtual void WritingStarts() {}
   virtual void Progress(std::int32_t percent) = 0;
   virtual void WritingEnds() {}
+  // The job was asked to stop and ended where it was: what it got done and whether the target
+  // now waits in its boot loader, as notes. The module link is not opened again.
+  virtual void Stopped(const std::vector<NoticeNote>& notes) = 0;
   // The dongle, or the serial port at `portPath` where the target's boot loader answered, went
   // away during the job: nothing more is sent and the module link is not opened again.
   virtual void DeviceGone(ProgrammingTarget target, const std::string& portPath,
@@ -71,6 +77,7 @@ struct ProgrammingOutcome {
   std::optional<std::int32_t> port;  // where the boot loader answered
   // What ProgramFile returned once it ran, or the look at the file found before anything was sent.
   std::optional<std::int32_t> result;
+  bool stopped = false;  // asked to stop before its end
 };
 
 // Runs one job for `target` with the file at `path`. `programError` is the error word the

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,8 @@ struct ChildResult {
 };
 
 // The environment of this process without the variables that choose devices, the language or
-// the catalogues, so that only the options on the command line do; then `added` ("NAME=value").
-inline std::vector<std::string> CleanEnvironment(const std::vector<std::string>& added = {}) {
+// the catalogues, so that only the options on the command line do.
+inline std::vector<std::string> CleanEnvironment() {
   static const char* const kLeftOut[] = {
       "RUKMOX_DONGLE=", "RUKMOX_PORTS=", "RUKMOX_D2XX=", "RUKMOX_LOCALE_DIR=",
       "LANGUAGE=",      "LC_ALL=",       "LC_MESSAGES=", "LANG="};
@@ -41,7 +42,6 @@ inline std::vector<std::string> CleanEnvironment(const std::vector<std::string>&
       continue;
     env.push_back(entry);
   }
-  env.insert(env.end(), added.begin(), added.end());
   return env;
 }
 
@@ -51,7 +51,7 @@ struct ChildOptions {
   std::string stderrTerminal;
   // SIGINT after this long, as Ctrl-C would send it; zero: never.
   std::chrono::milliseconds interruptAfter{0};
-  // Variables set for the child ("NAME=value"), beyond the clean environment.
+  // Variables ("NAME=value") added to the clean environment.
   std::vector<std::string> environment;
 };
 
@@ -62,9 +62,8 @@ struct SpawnedChild {
   int err = -1;  // -1 when standard error goes to a terminal
 };
 
-// Starts `program` with `args` and the clean environment with `environment` added; standard input
-// reads /dev/null, standard output and error go to pipes (error to `stderrTerminal` when one is
-// named).
+// Starts `program` with `args` and the clean environment; standard input reads /dev/null,
+// standard output and error go to pipes (error to `stderrTerminal` when one is named).
 inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std::string>& args,
                                const std::string& stderrTerminal = {},
                                const std::vector<std::string>& environment = {}) {
@@ -82,7 +81,8 @@ inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std
   std::vector<char*> argv;
   for (auto& a : argStore) argv.push_back(a.data());
   argv.push_back(nullptr);
-  std::vector<std::string> envStore = CleanEnvironment(environment);
+  std::vector<std::string> envStore = CleanEnvironment();
+  envStore.insert(envStore.end(), environment.begin(), environment.end());
   std::vector<char*> envp;
   for (auto& e : envStore) envp.push_back(e.data());
   envp.push_back(nullptr);
