@@ -4,25 +4,12 @@
 #include <cstddef>
 
 #include "Languages.h"
+#include "WordTable.h"
 
 namespace rukmox {
 namespace {
 
-struct Text {
-  extra::Id id;
-  std::string_view context;
-  std::string_view english;
-};
-
-// A word marked for the catalogue template. Its context is its id's name: translators see where
-// it goes, and words English spells alike ("none" of a PIN, "none" of a line end) may differ in
-// another language.
-constexpr Text Word(extra::Id id, std::string_view context, std::string_view english) {
-  return {id, context, english};
-}
-
-// In English; the catalogues hold the other languages.
-constexpr std::array<Text, extra::Count> kWords = {{
+constexpr std::array<WordEntry<extra::Id>, extra::Count> kWords = {{
     Word(extra::LinkCaption, "LinkCaption", "Link"),
     Word(extra::PinCaption, "PinCaption", "PIN"),
     Word(extra::PowerWithLevel, "PowerWithLevel", "%1, level %2"),
@@ -192,27 +179,16 @@ constexpr std::array<Text, extra::Count> kWords = {{
          "Sending to the remote device failed; the console stopped."),
 }};
 
-// Each entry names its id, so that a table out of order or with a gap fails to compile.
-constexpr bool InIdOrder() {
-  for (std::size_t i = 0; i < kWords.size(); ++i)
-    if (kWords[i].id != static_cast<extra::Id>(i) || kWords[i].english.empty()) return false;
-  return true;
-}
-static_assert(InIdOrder());
+static_assert(InIdOrder(kWords));
 
 }  // namespace
 
 std::string_view ExtraText(extra::Id id, int language) {
-  if (language < 0 || language >= LanguageCount()) return {};
-  if (id < 0 || id >= extra::Count) return {};
-  const Text& word = kWords[static_cast<std::size_t>(id)];
-  return Translate(language, word.context, word.english);
+  return TextOf(kWords, id, language);
 }
 
 MessageKey ExtraTextKey(extra::Id id) {
-  if (id < 0 || id >= extra::Count) return {};
-  const Text& word = kWords[static_cast<std::size_t>(id)];
-  return {word.context, word.english};
+  return KeyOf(kWords, id);
 }
 
 std::string FillIn(std::string_view pattern, std::initializer_list<std::string_view> values) {

@@ -4,22 +4,12 @@
 #include <cstddef>
 
 #include "Languages.h"
+#include "WordTable.h"
 
 namespace rukmox {
 namespace {
 
-struct Text {
-  help::Id id;
-  std::string_view context;
-  std::string_view english;
-};
-
-// Marked for the catalogue template, as the tool's other words are.
-constexpr Text Word(help::Id id, std::string_view context, std::string_view english) {
-  return {id, context, english};
-}
-
-constexpr std::array<Text, help::Count> kWords = {{
+constexpr std::array<WordEntry<help::Id>, help::Count> kWords = {{
     Word(help::CtlDescription, "CtlDescription",
          "rukmoxctl: service tool for a pair of short-range radio modules (a USB dongle "
          "\"Wireless Port\" and the remote module reached through it)"),
@@ -186,27 +176,16 @@ constexpr std::array<Text, help::Count> kWords = {{
     Word(help::NoSuchPage, "NoSuchPage", "the window has no page named %1"),
 }};
 
-// Each entry names its id, so that a table out of order or with a gap fails to compile.
-constexpr bool InIdOrder() {
-  for (std::size_t i = 0; i < kWords.size(); ++i)
-    if (kWords[i].id != static_cast<help::Id>(i) || kWords[i].english.empty()) return false;
-  return true;
-}
-static_assert(InIdOrder());
+static_assert(InIdOrder(kWords));
 
 }  // namespace
 
 std::string_view HelpText(help::Id id, int language) {
-  if (language < 0 || language >= LanguageCount()) return {};
-  if (id < 0 || id >= help::Count) return {};
-  const Text& word = kWords[static_cast<std::size_t>(id)];
-  return Translate(language, word.context, word.english);
+  return TextOf(kWords, id, language);
 }
 
 MessageKey HelpTextKey(help::Id id) {
-  if (id < 0 || id >= help::Count) return {};
-  const Text& word = kWords[static_cast<std::size_t>(id)];
-  return {word.context, word.english};
+  return KeyOf(kWords, id);
 }
 
 }  // namespace rukmox
