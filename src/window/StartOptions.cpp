@@ -1,7 +1,12 @@
 #include "StartOptions.h"
 
 #include <QCommandLineParser>
+#include <initializer_list>
+#include <string>
 
+#include "ExtraTexts.h"
+#include "HelpTexts.h"
+#include "Languages.h"
 #include "ProgrammingJob.h"
 #include "platform/PortList.h"
 
@@ -11,9 +16,30 @@ namespace {
 constexpr int kUsageError = 2;
 const QString kSimulate = QStringLiteral("--simulate");
 
+// The language --lang names, looked up before the parse so that the help already speaks it.
+std::optional<int> LanguageAsked(const QStringList& arguments) {
+  std::optional<int> asked;
+  for (int i = 1; i < arguments.size(); ++i) {
+    if (arguments[i] == QLatin1String("--")) break;
+    if (arguments[i] == QLatin1String("--lang") && i + 1 < arguments.size())
+      asked = LanguageOf(arguments[++i].toStdString());
+    else if (arguments[i].startsWith(QLatin1String("--lang=")))
+      asked = LanguageOf(arguments[i].mid(7).toStdString());
+  }
+  return asked;
+}
+
 }  // namespace
 
-ParsedStart ParseStartOptions(const QStringList& arguments, const QString& version) {
+ParsedStart ParseStartOptions(const QStringList& arguments, const QString& version,
+                              int localeLanguage) {
+  const std::optional<int> asked = LanguageAsked(arguments);
+  const int wordsLanguage = asked.value_or(localeLanguage);
+  const auto words = [wordsLanguage](help::Id id,
+                                     std::initializer_list<std::string_view> values = {}) {
+    return QString::fromStdString(FillIn(HelpText(id, wordsLanguage), values));
+  };
+
   // "--simulate=FILE" carries an optional value, which the parser has no notion of.
   QStringList args;
   QString scenario;
@@ -27,64 +53,33 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   }
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("Operator window for a pair of short-range radio modules: the USB dongle "
-                     "\"Wireless Port\" and the remote module reached through it."));
+  parser.setApplicationDescription(words(help::WindowDescription));
   const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                QStringLiteral("Show this help and exit."));
+                                words(help::WindowHelpOption));
   const QCommandLineOption versionOption({QStringLiteral("v"), QStringLiteral("version")},
-                                         QStringLiteral("Show the version and exit."));
-  const QCommandLineOption dongle(
-      QStringLiteral("dongle"),
-      QStringLiteral("tty of the dongle, listed first among the USB devices as \"Wireless Port\"."),
-      QStringLiteral("PATH"));
-  const QCommandLineOption ports(
-      QStringLiteral("ports"),
-      QStringLiteral("Serial ports for programming, colon-separated (port k = entry k)."),
-      QStringLiteral("P1:P2:..."));
-  const QCommandLineOption simulate(
-      QStringLiteral("simulate"),
-      QStringLiteral("Run the device simulator in this process and open the window on it; "
-                     "--simulate=SCENARIO loads a scenario file instead of the built-in one."));
+                                         words(help::WindowVersionOption));
+  const QCommandLineOption dongle(QStringLiteral("dongle"), words(help::WindowDongleOption),
+                                  QStringLiteral("PATH"));
+  const QCommandLineOption ports(QStringLiteral("ports"), words(help::WindowPortsOption),
+                                 QStringLiteral("P1:P2:..."));
+  const QCommandLineOption simulate(QStringLiteral("simulate"), words(help::SimulateOption));
   const QCommandLineOption lang(QStringLiteral("lang"),
-                                QStringLiteral("Language to start in: it (default) or en."),
-                                QStringLiteral("it|en"), QStringLiteral("it"));
-  const QCommandLineOption screenshot(
-      QStringLiteral("screenshot"),
-      QStringLiteral("Write a PNG of the window after start and the first poll ticks, then exit."),
-      QStringLiteral("FILE"));
-  const QCommandLineOption tab(
-      QStringLiteral("tab"),
-      QStringLiteral("Page to bring to the front, by its object name (such as TabScansione)."),
-      QStringLiteral("NAME"));
-  const QCommandLineOption service(
-      QStringLiteral("service"),
-      QStringLiteral("Start in service mode: the programming groups, the PIN read and the channel "
-                     "delta-signal report are shown (Ctrl+Shift+S switches it in the window)."));
-  const QCommandLineOption sweeps(
-      QStringLiteral("sweeps"),
-      QStringLiteral("With --screenshot: run this many spectrum sweeps first (on the spectrum "
-                     "page, --tab TabTest)."),
-      QStringLiteral("N"));
-  const QCommandLineOption scan(
-      QStringLiteral("scan"),
-      QStringLiteral(
-          "With --screenshot: scan the network page's channel range before the picture."));
-  const QCommandLineOption ticks(
-      QStringLiteral("ticks"),
-      QStringLiteral("With --screenshot: let this many poll ticks run first (2 unless given), so "
-                     "that the link history (--tab TabHistory) has a past to show."),
-      QStringLiteral("N"));
-  const QCommandLineOption rangeTest(
-      QStringLiteral("range-test"),
-      QStringLiteral("With --screenshot: run a range test of this many pings first (on the range "
-                     "test page, --tab TabRange)."),
-      QStringLiteral("N"));
-  const QCommandLineOption console(
-      QStringLiteral("console"),
-      QStringLiteral("With --screenshot: start the data console (on its page, --tab TabConsole), "
-                     "send this text line and write the window once its echo is back."),
-      QStringLiteral("LINE"));
+                                words(help::WindowLangOption, {LanguageList()}),
+                                QStringLiteral("LL"), QStringLiteral("it"));
+  const QCommandLineOption screenshot(QStringLiteral("screenshot"), words(help::ScreenshotOption),
+                                      QStringLiteral("FILE"));
+  const QCommandLineOption tab(QStringLiteral("tab"), words(help::TabOption),
+                               QStringLiteral("NAME"));
+  const QCommandLineOption service(QStringLiteral("service"), words(help::ServiceOption));
+  const QCommandLineOption sweeps(QStringLiteral("sweeps"), words(help::ScreenshotSweepsOption),
+                                  QStringLiteral("N"));
+  const QCommandLineOption scan(QStringLiteral("scan"), words(help::ScreenshotScanOption));
+  const QCommandLineOption ticks(QStringLiteral("ticks"), words(help::ScreenshotTicksOption),
+                                 QStringLiteral("N"));
+  const QCommandLineOption rangeTest(QStringLiteral("range-test"),
+                                     words(help::ScreenshotRangeTestOption), QStringLiteral("N"));
+  const QCommandLineOption console(QStringLiteral("console"), words(help::ScreenshotConsoleOption),
+                                   QStringLiteral("LINE"));
   parser.addOptions({help, versionOption, dongle, ports, simulate, lang, service, screenshot, tab,
                      sweeps, scan, ticks, rangeTest, console});
 
@@ -103,25 +98,29 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     return parsed;
   }
   if (!parser.positionalArguments().isEmpty()) {
-    parsed.error = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+    parsed.error =
+        words(help::WindowUnexpected, {parser.positionalArguments().first().toStdString()});
     parsed.exitStatus = kUsageError;
     return parsed;
   }
-  const QString language = parser.value(lang);
-  if (language != QLatin1String("it") && language != QLatin1String("en")) {
-    parsed.error = QStringLiteral("--lang takes it or en, not ") + language;
+  const std::string language = parser.value(lang).toStdString();
+  if (!LanguageOf(language)) {
+    const std::string why = UnreadableCatalogue(language);
+    parsed.error = QStringLiteral("--lang: ") +
+                   (why.empty() ? words(help::UnknownLanguage, {language, LanguageList()})
+                                : words(help::UnreadableLanguage, {language, why}));
     parsed.exitStatus = kUsageError;
     return parsed;
   }
   if (parser.isSet(simulate) && parser.isSet(dongle)) {
-    parsed.error = QStringLiteral("--simulate and --dongle exclude each other");
+    parsed.error = words(help::SimulateWithDongle);
     parsed.exitStatus = kUsageError;
     return parsed;
   }
   // Ports past the search would never be tried: better to say so than to let a job miss them.
   if (parser.isSet(ports)) {
     if (const auto why = workflow::PortListBeyondSearch(
-            platform::SplitPortList(parser.value(ports).toStdString()), "--ports")) {
+            platform::SplitPortList(parser.value(ports).toStdString()), "--ports", wordsLanguage)) {
       parsed.error = QString::fromStdString(*why);
       parsed.exitStatus = kUsageError;
       return parsed;
@@ -130,7 +129,7 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
 
   // An empty list would quietly stand for the system's ports instead of the ones meant.
   if (parser.isSet(ports) && parser.value(ports).split(':', Qt::SkipEmptyParts).isEmpty()) {
-    parsed.error = QStringLiteral("--ports names no serial port");
+    parsed.error = words(help::NoPortNamed, {"--ports"});
     parsed.exitStatus = kUsageError;
     return parsed;
   }
@@ -140,7 +139,7 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     bool number = false;
     sweepCount = parser.value(sweeps).toInt(&number);
     if (!number || sweepCount < 1 || !parser.isSet(screenshot)) {
-      parsed.error = QStringLiteral("--sweeps takes a count from 1, with --screenshot");
+      parsed.error = words(help::CountWithScreenshot, {"--sweeps"});
       parsed.exitStatus = kUsageError;
       return parsed;
     }
@@ -152,8 +151,7 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     bool number = false;
     count = parser.value(option).toInt(&number);
     if (number && count >= 1 && parser.isSet(screenshot)) return true;
-    parsed.error = QStringLiteral("--") + option.names().first() +
-                   QStringLiteral(" takes a count from 1, with --screenshot");
+    parsed.error = words(help::CountWithScreenshot, {"--" + option.names().first().toStdString()});
     parsed.exitStatus = kUsageError;
     return false;
   };
@@ -163,8 +161,7 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
 
   for (const QCommandLineOption* option : {&scan, &console}) {
     if (parser.isSet(*option) && !parser.isSet(screenshot)) {
-      parsed.error = QStringLiteral("--") + option->names().first() +
-                     QStringLiteral(" goes with --screenshot");
+      parsed.error = words(help::WithScreenshot, {"--" + option->names().first().toStdString()});
       parsed.exitStatus = kUsageError;
       return parsed;
     }
@@ -175,7 +172,8 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   if (parser.isSet(ports)) options.ports = parser.value(ports);
   options.simulate = parser.isSet(simulate);
   options.scenario = scenario;
-  options.language = language == QLatin1String("en") ? 1 : 0;
+  options.language = *LanguageOf(language);
+  options.wordsLanguage = wordsLanguage;
   options.service = parser.isSet(service);
   options.screenshot = parser.value(screenshot);
   options.sweeps = sweepCount;

@@ -1,5 +1,5 @@
 // The program's command line:
-//   rukmox [--dongle PATH] [--ports P1:P2:...] [--simulate[=SCENARIO]] [--lang it|en]
+//   rukmox [--dongle PATH] [--ports P1:P2:...] [--simulate[=SCENARIO]] [--lang LL]
 //          [--service] [--screenshot FILE [--tab NAME] [--sweeps N] [--scan] [--ticks N]
 //          [--range-test N] [--console LINE]] [--help] [--version]
 #pragma once
@@ -8,15 +8,18 @@
 #include <QStringList>
 #include <optional>
 
+#include "Languages.h"
+
 namespace rukmox::window {
 
 struct StartOptions {
   std::optional<QString> dongle;
   std::optional<QString> ports;
   bool simulate = false;
-  QString scenario;      // empty: the simulator's built-in installation
-  int language = 0;      // 0 Italian, 1 English
-  bool service = false;  // service mode from the start
+  QString scenario;                     // empty: the simulator's built-in installation
+  int language = LanguageItalian;       // the window's, unless --lang names another
+  int wordsLanguage = LanguageEnglish;  // of what is printed: --lang's, else the locale's
+  bool service = false;                 // service mode from the start
   QString screenshot;
   QString tab;
   int sweeps = 0;                      // spectrum sweeps to run before the screenshot
@@ -34,7 +37,9 @@ struct ParsedStart {
   int exitStatus = 0;  // when there are no options
 };
 
-// Needs no application object, so that --help and usage errors work without a display.
-ParsedStart ParseStartOptions(const QStringList& arguments, const QString& version);
+// Needs no application object, so that --help and usage errors work without a display. The help
+// and the usage errors are in the language --lang names, else in `localeLanguage`.
+ParsedStart ParseStartOptions(const QStringList& arguments, const QString& version,
+                              int localeLanguage = LanguageEnglish);
 
 }  // namespace rukmox::window

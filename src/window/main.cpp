@@ -12,6 +12,8 @@
 #include <string>
 
 #include "CatalogueFolder.h"
+#include "ExtraTexts.h"
+#include "HelpTexts.h"
 #include "Languages.h"
 #include "MessageBoxSink.h"
 #include "ModuleFactory.h"
@@ -37,6 +39,16 @@ void Print(std::FILE* stream, const QString& text) {
 bool Set(const char* variable) {
   const char* value = std::getenv(variable);
   return value != nullptr && *value != '\0';
+}
+
+std::string Variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// A usage word of the program in the language of what it prints.
+QString Words(rukmox::help::Id id, int language, std::initializer_list<std::string_view> values) {
+  return QString::fromStdString(rukmox::FillIn(rukmox::HelpText(id, language), values));
 }
 
 bool HasDisplay() {
@@ -107,8 +119,8 @@ int Run(QApplication& app, const StartOptions& options) {
     }
     simulator = std::make_unique<rukmox::sim::Simulator>(scenario);
     if (!simulator->Start(&why)) {
-      Print(stderr,
-            QStringLiteral("rukmox: the simulator did not start: ") + QString::fromStdString(why));
+      Print(stderr, QStringLiteral("rukmox: ") +
+                        Words(rukmox::help::SimulatorFailed, options.wordsLanguage, {why}));
       return 1;
     }
     settings.DonglePath = simulator->DonglePath();
@@ -128,7 +140,9 @@ int Run(QApplication& app, const StartOptions& options) {
   if (options.language != 0) window.ImageLanguageClick(options.language);
   if (options.service) window.SetServiceMode(true);
   if (!options.tab.isEmpty() && !window.ShowPage(options.tab)) {
-    Print(stderr, QStringLiteral("rukmox: the window has no page named ") + options.tab);
+    Print(stderr,
+          QStringLiteral("rukmox: ") +
+              Words(rukmox::help::NoSuchPage, options.wordsLanguage, {options.tab.toStdString()}));
     return 2;
   }
 
@@ -181,14 +195,20 @@ int Run(QApplication& app, const StartOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* catalogues = std::getenv("RUKMOX_LOCALE_DIR");
-  rukmox::UseCatalogueFolder(catalogues != nullptr && *catalogues != '\0'
-                                 ? std::string(catalogues)
-                                 : rukmox::CatalogueFolder(rukmox::platform::ProgramFolder(),
-                                                           rukmox::BuiltInCataloguePlaces()));
+  // The catalogues, and the locale's language for what the program prints; the window itself
+  // starts in Italian unless --lang says otherwise.
+  const std::string catalogues = Variable("RUKMOX_LOCALE_DIR");
+  for (const rukmox::CatalogueProblem& problem : rukmox::UseCatalogueFolder(
+           !catalogues.empty() ? catalogues
+                               : rukmox::CatalogueFolder(rukmox::platform::ProgramFolder(),
+                                                         rukmox::BuiltInCataloguePlaces())))
+    Print(stderr, QStringLiteral("rukmox: ") + QString::fromStdString(problem.why));
+  const int localeLanguage = rukmox::LanguageFromLocale(
+      {Variable("LANGUAGE"), Variable("LC_ALL"), Variable("LC_MESSAGES"), Variable("LANG")});
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  const ParsedStart parsed = ParseStartOptions(arguments, QStringLiteral(RUKMOX_VERSION));
+  const ParsedStart parsed =
+      ParseStartOptions(arguments, QStringLiteral(RUKMOX_VERSION), localeLanguage);
   if (!parsed.options) {
     if (!parsed.output.isEmpty()) Print(stdout, parsed.output);
     if (!parsed.error.isEmpty()) Print(stderr, QStringLiteral("rukmox: ") + parsed.error);
@@ -196,9 +216,8 @@ int main(int argc, char** argv) {
   }
   if (!HasDisplay()) {
     if (parsed.options->screenshot.isEmpty()) {
-      Print(stderr,
-            QStringLiteral("rukmox: there is no display (DISPLAY and WAYLAND_DISPLAY are unset); "
-                           "--screenshot FILE writes a picture of the window instead."));
+      Print(stderr, QStringLiteral("rukmox: ") +
+                        Words(rukmox::help::NoDisplay, parsed.options->wordsLanguage, {}));
       return 1;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");  // a picture needs no display

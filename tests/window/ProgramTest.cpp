@@ -52,6 +52,9 @@ QProcessEnvironment Offscreen() {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert("QT_QPA_PLATFORM", "offscreen");
   env.remove("RUKMOX_DONGLE");
+  // What the program prints comes in English unless a test asks for another language.
+  for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG", "RUKMOX_LOCALE_DIR"})
+    env.remove(variable);
   return env;
 }
 
@@ -67,7 +70,10 @@ class ProgramTest : public QObject {
     QTest::addColumn<QString>("says");
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--simulate";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "rukmox 0.";
-    QTest::newRow("unknown language") << QStringList{"--lang", "de"} << 2 << "it or en";
+    QTest::newRow("unknown language")
+        << QStringList{"--lang", "de"} << 2 << "no catalogue for \"de\"; the languages are it, en";
+    QTest::newRow("help in Italian")
+        << QStringList{"--lang", "it", "--help"} << 0 << "Mostra questo aiuto ed esce.";
     QTest::newRow("unknown option") << QStringList{"--colour"} << 2 << "colour";
     QTest::newRow("empty port list")
         << QStringList{"--dongle", "/nonexistent", "--ports", ""} << 2 << "no serial port";
@@ -95,6 +101,16 @@ class ProgramTest : public QObject {
     const Run run = Start(arguments, Offscreen());
     QCOMPARE(run.status, status);
     QVERIFY2((run.out + run.err).contains(says), qPrintable(run.out + run.err));
+  }
+
+  // What the program prints follows the locale, as rukmoxctl's does; the window starts in Italian.
+  void printedWordsFollowTheLocaleUnlessLangSaysOtherwise() {
+    QProcessEnvironment italian = Offscreen();
+    italian.insert("LANG", "it_IT.UTF-8");
+    QVERIFY(Start({"--help"}, italian).out.contains("Mostra questo aiuto ed esce."));
+    const Run english = Start({"--lang", "en", "--simulate", "--scan"}, italian);
+    QCOMPARE(english.status, 2);
+    QVERIFY2(english.err.contains("--scan goes with --screenshot"), qPrintable(english.err));
   }
 
   void screenshots_data() {
