@@ -141,6 +141,32 @@ enum Id : int {
   ConsoleStillSending,
   ConsoleSendFailed,
 
+  // Why a file could not be read or written, after its name.
+  FileNoName,
+  FileMissing,
+  FileNoPermission,
+  FileIsDirectory,
+  FileNotRegular,
+  FileIsLink,
+  FileTooLarge,  // %1 the bound in bytes
+  FileDiskFull,
+  FileReadOnly,
+  // Output that cannot be written.
+  OutputUnwritable,  // %1 why
+  OutputClosed,
+  // Why the dongle could not be opened, beyond the reasons above.
+  DongleNotASerialPort,  // %1 the dongle's path
+  DongleOwnerOnly,       // %1 the dongle's path, %2 the user who owns it
+  DongleSilent,          // %1 the dongle's path
+  D2xxUnloadable,        // %1 the library file, %2 the system's reason
+  // Rules a change must keep.
+  ProfileKeyTwice,
+  ProfileNameRefused,
+  ProfileAddressTaken,
+  AddressTaken,
+  // Range test.
+  RangeAllLost,
+
   Count
 };
 
