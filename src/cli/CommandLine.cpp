@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "FieldText.h"
 #include "NarrowText.h"
 #include "Reporter.h"
 #include "Rukmox.h"
@@ -114,11 +115,6 @@ std::string CommandName(const CLI::App& command) {
 }
 
 }  // namespace
-
-bool IsNameCharacter(char c) {
-  return c == ' ' || c == '-' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-         (c >= 'a' && c <= 'z');
-}
 
 std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLine& line,
                                     std::ostream& out, std::ostream& err) {

@@ -59,7 +59,4 @@ inline constexpr int SearchedPortCount = 255;
 std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLine& line,
                                     std::ostream& out, std::ostream& err);
 
-// The characters the window's name and PIN fields accept: blank, '-', digits, letters, '_'.
-bool IsNameCharacter(char c);
-
 }  // namespace rukmox::cli

@@ -43,7 +43,7 @@ int RunChannel(Session& session, const CommandLine& line) {
     if (!session.RemoteLoaded())
       RefuseWithoutRemote(session, text::ChannelFailed);
     else if (const StepResult result = ChangePairChannel(device, *line.channel); !result.ok)
-      session.FailWith(result.failure);
+      session.FailWith(result);
     session.LoadLocal();
     session.LoadRemote();
   }

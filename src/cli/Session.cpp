@@ -164,6 +164,12 @@ void Session::FailWith(text::Id id, std::int32_t errorWord) {
   reporter_.Fail(reporter_.Text(id), id, errorWord);
 }
 
+void Session::FailWith(const StepResult& step) {
+  if (!step.reason) return FailWith(step.failure);
+  reporter_.Fail(reporter_.Text(step.failure) + "\n" + reporter_.Text(*step.reason), step.failure,
+                 deviceError_);
+}
+
 std::unique_ptr<TRukMoxProg> Session::MakeProgrammer(std::int32_t* errorWord) {
   if (serialTrace_)
     return std::make_unique<TracingProg>(*serialTrace_, workflow::ProgrammerFirstPort,

@@ -76,8 +76,8 @@ enum Id : int {
   BridgeSendFailed,
 
   // Configuration profiles.
-  ProfileUnreadable,  // %1 the file
-  ProfileUnwritable,  // %1 the file
+  ProfileUnreadable,  // %1 the file, %2 why
+  ProfileUnwritable,  // %1 the file, %2 why
   ProfileRejected,    // %1 the file, %2 the field, %3 what is wrong with it
   ProfileNotJson,
   ProfileNotObject,

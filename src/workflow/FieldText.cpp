@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Rukmox.h"
+
 namespace rukmox {
 namespace {
 
@@ -30,6 +32,16 @@ std::optional<std::uint32_t> AddressOfField(std::string_view text) {
 
 bool IsBlankName(std::string_view name) {
   return std::all_of(name.begin(), name.end(), [](char c) { return c == ' '; });
+}
+
+bool IsNameCharacter(char c) {
+  return c == ' ' || c == '-' || c == '_' || IsDigit(c) || (c >= 'A' && c <= 'Z') ||
+         (c >= 'a' && c <= 'z');
+}
+
+bool IsSettableName(std::string_view name) {
+  return !IsBlankName(name) && name.size() <= ModuleNameSize - 1 &&
+         std::all_of(name.begin(), name.end(), IsNameCharacter);
 }
 
 std::string TrimmedPin(std::string_view pin) {

@@ -342,7 +342,22 @@ INSTANTIATE_TEST_SUITE_P(
                     {"channel", "7"},
                     "Unable to set the new channel for the pair of devices.",
                     14,
-                    "Channel 3\n"}),
+                    "Channel 3\n"},
+        // Two ends of a pair with one address: refused before anything is sent.
+        RefusalCase{"RemoteGetsTheDonglesAddress",
+                    true,
+                    {"set-address", "--remote", "4096"},
+                    "Unable to set the new address of the remote device.\nThe address is already "
+                    "the other device's in the pair; the two must differ.",
+                    12,
+                    "Remote device\n  Device Name  SENSOR-A\n  Address      4660\n"},
+        RefusalCase{"DongleGetsTheRemotesAddress",
+                    true,
+                    {"set-address", "4660"},
+                    "Unable to set the new address of the local device.\nThe address is already "
+                    "the other device's in the pair; the two must differ.",
+                    8,
+                    "Local device\n  Device Name  RUKDONGLE\n  Address      4096\n"}),
     RowName());
 
 TEST_F(CtlTest, ChannelShowsAndMovesThePair) {
