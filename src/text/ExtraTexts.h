@@ -115,7 +115,7 @@ enum Id : int {
   HistoryMove,
   HistoryPause,
   HistorySave,
-  HistoryUnwritable,  // %1 the file
+  HistoryUnwritable,  // %1 the file, %2 why
   RangeTab,
   RangeStart,
   RangeStop,
