@@ -113,6 +113,8 @@ int RunMonitor(Session& session, const CommandLine& line) {
     } else {
       report.Line(shown);
     }
+    // Readings nobody gets are not worth the radio's time.
+    if (report.OutputBroken()) break;
     if (InterruptScope::Requested() || (line.count && tick == *line.count)) break;
     // The next tick comes 100 ms after the end of this one, however long this one took.
     PauseFor(kPollInterval);
@@ -155,8 +157,9 @@ int RunSpectrum(Session& session, const CommandLine& line) {
     object["time_ms"] = elapsedMs;
     report.EmitObject(object);
     report.Line(text.substr(1));
+    if (report.OutputBroken()) break;
   }
-  if (readings == 0 && !report.Failed())
+  if (readings == 0 && !report.Failed() && !report.OutputBroken())
     report.Fail(report.Text(extra::NoEnergyReading), session.DeviceError());
   return report.FinishStream();
 }

@@ -112,7 +112,7 @@ int RunRangeTest(Session& session, const CommandLine& line) {
   while (!test.Done() && !InterruptScope::Requested()) {
     next += interval;
     TellStep(report, test.Step(), test.Count());
-    if (test.Done()) break;
+    if (test.Done() || report.OutputBroken()) break;
     if (Clock::now() > next) next = Clock::now();
     PauseUntil(next);
   }

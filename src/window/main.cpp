@@ -16,6 +16,7 @@
 #include "Simulator.h"
 #include "StartOptions.h"
 #include "WindowWords.h"
+#include "platform/StandardStreams.h"
 
 namespace {
 
@@ -120,6 +121,7 @@ int Run(QApplication& app, const StartOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  rukmox::platform::TakeClosedStandardStreams();
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   const ParsedStart parsed = ParseStartOptions(arguments, QStringLiteral(RUKMOX_VERSION));
