@@ -5,10 +5,9 @@
 #include <ostream>
 
 #include "DeviceObjects.h"
+#include "OpenFailure.h"
 #include "Panels.h"
 #include "platform/D2xxLibrary.h"
-#include "platform/FtdiSioDiscovery.h"
-#include "platform/PortDiagnosis.h"
 #include "platform/PortList.h"
 
 namespace rukmox::cli {
@@ -53,7 +52,7 @@ std::optional<int> Session::StartLikeTheWindow() {
   if (!OpenModule()) {
     reporter_.Fail(reporter_.Text(text::LoadFailed) + std::to_string(deviceError_) + ".",
                    text::LoadFailed, deviceError_, true);
-    if ((deviceError_ & ErrOpen) != 0) ExplainOpenFailure();
+    ExplainOpenFailure();
     return reporter_.Finish(ExitNoDongle);
   }
   if (!LoadLocal()) return reporter_.Finish();
@@ -89,45 +88,8 @@ std::optional<int> Session::EndWithoutRemote() {
 }
 
 void Session::ExplainOpenFailure() {
-  // The tty the module object looked for: the one named, else the first "Wireless Port" found.
-  std::string path = settings_.DonglePath;
-  if (path.empty()) {
-    for (const platform::FtdiDeviceInfo& info : platform::DiscoverFtdiDevices(settings_)) {
-      if (info.Description.find("Wireless Port") != std::string::npos) {
-        path = info.DevicePath;
-        break;
-      }
-    }
-  }
-  if (path.empty()) {
-    reporter_.Fail(reporter_.Text(extra::NoDongleAttached), deviceError_);
-    return;
-  }
-  const platform::PortTrouble trouble = platform::DiagnosePort(path, settings_.ProcLocks);
-  switch (trouble.Error) {
-    case platform::OpenError::NotFound:
-      reporter_.Fail(FillIn(reporter_.Text(extra::DongleMissing), {path}), deviceError_);
-      break;
-    case platform::OpenError::NotATty:
-      reporter_.Fail(FillIn(reporter_.Text(extra::DongleNotATty), {path}), deviceError_);
-      break;
-    case platform::OpenError::Busy:
-      if (trouble.HolderPid > 0)
-        reporter_.Fail(FillIn(reporter_.Text(extra::DongleHeld),
-                              {path, trouble.HolderName.empty() ? "?" : trouble.HolderName,
-                               std::to_string(trouble.HolderPid)}),
-                       deviceError_);
-      else
-        reporter_.Fail(FillIn(reporter_.Text(extra::DongleHeldUnknown), {path}), deviceError_);
-      break;
-    case platform::OpenError::Permission:
-      reporter_.Fail(FillIn(reporter_.Text(extra::DongleNoPermission),
-                            {path, trouble.Group.empty() ? "dialout" : trouble.Group}),
-                     deviceError_);
-      break;
-    default:
-      break;  // nothing to see from outside: the window's message says all we know
-  }
+  if (const auto reason = rukmox::ExplainOpenFailure(settings_, deviceError_, reporter_.Language()))
+    reporter_.Fail(reason->text, deviceError_);
 }
 
 bool Session::FailIfDongleGone() {

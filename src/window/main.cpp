@@ -87,7 +87,7 @@ int Run(QApplication& app, const StartOptions& options) {
       [&settings](void* owner, std::int32_t* errorWord) {
         return CreateModule(settings, errorWord, owner);
       },
-      messages, DonglePlace{QString::fromStdString(settings.DonglePath), options.simulate});
+      messages, PlaceOf(settings, options.simulate));
   boxes.SetParent(&window);
   window.SetProgrammerMaker([&settings](void* owner, std::int32_t* errorWord) {
     return CreateProgrammer(settings, errorWord, owner);

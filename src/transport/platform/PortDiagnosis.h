@@ -11,11 +11,15 @@ namespace rukmox::platform {
 
 struct PortTrouble {
   OpenError Error = OpenError::None;  // None: nothing wrong can be seen from outside
-  std::string Group;                  // Permission: the group that owns the node
+  std::string Group;                  // Permission: the group that may use the node
+  std::string Owner;                  // Permission: the node's owner, when its group may not use it
   int HolderPid = 0;                  // Busy: the process holding the lock, -1 unknown
   std::string HolderName;             // Busy: that process's name, when known
 };
 
-PortTrouble DiagnosePort(const std::string& path, const std::filesystem::path& procRoot = "/proc");
+// `sysfsRoot` tells a character device that is a tty from one that is not (/dev/null, /dev/zero);
+// where it does not say, the node passes for one.
+PortTrouble DiagnosePort(const std::string& path, const std::filesystem::path& procLocks = "/proc",
+                         const std::filesystem::path& sysfsRoot = "/sys");
 
 }  // namespace rukmox::platform
