@@ -7,6 +7,7 @@
 #include "DeviceObjects.h"
 #include "OpenFailure.h"
 #include "Panels.h"
+#include "PropertySteps.h"
 #include "platform/D2xxLibrary.h"
 #include "platform/PortList.h"
 
@@ -48,10 +49,9 @@ bool Session::ReopenModule() {
   return device_->IsOpen();
 }
 
-std::optional<int> Session::StartLikeTheWindow() {
+std::optional<int> Session::OpenAndReadBoth() {
   if (!OpenModule()) {
-    reporter_.Fail(reporter_.Text(text::LoadFailed) + std::to_string(deviceError_) + ".",
-                   text::LoadFailed, deviceError_, true);
+    FailToLoad();
     ExplainOpenFailure();
     return reporter_.Finish(ExitNoDongle);
   }
@@ -67,8 +67,7 @@ bool Session::LoadLocal() {
     localLoaded_ = true;
     return true;
   }
-  reporter_.Fail(reporter_.Text(text::LoadFailed) + std::to_string(deviceError_) + ".",
-                 text::LoadFailed, deviceError_, true);
+  FailToLoad();
   return false;
 }
 
@@ -77,8 +76,13 @@ bool Session::LoadRemote() {
   return remoteLoaded_;
 }
 
+void Session::FailToLoad() {
+  reporter_.Fail(reporter_.Text(workflow::Notice(text::LoadFailed, deviceError_)), text::LoadFailed,
+                 deviceError_, true);
+}
+
 bool Session::RemoteLinked() const {
-  return device_ && device_->Current != nullptr && device_->Current->Linked;
+  return device_ && HasLinkedRemote(*device_);
 }
 
 std::optional<int> Session::EndWithoutRemote() {

@@ -7,8 +7,8 @@
 namespace rukmox::window {
 
 std::unique_ptr<TRukMox> CreateModule(const rukmox::platform::TransportSettings& settings,
-                                      std::int32_t* errorWord, void* owner) {
-  return workflow::MakeModule(rukmox::platform::LoadD2xxLibrary(settings), errorWord, owner);
+                                      std::int32_t* errorWord) {
+  return workflow::MakeModule(rukmox::platform::LoadD2xxLibrary(settings), errorWord);
 }
 
 DonglePlace PlaceOf(const rukmox::platform::TransportSettings& settings, bool simulated) {
@@ -24,8 +24,8 @@ DonglePlace PlaceOf(const rukmox::platform::TransportSettings& settings, bool si
 }
 
 std::unique_ptr<TRukMoxProg> CreateProgrammer(const rukmox::platform::TransportSettings& settings,
-                                              std::int32_t* errorWord, void* owner) {
-  return workflow::MakeProgrammer(settings, errorWord, owner);
+                                              std::int32_t* errorWord) {
+  return workflow::MakeProgrammer(settings, errorWord);
 }
 
 }  // namespace rukmox::window

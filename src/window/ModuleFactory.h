@@ -16,7 +16,7 @@ struct DonglePlace;
 // `errorWord` as its error word, the option flag set, DTR and RTS control modes 0. It finds its
 // dongle and serial ports through `settings`.
 std::unique_ptr<TRukMox> CreateModule(const rukmox::platform::TransportSettings& settings,
-                                      std::int32_t* errorWord, void* owner = nullptr);
+                                      std::int32_t* errorWord);
 
 // Where the window finds its dongle through `settings`, with the core's account of a failed open
 // for the status line.
@@ -25,6 +25,6 @@ DonglePlace PlaceOf(const rukmox::platform::TransportSettings& settings, bool si
 // The programming object of a job: port 0, 9600 baud, `errorWord` as its error word, the option
 // flag set, DTR and RTS control modes 0. It finds its serial ports through `settings`.
 std::unique_ptr<TRukMoxProg> CreateProgrammer(const rukmox::platform::TransportSettings& settings,
-                                              std::int32_t* errorWord, void* owner = nullptr);
+                                              std::int32_t* errorWord);
 
 }  // namespace rukmox::window

@@ -119,9 +119,8 @@ void TRukMoxFormLight::RunProgrammingJob(bool dongle) {
   ProgrammingGroupsFace face(*this, dongle ? d.ProgressBarDongle : d.ProgressBarMcu);
   workflow::ProgrammingSetup setup;
   setup.makeProgrammer = [this](std::int32_t* errorWord) {
-    if (makeProgrammer_) return makeProgrammer_(this, errorWord);
-    return CreateProgrammer(rukmox::platform::TransportSettings::FromEnvironment(), errorWord,
-                            this);
+    if (makeProgrammer_) return makeProgrammer_(errorWord);
+    return CreateProgrammer(rukmox::platform::TransportSettings::FromEnvironment(), errorWord);
   };
   const QString file = (dongle ? d.EditFileNameDongle : d.EditFileNameMcu)->text();
   workflow::RunProgrammingJob(

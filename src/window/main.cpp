@@ -16,6 +16,7 @@
 #include "Simulator.h"
 #include "StartOptions.h"
 #include "WindowWords.h"
+#include "platform/PortList.h"
 #include "platform/StandardStreams.h"
 
 namespace {
@@ -48,17 +49,11 @@ class ErrorStreamSink : public MessageSink {
   }
 };
 
-std::vector<std::string> SplitPorts(const QString& ports) {
-  std::vector<std::string> out;
-  for (const QString& p : ports.split(':', Qt::SkipEmptyParts)) out.push_back(p.toStdString());
-  return out;
-}
-
 int Run(QApplication& app, const StartOptions& options) {
   rukmox::platform::TransportSettings settings =
       rukmox::platform::TransportSettings::FromEnvironment();
   if (options.dongle) settings.DonglePath = options.dongle->toStdString();
-  if (options.ports) settings.Ports = SplitPorts(*options.ports);
+  if (options.ports) settings.Ports = rukmox::platform::SplitPortList(options.ports->toStdString());
 
   std::unique_ptr<rukmox::sim::Simulator> simulator;
   if (options.simulate) {
@@ -84,14 +79,11 @@ int Run(QApplication& app, const StartOptions& options) {
   ErrorStreamSink errorStream;
   MessageSink& messages = screenshot ? static_cast<MessageSink&>(errorStream) : boxes;
   TRukMoxFormLight window(
-      [&settings](void* owner, std::int32_t* errorWord) {
-        return CreateModule(settings, errorWord, owner);
-      },
-      messages, PlaceOf(settings, options.simulate));
+      [&settings](std::int32_t* errorWord) { return CreateModule(settings, errorWord); }, messages,
+      PlaceOf(settings, options.simulate));
   boxes.SetParent(&window);
-  window.SetProgrammerMaker([&settings](void* owner, std::int32_t* errorWord) {
-    return CreateProgrammer(settings, errorWord, owner);
-  });
+  window.SetProgrammerMaker(
+      [&settings](std::int32_t* errorWord) { return CreateProgrammer(settings, errorWord); });
   if (options.language != 0) window.ImageLanguageClick(options.language);
   if (options.service) window.SetServiceMode(true);
   if (!options.tab.isEmpty() && !window.ShowPage(options.tab)) {

@@ -2,16 +2,10 @@
 
 #include <algorithm>
 
-#include "Rukmox.h"
-
 namespace rukmox {
 namespace {
 
 constexpr std::uint32_t kHighestWord = 65535;
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 // Blanks and control characters: what a PIN loses at both ends.
 bool IsTrimmed(char c) {
@@ -20,8 +14,23 @@ bool IsTrimmed(char c) {
 
 }  // namespace
 
+bool IsDigitCharacter(char32_t c) {
+  return c >= U'0' && c <= U'9';
+}
+
+bool IsDigitText(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return IsDigitCharacter(static_cast<unsigned char>(c));
+  });
+}
+
+bool IsNameCharacter(char32_t c) {
+  return IsDigitCharacter(c) || (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z') || c == U' ' ||
+         c == U'-' || c == U'_';
+}
+
 std::optional<std::uint32_t> AddressOfField(std::string_view text) {
-  if (text.empty() || !std::all_of(text.begin(), text.end(), IsDigit)) return 1;
+  if (!IsDigitText(text)) return 1;
   std::uint32_t value = 0;
   for (char c : text) {
     value = value * 10 + static_cast<std::uint32_t>(c - '0');
@@ -34,14 +43,11 @@ bool IsBlankName(std::string_view name) {
   return std::all_of(name.begin(), name.end(), [](char c) { return c == ' '; });
 }
 
-bool IsNameCharacter(char c) {
-  return c == ' ' || c == '-' || c == '_' || IsDigit(c) || (c >= 'A' && c <= 'Z') ||
-         (c >= 'a' && c <= 'z');
-}
-
 bool IsSettableName(std::string_view name) {
-  return !IsBlankName(name) && name.size() <= ModuleNameSize - 1 &&
-         std::all_of(name.begin(), name.end(), IsNameCharacter);
+  // Every name character is a single byte: counting bytes counts characters.
+  return !IsBlankName(name) && name.size() <= static_cast<std::size_t>(NameLengthMax) &&
+         std::all_of(name.begin(), name.end(),
+                     [](char c) { return IsNameCharacter(static_cast<unsigned char>(c)); });
 }
 
 std::string TrimmedPin(std::string_view pin) {

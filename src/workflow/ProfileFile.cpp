@@ -6,12 +6,13 @@
 
 #include "platform/JsonText.h"
 
+#include "FieldText.h"
+
 namespace rukmox {
 namespace {
 
 using nlohmann::json;
 
-constexpr std::size_t kLongestName = ModuleNameSize - 1;
 // The field a problem of the whole text names, in the JSON path manner.
 constexpr const char* kWholeText = "$";
 
@@ -26,7 +27,7 @@ json ModuleJson(const ModuleProfile& m) {
 bool IsModuleName(const json& v) {
   if (!v.is_string()) return false;
   const std::string name = v.get<std::string>();
-  if (name.size() > kLongestName) return false;
+  if (name.size() > static_cast<std::size_t>(NameLengthMax)) return false;
   for (unsigned char c : name)
     if (c < 0x20 || c > 0x7E) return false;
   return true;

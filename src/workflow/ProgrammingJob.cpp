@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ProgrammingFile.h"
+#include "PropertySteps.h"
 
 namespace rukmox::workflow {
 namespace {
@@ -134,7 +135,7 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
   if (dongle && device.IsOpen()) {
     if (!PrepareDongle(device, face)) return outcome;
     prepared = true;
-  } else if (!dongle && device.IsOpen() && device.Current != nullptr && device.Current->Linked) {
+  } else if (!dongle && device.IsOpen() && HasLinkedRemote(device)) {
     if (!PrepareMcu(device, setup, face)) return outcome;
     prepared = true;
   }
@@ -187,6 +188,16 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
   device.Open();
   face.Reopened();
   return outcome;
+}
+
+std::optional<std::string> PortListBeyondSearch(const std::vector<std::string>& ports,
+                                                std::string_view source) {
+  if (ports.size() <= static_cast<std::size_t>(SearchedPortCount)) return std::nullopt;
+  std::string why(source);
+  why += " lists " + std::to_string(ports.size()) +
+         " ports, but the search for a boot loader covers only the first " +
+         std::to_string(SearchedPortCount);
+  return why;
 }
 
 }  // namespace rukmox::workflow

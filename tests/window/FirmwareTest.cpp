@@ -40,10 +40,10 @@ class Job {
 
   // The serial ports the job searches.
   void UsePorts(const std::vector<std::string>& ports) {
-    w_.window->SetProgrammerMaker([ports](void* owner, std::int32_t* errorWord) {
+    w_.window->SetProgrammerMaker([ports](std::int32_t* errorWord) {
       rukmox::platform::TransportSettings settings;
       settings.Ports = ports;
-      return rukmox::window::CreateProgrammer(settings, errorWord, owner);
+      return rukmox::window::CreateProgrammer(settings, errorWord);
     });
   }
 
