@@ -19,7 +19,8 @@ struct PortTrouble {
 
 // `sysfsRoot` tells a character device that is a tty from one that is not (/dev/null, /dev/zero);
 // where it does not say, the node passes for one.
-PortTrouble DiagnosePort(const std::string& path, const std::filesystem::path& procLocks = "/proc",
+PortTrouble DiagnosePort(const std::string& path,
+                         const std::filesystem::path& procLocks = "/proc/locks",
                          const std::filesystem::path& sysfsRoot = "/sys");
 
 }  // namespace rukmox::platform
