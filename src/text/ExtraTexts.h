@@ -97,8 +97,8 @@ enum Id : int {
   BridgeSendFailed,
 
   // Configuration profiles.
-  ProfileUnreadable,  // %1 the file
-  ProfileUnwritable,  // %1 the file
+  ProfileUnreadable,  // %1 the file, %2 why
+  ProfileUnwritable,  // %1 the file, %2 why
   ProfileRejected,    // %1 the file, %2 the field, %3 what is wrong with it
   ProfileNotJson,
   ProfileNotObject,
@@ -136,7 +136,7 @@ enum Id : int {
   HistoryMove,
   HistoryPause,
   HistorySave,
-  HistoryUnwritable,  // %1 the file
+  HistoryUnwritable,  // %1 the file, %2 why
   RangeTab,
   RangeStart,
   RangeStop,
@@ -161,6 +161,32 @@ enum Id : int {
   ConsoleBadHex,
   ConsoleStillSending,
   ConsoleSendFailed,
+
+  // Why a file could not be read or written, after its name.
+  FileNoName,
+  FileMissing,
+  FileNoPermission,
+  FileIsDirectory,
+  FileNotRegular,
+  FileIsLink,
+  FileTooLarge,  // %1 the bound in bytes
+  FileDiskFull,
+  FileReadOnly,
+  // Output that cannot be written.
+  OutputUnwritable,  // %1 why
+  OutputClosed,
+  // Why the dongle could not be opened, beyond the reasons above.
+  DongleNotASerialPort,  // %1 the dongle's path
+  DongleOwnerOnly,       // %1 the dongle's path, %2 the user who owns it
+  DongleSilent,          // %1 the dongle's path
+  D2xxUnloadable,        // %1 the library file, %2 the system's reason
+  // Rules a change must keep.
+  ProfileKeyTwice,
+  ProfileNameRefused,
+  ProfileAddressTaken,
+  AddressTaken,
+  // Range test.
+  RangeAllLost,
 
   Count
 };
