@@ -66,16 +66,16 @@ CLI::Validator Range(const Words& words, long long lowest, long long highest) {
       "", "range");
 }
 
-// A count from 1 up.
-CLI::Validator Positive(const Words& words) {
+// A count of ticks, sweeps or pings, from 1 up; the text has been through Decimal. (CLI11's own
+// check would print its whole range, up to 1.797e+308.)
+CLI::Validator Count(const Words& words) {
   return CLI::Validator(
       [words](std::string& text) -> std::string {
-        if (IsDigitText(text) && text.find_first_not_of('0') != std::string::npos &&
-            text.size() <= 9)
-          return {};
-        return words(help::BelowLeast, {"1", text});
+        if (text == "0") return words(help::AtLeast, {"1"});
+        if (text.size() > 9) return words(help::OutOfRange, {"1", "999999999", text});
+        return {};
       },
-      "", "positive");
+      "", "count");
 }
 
 // One of the words `taken`.
@@ -88,6 +88,24 @@ CLI::Validator OneOf(const Words& words, std::vector<std::string> taken) {
         return words(help::NotOneOf, {list, text});
       },
       "", "word");
+}
+
+// A reply relayed over the radio, through an FTDI chip at its default latency of 16 ms, can take
+// this long; a shorter time-out fails exchanges that would have worked.
+constexpr int kShortestTimeout = 50;
+constexpr int kLongestTimeout = 9999;
+
+// The base time-out in ms; the text has been through Decimal.
+CLI::Validator Timeout(const Words& words) {
+  return CLI::Validator(
+      [words](std::string& text) -> std::string {
+        if (text.size() > 4 || std::stoi(text) > kLongestTimeout)
+          return words(help::TimeoutAtMost, {std::to_string(kLongestTimeout)});
+        if (std::stoi(text) < kShortestTimeout)
+          return words(help::TimeoutAtLeast, {std::to_string(kShortestTimeout)});
+        return {};
+      },
+      "MS", "timeout");
 }
 
 // An address is decimal digits alone; 0 and 65535 are no radio addresses.
@@ -266,16 +284,19 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
 
   const CLI::Validator decimal = Decimal(words);
   const CLI::Validator channelNumber = Range(words, 0, RadioChannelCount - 1);
-  const CLI::Validator positive = Positive(words);
+  const CLI::Validator count = Count(words);
 
   GlobalOptions& g = line.global;
   std::string dongle, ports, lang;
   int timeout = 0;
   auto* dongleOption = app.add_option("--dongle", dongle, words(help::DongleOption));
   auto* portsOption = app.add_option("--ports", ports, words(help::PortsOption));
-  auto* timeoutOption = app.add_option("--timeout", timeout, words(help::TimeoutOption))
-                            ->transform(decimal)
-                            ->check(Range(words, 1, 9999));
+  auto* timeoutOption =
+      app.add_option("--timeout", timeout,
+                     words(help::TimeoutOption,
+                           {std::to_string(kShortestTimeout), std::to_string(kLongestTimeout)}))
+          ->transform(decimal)
+          ->check(Timeout(words));
   app.add_flag("--json", g.json, words(help::JsonOption));
   app.add_flag("--trace", g.trace, words(help::TraceOption));
   auto* langOption = app.add_option("--lang", lang, words(help::LangOption, {LanguageList()}))
@@ -317,7 +338,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   auto* monitor = addCommand(app, "monitor", words(help::MonitorCommand), RunMonitor);
   monitor->add_option("--count", line.count, words(help::MonitorCountOption))
       ->transform(decimal)
-      ->check(positive);
+      ->check(count);
   monitor->add_flag("--csv", line.csv, words(help::CsvOption));
 
   auto* scan = addCommand(app, "scan", words(help::ScanCommand), RunScan);
@@ -362,7 +383,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   auto* spectrum = addCommand(app, "spectrum", words(help::SpectrumCommand), RunSpectrum);
   spectrum->add_option("--sweeps", line.sweeps, words(help::SweepsOption))
       ->transform(decimal)
-      ->check(positive);
+      ->check(count);
 
   auto* program = addCommand(app, "program", words(help::ProgramCommand), RunProgram);
   program->add_option("TARGET", line.programTarget, words(help::ProgramTargetArgument))
@@ -373,7 +394,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   auto* ping = addCommand(app, "ping", words(help::PingCommand), RunPing);
   ping->add_option("--count", line.count, words(help::PingCountOption))
       ->transform(decimal)
-      ->check(positive);
+      ->check(count);
   ping->add_flag("--remote", line.remote, words(help::PingRemoteOption));
 
   addCommand(app, "bridge", words(help::BridgeCommand), RunBridge);

@@ -3,8 +3,8 @@
 #include <ostream>
 
 #include "CommandLine.h"
-#include "ProgrammingJob.h"
 #include "Interrupt.h"
+#include "ProgrammingJob.h"
 #include "Reporter.h"
 #include "Session.h"
 #include "platform/TransportSettings.h"
@@ -15,7 +15,10 @@ int RunRukmoxctl(int argc, const char* const* argv, std::ostream& out, std::ostr
                  int language) {
   CommandLine line;
   line.global.language = language;
-  if (auto status = ParseCommandLine(argc, argv, line, out, err)) return *status;
+  if (auto status = ParseCommandLine(argc, argv, line, out, err)) {
+    // Help that never reached its reader is no success either.
+    return Reporter(false, line.global.language, out, err).EndOutput(*status);
+  }
 
   // The programming job searches a fixed number of ports; a longer list from the environment
   // would have its tail silently ignored. (--ports is checked with the other options.)
@@ -32,8 +35,12 @@ int RunRukmoxctl(int argc, const char* const* argv, std::ostream& out, std::ostr
   StopScope stopScope;
   Reporter reporter(line.global.json, line.global.language, out, err);
   reporter.Result()["command"] = line.command;
-  Session session(line.global, reporter);
-  return line.run(session, line);
+  int status;
+  {
+    Session session(line.global, reporter);
+    status = line.run(session, line);
+  }
+  return reporter.EndOutput(status);
 }
 
 }  // namespace rukmox::cli

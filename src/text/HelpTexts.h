@@ -18,7 +18,7 @@ enum Id : int {
   VersionOption,
   DongleOption,
   PortsOption,
-  TimeoutOption,
+  TimeoutOption,  // %1 the shortest, %2 the longest time-out in ms
   JsonOption,
   TraceOption,
   LangOption,  // %1 the languages
@@ -79,7 +79,9 @@ enum Id : int {
   UnknownCommand,      // %1 the word given
   NotDecimal,          // %1 the text given
   OutOfRange,          // %1 lowest, %2 highest, %3 the value given
-  BelowLeast,          // %1 lowest, %2 the value given
+  AtLeast,             // %1 lowest
+  TimeoutAtMost,       // %1 the longest time-out in ms
+  TimeoutAtLeast,      // %1 the shortest time-out in ms
   NotOneOf,            // %1 the words taken, %2 the word given
   AddressRange,        //
   NotUtf8,             // %1 the argument's name
@@ -118,6 +120,8 @@ enum Id : int {
   ScreenshotConsoleOption,
   WindowUnexpected,     // %1 the argument
   SimulateWithDongle,   //
+  ScreenshotNeedsFile,  //
+  ScenarioNeedsFile,    //
   CountWithScreenshot,  // %1 the option
   WithScreenshot,       // %1 the option
   NoDisplay,            //

@@ -43,9 +43,11 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   // "--simulate=FILE" carries an optional value, which the parser has no notion of.
   QStringList args;
   QString scenario;
+  bool emptyScenario = false;
   for (const QString& a : arguments) {
     if (a.startsWith(kSimulate + '=')) {
       scenario = a.mid(kSimulate.size() + 1);
+      emptyScenario = scenario.isEmpty();
       args << kSimulate;
     } else {
       args << a;
@@ -109,6 +111,17 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     parsed.error = QStringLiteral("--lang: ") +
                    (why.empty() ? words(help::UnknownLanguage, {language, LanguageList()})
                                 : words(help::UnreadableLanguage, {language, why}));
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+  // An empty name would otherwise mean "no picture" and leave the window open for good.
+  if (parser.isSet(screenshot) && parser.value(screenshot).isEmpty()) {
+    parsed.error = words(help::ScreenshotNeedsFile);
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+  if (emptyScenario) {
+    parsed.error = words(help::ScenarioNeedsFile);
     parsed.exitStatus = kUsageError;
     return parsed;
   }

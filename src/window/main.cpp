@@ -25,6 +25,7 @@
 #include "WindowWords.h"
 #include "platform/PortList.h"
 #include "platform/ProgramFile.h"
+#include "platform/StandardStreams.h"
 #include "platform/StopSignals.h"
 
 namespace {
@@ -133,7 +134,7 @@ int Run(QApplication& app, const StartOptions& options) {
   EndingSink messages(screenshot ? static_cast<MessageSink&>(errorStream) : boxes, errorStream);
   TRukMoxFormLight window(
       [&settings](std::int32_t* errorWord) { return CreateModule(settings, errorWord); }, messages,
-      DonglePlace{QString::fromStdString(settings.DonglePath), options.simulate});
+      PlaceOf(settings, options.simulate));
   boxes.SetParent(&window);
   window.SetProgrammerMaker(
       [&settings](std::int32_t* errorWord) { return CreateProgrammer(settings, errorWord); });
@@ -195,6 +196,7 @@ int Run(QApplication& app, const StartOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  rukmox::platform::TakeClosedStandardStreams();
   // The catalogues, and the locale's language for what the program prints; the window itself
   // starts in Italian unless --lang says otherwise.
   const std::string catalogues = Variable("RUKMOX_LOCALE_DIR");
