@@ -50,6 +50,7 @@ constexpr std::array<WordEntry<extra::Id>, extra::Count> kWords = {{
     Word(extra::ServiceModeOn, "ServiceModeOn", " — service mode"),
     Word(extra::DongleMenu, "DongleMenu", "&Dongle"),
     Word(extra::Reconnect, "Reconnect", "&Reconnect"),
+    Word(extra::LanguageMenu, "LanguageMenu", "&Language"),
     Word(extra::DeltaSignal, "DeltaSignal", "Delta signal"),
     Word(extra::LinkUp, "LinkUp", "Remote device linked"),
     Word(extra::LinkDown, "LinkDown", "Remote device not linked"),

@@ -59,7 +59,8 @@ enum Id : int {
   // The window's menu and service controls.
   DongleMenu,
   Reconnect,
-  DeltaSignal,  // the button of the channel delta-signal report
+  LanguageMenu,  // lists every language by its own name
+  DeltaSignal,   // the button of the channel delta-signal report
   // Names that assistive technology reads for the window's pictures.
   LinkUp,         // ImageConnected
   LinkDown,       // ImageNotConnected

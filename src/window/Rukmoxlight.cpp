@@ -6,8 +6,12 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 #include <array>
+#include <map>
 
 #include "ConsolePage.h"
 #include "FieldText.h"
@@ -199,6 +203,7 @@ void TRukMoxFormLight::BuildControls() {
   BuildReconnect();
   BuildLinkPages();
   BuildProfileMenu();
+  BuildLanguageMenu();
 }
 
 void TRukMoxFormLight::ConnectHandlers() {
@@ -233,14 +238,28 @@ void TRukMoxFormLight::FixSizeAndCentre() {
 }
 
 void TRukMoxFormLight::FitToContents() {
-  // Large enough for the captions of either language, so a switch never squeezes a control.
+  // Large enough for the captions of every language, so a switch never squeezes a control.
   ensurePolished();
   PinReadingLabels();
-  QSize size;
-  for (int language : {LanguageEnglish, LanguageItalian}) {
+  const auto applyEverywhere = [this](int language) {
     ApplyCaptions(language);
     // Before the first show no layout passes a new caption's size up by itself.
     for (QWidget* control : findChildren<QWidget*>()) control->updateGeometry();
+  };
+  // A page control shows scroll arrows rather than ask for the room of its captions: it gets the
+  // room of its longest tabs first, so that a long language does not hide a page's name.
+  std::map<QTabWidget*, int> tabWidths;
+  for (int language = 0; language < LanguageCount(); ++language) {
+    applyEverywhere(language);
+    for (QTabWidget* tabs : findChildren<QTabWidget*>()) {
+      int& width = tabWidths[tabs];
+      width = std::max(width, tabs->tabBar()->sizeHint().width());
+    }
+  }
+  for (const auto& [tabs, width] : tabWidths) tabs->setMinimumWidth(width);
+  QSize size;
+  for (int language = 0; language < LanguageCount(); ++language) {
+    applyEverywhere(language);
     size = size.expandedTo(sizeHint());
   }
   setFixedSize(size);
@@ -368,10 +387,12 @@ void TRukMoxFormLight::ApplyCaptions(int language) {
   ApplyServiceCaptions(language);
   ApplyLinkPageCaptions(language);
   ApplyProfileCaptions(language);
+  ApplyLanguageMenuCaptions(language);
 }
 
 void TRukMoxFormLight::ApplyLanguage() {
   ApplyCaptions(Language);
+  MarkLanguageChosen();
   // The status line is ours, not the table's; it follows the language all the same.
   ShowStatusLine();
 }

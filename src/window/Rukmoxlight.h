@@ -16,6 +16,7 @@
 
 class QAction;
 class QLabel;
+class QMenu;
 class QTabWidget;
 class QLineEdit;
 class QTimer;
@@ -68,7 +69,7 @@ class TRukMoxFormLight : public QMainWindow {
   bool DeviceCreated = false;
   bool Busy = false;  // a long operation services messages: the window refuses to close
   std::int32_t ChannelMoves = 0;
-  std::int32_t Language = 0;  // 0 Italian, 1 English
+  std::int32_t Language = 0;  // 0 Italian, 1 English, then the other languages (Languages.h)
 
   // Operations the handlers share.
   QString LoadText(int id) const;
@@ -193,6 +194,12 @@ class TRukMoxFormLight : public QMainWindow {
   void ApplyProfileCaptions(int language);
   QAction* saveProfileAction_ = nullptr;
   QAction* applyProfileAction_ = nullptr;
+
+  // --- The Language menu, beside the flags. ---
+  void BuildLanguageMenu();
+  void ApplyLanguageMenuCaptions(int language);
+  void MarkLanguageChosen();  // the entry of Language
+  QMenu* languageMenu_ = nullptr;
 
   // --- The link history and the range test, small pages beside the link monitor. ---
  public:

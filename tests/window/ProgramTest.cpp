@@ -125,6 +125,23 @@ class ProgramTest : public QObject {
     QVERIFY2(english.err.contains("--scan goes with --screenshot"), qPrintable(english.err));
   }
 
+  // A language added from the template (text.AddLanguage builds it, every message marked "[xx] ")
+  // is taken by --lang with no change to the program.
+  void anAddedLanguageIsTakenByLang() {
+    QProcessEnvironment added = Offscreen();
+    added.insert("RUKMOX_LOCALE_DIR", RUKMOX_ADDED_LANGUAGE_CATALOGUES);
+    const Run help = Start({"--lang", "xx", "--help"}, added);
+    QCOMPARE(help.status, 0);
+    QVERIFY2(help.out.contains("[xx] Show this help and exit."), qPrintable(help.out));
+    QVERIFY2(help.out.contains("it, en, xx"), qPrintable(help.out));
+    QTemporaryDir dir;
+    const QString file = dir.filePath("window.png");
+    const Run picture = Start({"--simulate", "--lang", "xx", "--screenshot", file}, added);
+    QCOMPARE(picture.status, 0);
+    QVERIFY2(!picture.err.contains("rukmox:"), qPrintable(picture.err));  // nothing refused
+    QVERIFY(!QImage(file).isNull());
+  }
+
   void screenshots_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::newRow("without a dongle") << QStringList{"--dongle", "/nonexistent/dongle"};
