@@ -31,12 +31,12 @@ QStringList EntriesOf(const QMenu* menu) {
 }
 
 // Texts the window shows as they are in every language: values the module holds or the poll
-// builds, and words the table leaves alone ("PIN", "Quality (0)", the version "H0 - F0 - M0 -
-// P0").
+// builds, and words the table leaves alone ("PIN", "Quality (0)", "Time: 0", the version "H0 -
+// F0 - M0 - P0").
 bool KeepsItsWordsInEveryLanguage(const QString& text) {
   static const QRegularExpression kFixed(
-      QStringLiteral("^(PIN|Quality \\(-?\\d+\\)|Energy \\(-?\\d+\\)|H\\d+ - F\\d+ - M\\d+ - "
-                     "P\\d+|[\\d\\s.,:%/()-]*)$"));
+      QStringLiteral("^(PIN|Quality \\(-?\\d+\\)|Energy \\(-?\\d+\\)|Time: \\d+|"
+                     "H\\d+ - F\\d+ - M\\d+ - P\\d+|[\\d\\s.,:%/()-]*)$"));
   return kFixed.match(text).hasMatch();
 }
 
@@ -89,12 +89,14 @@ class LanguageTest : public QObject {
       ++captions;
       QVERIFY2(text.startsWith(mark), qPrintable(where + ": " + text));
     };
+    // Hidden ones too (the scan's progress, the stop buttons): a control the captions miss keeps
+    // the form's Italian.
     for (QLabel* label : w.window->findChildren<QLabel*>())
-      if (label->isVisibleTo(w.window.get())) verify(label->objectName(), label->text());
+      verify(label->objectName(), label->text());
     for (QAbstractButton* button : w.window->findChildren<QAbstractButton*>())
-      if (button->isVisibleTo(w.window.get())) verify(button->objectName(), button->text());
+      verify(button->objectName(), button->text());
     for (QGroupBox* group : w.window->findChildren<QGroupBox*>())
-      if (group->isVisibleTo(w.window.get())) verify(group->objectName(), group->title());
+      verify(group->objectName(), group->title());
     for (QTabWidget* tabs : w.window->findChildren<QTabWidget*>())
       for (int page = 0; page < tabs->count(); ++page)
         verify(tabs->widget(page)->objectName(), tabs->tabText(page));
