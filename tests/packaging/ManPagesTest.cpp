@@ -19,9 +19,11 @@ namespace {
 
 using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
+// What `command` prints, in English as the pages are written, whatever the locale of the run.
 std::string Output(const std::string& command) {
   std::string text;
-  if (FILE* pipe = ::popen((command + " 2>&1").c_str(), "r")) {
+  const std::string english = "env -u LANGUAGE -u LC_MESSAGES -u LANG LC_ALL=C.UTF-8 ";
+  if (FILE* pipe = ::popen((english + command + " 2>&1").c_str(), "r")) {
     char buffer[4096];
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) text.append(buffer, n);
@@ -71,10 +73,12 @@ Help ReadHelp(const std::string& text) {
   for (const std::string& line : LinesOf(text)) {
     std::smatch m;
     if (!line.empty() && line[0] != ' ') {
-      section = line.rfind("Subcommands:", 0) == 0   ? Section::Commands
-                : line.rfind("Positionals:", 0) == 0 ? Section::Arguments
-                : line.rfind("Options:", 0) == 0     ? Section::Options
-                                                     : Section::Other;
+      const auto heading = [&line](const char* name) { return line.rfind(name, 0) == 0; };
+      // rukmoxctl names CLI11's sections in words of its own.
+      section = heading("Subcommands:") || heading("Commands:")    ? Section::Commands
+                : heading("Positionals:") || heading("Arguments:") ? Section::Arguments
+                : heading("Options:")                              ? Section::Options
+                                                                   : Section::Other;
       entryOpen = false;
     } else if (section == Section::Options && std::regex_match(line, m, kOption)) {
       help.entries.push_back({m[1], RangesIn(m[2])});
