@@ -1,0 +1,29 @@
+#include "LinkMonitor.h"
+
+namespace rukmox::workflow {
+
+LinkReading LinkMonitor::Tick(TRukMox& device, const std::function<void()>& readBoth) {
+  LinkReading reading;
+  reading.energy = energy_;
+  if (device.IsOpen()) {
+    reading.open = true;
+    device.AdaptChannel();  // its result is not looked at
+    energy_ = reading.energy = device.LinkLevel;
+    if (device.Current != nullptr && device.Current->Linked) {
+      reading.linked = true;
+      std::int32_t quality = NoLevel;  // stays when the reading fails
+      device.ReadLinkQuality(quality, true);
+      reading.quality = quality - NoLevel;
+      if (device.ChannelChanges > channelMoves_) {
+        channelMoves_ = device.ChannelChanges;
+        reading.moved = true;
+        if (readBoth) readBoth();
+      }
+    }
+  }
+  reading.channel = device.Local.Channel;
+  reading.channelChanges = device.ChannelChanges;
+  return reading;
+}
+
+}  // namespace rukmox::workflow
