@@ -72,7 +72,7 @@ int RunMonitor(Session& session, const CommandLine& line) {
   for (int tick = 1; !line.count || tick <= *line.count; ++tick) {
     const auto tickStart = Clock::now();
     // The module moved the pair on its own: read both devices again.
-    const workflow::LinkReading reading = monitor.Tick(device, [&session] {
+    const workflow::LinkReading reading = monitor.Tick(device, [&session](const auto&) {
       session.LoadLocal();
       session.LoadRemote();
     });
@@ -149,10 +149,9 @@ int RunSpectrum(Session& session, const CommandLine& line) {
   InterruptScope interrupt;
   SpectrumLines face(session);
   workflow::EnergySweeps sweeps(session.Device(), face, line.sweeps);
-  // Ctrl-C stops the sweeps as the window's stop button does: before the next one.
-  do {
-    if (InterruptScope::Requested()) sweeps.Stop();
-  } while (sweeps.Step());
+  // Ctrl-C ends the sweeps before the next one.
+  while (!InterruptScope::Requested() && sweeps.Step()) {
+  }
   if (sweeps.Readings() == 0 && !report.Failed())
     report.Fail(report.Text(extra::NoEnergyReading), session.DeviceError());
   return report.FinishStream();

@@ -115,10 +115,15 @@ void DeviceSession::Stop() {
   if (run_) run_->operation->Stop();
 }
 
-LinkReading DeviceSession::PollTick(const std::function<void()>& readBoth) {
+void DeviceSession::StopNow() {
+  Stop();
+  StepOperation();
+}
+
+LinkReading DeviceSession::PollTick(const LinkMonitor::Moved& moved) {
   if (!module_) return {};
   const Exchange exchange(*this);
-  return monitor_.Tick(*module_, readBoth);
+  return monitor_.Tick(*module_, moved);
 }
 
 bool DeviceSession::PollMayRun() const {
@@ -134,8 +139,7 @@ DeviceSession::CloseAnswer DeviceSession::AskToClose() {
     case CloseRule::Refuse:
       return CloseAnswer::Refused;
     case CloseRule::StopNow:
-      Stop();
-      StepOperation();
+      StopNow();
       if (!run_) return CloseAnswer::Now;
       break;
     case CloseRule::Wait:
@@ -155,7 +159,7 @@ void DeviceSession::Settle() {
     if (wasOpen_ && !open) {
       wasOpen_ = false;
       gone_ = true;
-      face_.DongleGone();
+      face_.DongleLost();
     } else {
       wasOpen_ = open;
     }

@@ -37,7 +37,7 @@ class SessionFace {
   // The running operation's next step is due in `wait`.
   virtual void StepDue(Operation::Wait wait) = 0;
   // The dongle was open and no longer is.
-  virtual void DongleGone() = 0;
+  virtual void DongleLost() = 0;
   // A close that had to wait may go ahead now.
   virtual void CloseNow() = 0;
 };
@@ -93,11 +93,13 @@ class DeviceSession {
   // The stop buttons: the running operation ends at its next step. The request stays until the
   // next operation starts.
   void Stop();
+  // The same, and that next step at once: an operation that can leave off now (a range test, a
+  // console with nothing left to send) has ended on return.
+  void StopNow();
   bool StopRequested() const { return stopRequested_; }
 
-  // The poll tick, read through the link monitor. `readBoth` reads both devices again after the
-  // module moved the pair.
-  LinkReading PollTick(const std::function<void()>& readBoth);
+  // The poll tick, read through the link monitor; `moved` as LinkMonitor::Tick takes it.
+  LinkReading PollTick(const LinkMonitor::Moved& moved);
   std::int32_t ChannelMoves() const { return monitor_.ChannelMoves(); }
 
   // The rules.

@@ -8,9 +8,13 @@ namespace rukmox::workflow {
 EnergySweeps::EnergySweeps(TRukMox& device, SweepFace& face, std::optional<std::int32_t> count)
     : device_(device), face_(face), count_(count) {}
 
+void EnergySweeps::Stop() {
+  if (!lastSweep_) lastSweep_ = inStep_ ? number_ : number_ + 1;
+}
+
 std::optional<Operation::Wait> EnergySweeps::Step() {
   if (ended_) return std::nullopt;
-  if (stopRequested_ || (count_ && number_ >= *count_)) return End();
+  if ((lastSweep_ && number_ >= *lastSweep_) || (count_ && number_ >= *count_)) return End();
 
   // The sweeps run as fast as the module answers; the rest of the time slice goes to others.
   std::this_thread::yield();
@@ -27,10 +31,12 @@ std::optional<Operation::Wait> EnergySweeps::Step() {
     ++readings_;
   }
   sweep.elapsedMs = elapsedMs_;
-  // With the dongle gone every further read would fail at once.
-  sweep.dongleGone = !device_.IsOpen();
+  inStep_ = true;
   face_.SweepRead(sweep);
-  if (sweep.dongleGone || (count_ && number_ >= *count_)) return End();
+  inStep_ = false;
+  // With the dongle gone every further read would fail at once.
+  if (!device_.IsOpen() || (lastSweep_ && number_ >= *lastSweep_) || (count_ && number_ >= *count_))
+    return End();
   return Wait{0};
 }
 

@@ -18,14 +18,14 @@ struct Sweep {
   std::int32_t number = 0;             // from 0
   std::optional<EnergyValues> values;  // none when the read failed
   std::int64_t elapsedMs = 0;  // how long the last read that succeeded took; 0 until one has
-  bool dongleGone = false;     // the dongle is no longer open after this read: the last sweep
 };
 
 class SweepFace {
  public:
   virtual ~SweepFace() = default;
   virtual void SweepRead(const Sweep& sweep) = 0;
-  // The sweeps are over: stopped, counted out, or the dongle went away.
+  // The sweeps are over: stopped, counted out, or the dongle went away (the sweep told last is
+  // the one that found it gone).
   virtual void SweepsEnd() {}
 };
 
@@ -34,10 +34,12 @@ class EnergySweeps final : public Operation {
   // Sweeps until stopped, or `count` of them.
   EnergySweeps(TRukMox& device, SweepFace& face, std::optional<std::int32_t> count = std::nullopt);
 
-  // One sweep. A stop asked for meanwhile ends the sweeps before it: the sweep in progress when
-  // the stop was asked for has been read and told in full.
+  // One sweep.
   std::optional<Wait> Step() override;
-  void Stop() override { stopRequested_ = true; }
+  // The sweeps end after the sweep in progress: one asked for between two steps is in progress
+  // already (the window handles the operator's clicks at the start of a sweep), one asked for
+  // while a sweep is told is the last.
+  void Stop() override;
 
   std::int32_t Sweeps() const { return number_; }
   // How many reads succeeded.
@@ -49,7 +51,8 @@ class EnergySweeps final : public Operation {
   TRukMox& device_;
   SweepFace& face_;
   std::optional<std::int32_t> count_;
-  bool stopRequested_ = false;
+  std::optional<std::int32_t> lastSweep_;  // how many sweeps there are to be, once stopped
+  bool inStep_ = false;
   bool ended_ = false;
   std::int32_t number_ = 0;
   std::int32_t readings_ = 0;

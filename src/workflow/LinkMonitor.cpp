@@ -2,7 +2,7 @@
 
 namespace rukmox::workflow {
 
-LinkReading LinkMonitor::Tick(TRukMox& device, const std::function<void()>& readBoth) {
+LinkReading LinkMonitor::Tick(TRukMox& device, const Moved& moved) {
   LinkReading reading;
   reading.energy = energy_;
   if (device.IsOpen()) {
@@ -17,7 +17,9 @@ LinkReading LinkMonitor::Tick(TRukMox& device, const std::function<void()>& read
       if (device.ChannelChanges > channelMoves_) {
         channelMoves_ = device.ChannelChanges;
         reading.moved = true;
-        if (readBoth) readBoth();
+        reading.channel = device.Local.Channel;
+        reading.channelChanges = device.ChannelChanges;
+        if (moved) moved(reading);
       }
     }
   }

@@ -27,9 +27,10 @@ struct LinkReading {
 
 class LinkMonitor {
  public:
-  // One tick. `readBoth` reads both devices again (the faces' panels) after a move of the
-  // module's own, however many moves happened since the last tick.
-  LinkReading Tick(TRukMox& device, const std::function<void()>& readBoth);
+  // One tick. After a move of the module's own (however many moves happened since the last tick)
+  // `moved` gets what the tick has read so far and reads both devices again (the faces' panels).
+  using Moved = std::function<void(const LinkReading& soFar)>;
+  LinkReading Tick(TRukMox& device, const Moved& moved);
 
   // The module's move count the last tick reacted to.
   std::int32_t ChannelMoves() const { return channelMoves_; }

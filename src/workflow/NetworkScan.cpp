@@ -18,11 +18,17 @@ std::int32_t ScannedChannels(std::int32_t first, std::int32_t last) {
 }
 
 NetworkScan::NetworkScan(TRukMox& device, ScanFace& face, std::int32_t first, std::int32_t last)
-    : device_(device), face_(face), savedTimeout_(device.GetTimeout()) {
+    : device_(device), face_(face), first_(first), last_(last) {}
+
+NetworkScan::~NetworkScan() {
+  if (scan_ && !ended_) PutBack();
+}
+
+void NetworkScan::Begin() {
+  savedTimeout_ = device_.GetTimeout();
   device_.SetTimeout(ScanTimeoutMs);
   device_.ScanRepeat = ScanRequestsPerChannel;
-  scan_.emplace(module::ScanRun::Network(device_, first, last));
-  face_.ScanStarts(ScanRequestsPerChannel, ScannedChannels(first, last));
+  face_.ScanStarts(ScanRequestsPerChannel, ScannedChannels(first_, last_));
   device_.OnScanStep = [this](std::int32_t repeat, std::int32_t request) {
     return face_.RequestDone(repeat, request);
   };
@@ -37,14 +43,12 @@ NetworkScan::NetworkScan(TRukMox& device, ScanFace& face, std::int32_t first, st
     previousName_ = NameOf(current->Name);
     previousAddress_ = static_cast<std::int64_t>(current->Address);
   }
-}
-
-NetworkScan::~NetworkScan() {
-  if (!ended_) PutBack();
+  scan_.emplace(module::ScanRun::Network(device_, first_, last_));
 }
 
 std::optional<Operation::Wait> NetworkScan::Step() {
   if (ended_) return std::nullopt;
+  if (!scan_) Begin();
   if (stopRequested_)
     scan_->Stop();
   else

@@ -60,7 +60,7 @@ class ScanFace {
 // stays at ScanRequestsPerChannel.
 class NetworkScan final : public Operation {
  public:
-  // Shows the scan starting; nothing is sent before the first step.
+  // The scan starts, and shows it does, at the first step.
   NetworkScan(TRukMox& device, ScanFace& face, std::int32_t first, std::int32_t last);
   ~NetworkScan() override;
   NetworkScan(const NetworkScan&) = delete;
@@ -74,12 +74,15 @@ class NetworkScan final : public Operation {
   std::vector<DeviceRow> Rows() const { return DeviceRows(device_); }
 
  private:
+  void Begin();
   void Finish();
   void PutBack();
 
   TRukMox& device_;
   ScanFace& face_;
-  std::int32_t savedTimeout_;
+  std::int32_t first_;
+  std::int32_t last_;
+  std::int32_t savedTimeout_ = 0;
   std::string previousName_;
   std::int64_t previousAddress_ = -1;
   std::optional<module::ScanRun> scan_;

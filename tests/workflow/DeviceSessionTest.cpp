@@ -53,7 +53,7 @@ class RecordingFace : public SessionFace {
     events.push_back(std::string("end ") + NameOf(kind));
   }
   void StepDue(Operation::Wait) override { ++stepsDue; }
-  void DongleGone() override { events.push_back("gone"); }
+  void DongleLost() override { events.push_back("gone"); }
   void CloseNow() override { events.push_back("close"); }
 
   bool Told(const std::string& event) const {
