@@ -83,14 +83,11 @@ int Run(QApplication& app, const StartOptions& options) {
   ErrorStreamSink errorStream;
   MessageSink& messages = screenshot ? static_cast<MessageSink&>(errorStream) : boxes;
   TRukMoxFormLight window(
-      [&settings](void* owner, std::int32_t* errorWord) {
-        return CreateModule(settings, errorWord, owner);
-      },
-      messages, DonglePlace{QString::fromStdString(settings.DonglePath), options.simulate});
+      [&settings](std::int32_t* errorWord) { return CreateModule(settings, errorWord); }, messages,
+      DonglePlace{QString::fromStdString(settings.DonglePath), options.simulate});
   boxes.SetParent(&window);
-  window.SetProgrammerMaker([&settings](void* owner, std::int32_t* errorWord) {
-    return CreateProgrammer(settings, errorWord, owner);
-  });
+  window.SetProgrammerMaker(
+      [&settings](std::int32_t* errorWord) { return CreateProgrammer(settings, errorWord); });
   if (options.language != 0) window.ImageLanguageClick(options.language);
   if (options.service) window.SetServiceMode(true);
   if (!options.tab.isEmpty() && !window.ShowPage(options.tab)) {
@@ -98,7 +95,10 @@ int Run(QApplication& app, const StartOptions& options) {
     return 2;
   }
   if (screenshot) {
-    if (options.scan) window.ButtonScanClick();
+    if (options.scan) {
+      window.ButtonScanClick();
+      WaitForOperation(window);
+    }
     QString why;
     bool saved = false;
     if (options.sweeps > 0)

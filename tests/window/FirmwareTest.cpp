@@ -40,10 +40,10 @@ class Job {
 
   // The serial ports the job searches.
   void UsePorts(const std::vector<std::string>& ports) {
-    w_.window->SetProgrammerMaker([ports](void* owner, std::int32_t* errorWord) {
+    w_.window->SetProgrammerMaker([ports](std::int32_t* errorWord) {
       rukmox::platform::TransportSettings settings;
       settings.Ports = ports;
-      return rukmox::window::CreateProgrammer(settings, errorWord, owner);
+      return rukmox::window::CreateProgrammer(settings, errorWord);
     });
   }
 
@@ -59,6 +59,7 @@ class Job {
     w_.Edit(dongle ? "EditFileNameDongle" : "EditFileNameMcu")->setText(file);
     w_.messages.messages.clear();
     w_.Find<QPushButton>(dongle ? "ButtonProgramDongle" : "ButtonProgramMcu")->click();
+    QVERIFY(w_.WaitForOperation());
   }
 
   QProgressBar* Bar(bool dongle) const {
@@ -117,7 +118,7 @@ class FirmwareTest : public QObject {
     QCOMPARE(otherBar.size(), 0);
 
     // The module link is open again and both panels are read afresh.
-    QVERIFY(w.window->Device->IsOpen());
+    QVERIFY(w.window->Device()->IsOpen());
     QCOMPARE(w.Edit("EditNomeDongle")->text(), QString("RUKDONGLE"));
     QVERIFY(w.Edit("EditNomeDongle")->isEnabled());
     QCOMPARE(w.Edit("EditNomeMcu")->text(), QString("SENSOR-A"));
@@ -161,13 +162,13 @@ class FirmwareTest : public QObject {
     QVERIFY(w.Timer()->isActive());
     if (dongle) {
       // The dongle waits in its boot loader: the opening finds no module there.
-      QVERIFY(!w.window->Device->IsOpen());
+      QVERIFY(!w.window->Device()->IsOpen());
       QVERIFY(!w.Edit("EditNomeDongle")->isEnabled());
       return;
     }
     // After a failure as after a success: the link is opened again and the panels re-read.
     QVERIFY(SimulatedWindow::Count(w.Frames(), TRukMox::CmdInfo, 0) >= 1);
-    QVERIFY(w.window->Device->IsOpen());
+    QVERIFY(w.window->Device()->IsOpen());
     QVERIFY(w.Edit("EditNomeDongle")->isEnabled());
     QCOMPARE(w.Edit("EditNomeMcu")->text(), QString("SENSOR-A"));
   }
@@ -283,7 +284,7 @@ class FirmwareTest : public QObject {
       QCOMPARE(world.ports[0].rawReceived.size() + world.ports[1].rawReceived.size(),
                std::size_t{0});
     });
-    QVERIFY(w.window->Device->IsOpen());
+    QVERIFY(w.window->Device()->IsOpen());
     QCOMPARE(w.Edit("EditNomeMcu")->text(), QString("SENSOR-A"));
   }
 
@@ -308,7 +309,7 @@ class FirmwareTest : public QObject {
     Job job(w);
     job.UsePorts({});
     job.Program(true, job.WriteFile(Image()));
-    QVERIFY(!w.window->Device->IsOpen());
+    QVERIFY(!w.window->Device()->IsOpen());
     QVERIFY(!w.Edit("EditNomeDongle")->isEnabled());
     QCOMPARE(w.Edit("EditNomeDongle")->text(), QString());
     QVERIFY(!w.Edit("EditNomeMcu")->isEnabled());
@@ -345,8 +346,8 @@ class FirmwareTest : public QObject {
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
     QCOMPARE(w.messages.messages[0].text, QString("Programmazione eseguita correttamente."));
     QCOMPARE(job.Records(true), std::size_t{0});
-    QVERIFY(w.window->Device != nullptr);  // the close waited for the job
-    QTRY_VERIFY(w.window->Device == nullptr);
+    QVERIFY(w.window->Device() != nullptr);  // the close waited for the job
+    QTRY_VERIFY(w.window->Device() == nullptr);
   }
 
   void progressMovesOnlyTheBarThatIsShown() {

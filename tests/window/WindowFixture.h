@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -122,6 +123,14 @@ class SimulatedWindow {
     return QTest::qWaitForWindowActive(window.get());
   }
 
+  // Lets the operation the window runs (a scan, the sweeps, a programming job, a range test, the
+  // console) go on to its end; false when it has not ended within `timeoutMs`.
+  bool WaitForOperation(int timeoutMs = 30000) {
+    if (!window->OperationRunning()) return true;
+    QSignalSpy ended(window.get(), &TRukMoxFormLight::OperationFinished);
+    return ended.wait(timeoutMs);
+  }
+
   // Types as a keyboard does, one key per character; a character beyond ASCII comes as the text
   // of a key with no code of its own (a dead key or an input method would give it so).
   static void Type(QWidget* widget, const QString& text) {
@@ -160,10 +169,8 @@ class SimulatedWindow {
     rukmox::platform::TransportSettings settings;
     settings.DonglePath = donglePath;
     window = std::make_unique<TRukMoxFormLight>(
-        [settings](void* owner, std::int32_t* errorWord) {
-          return CreateModule(settings, errorWord, owner);
-        },
-        messages, DonglePlace{QString::fromStdString(donglePath), false});
+        [settings](std::int32_t* errorWord) { return CreateModule(settings, errorWord); }, messages,
+        DonglePlace{QString::fromStdString(donglePath), false});
   }
 };
 

@@ -1,0 +1,115 @@
+#include "ProfileActions.h"
+
+#include <QFileDialog>
+#include <QStringList>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Profile.h"
+#include "ProfileFile.h"
+#include "WindowWords.h"
+
+namespace rukmox::window {
+namespace {
+
+const QString kProfileFilter = QStringLiteral("JSON (*.json)");
+
+QString Filled(extra::Id word, int language, std::initializer_list<std::string_view> values) {
+  return QString::fromStdString(FillIn(ExtraText(word, language), values));
+}
+
+const TRemoteDeviceRecord* LinkedRemote(const TRukMox& module) {
+  return module.Current != nullptr && module.Current->Linked ? module.Current : nullptr;
+}
+
+}  // namespace
+
+ProfileActions::ProfileActions(PageContext& context, QObject* parent)
+    : QObject(parent), context_(context) {}
+
+void ProfileActions::AskAndSave(QWidget* parent) {
+  const QString path = QFileDialog::getSaveFileName(
+      parent, WindowTitle(), QStringLiteral("rukmox-profile.json"), kProfileFilter);
+  if (!path.isEmpty()) Save(path);
+}
+
+void ProfileActions::AskAndApply(QWidget* parent) {
+  const QString path =
+      QFileDialog::getOpenFileName(parent, WindowTitle(), QString(), kProfileFilter);
+  if (!path.isEmpty()) Apply(path);
+}
+
+bool ProfileActions::Save(const QString& path) {
+  TRukMox* module = context_.Module();
+  if (module == nullptr || !module->IsOpen() || context_.Session().Running()) return false;
+  const int language = context_.Language();
+  const std::string file = path.toStdString();
+  const Profile profile = ProfileOf(module->Local, LinkedRemote(*module));
+  if (!SaveProfileFile(file, profile)) {
+    context_.Error(Filled(extra::ProfileUnwritable, language, {file}));
+    return false;
+  }
+  context_.Inform(Filled(extra::ProfileSaved, language, {file}));
+  return true;
+}
+
+bool ProfileActions::Apply(const QString& path) {
+  TRukMox* module = context_.Module();
+  if (module == nullptr || !module->IsOpen() || !context_.Session().CanStart()) return false;
+  const int language = context_.Language();
+  const std::string file = path.toStdString();
+  std::string text;
+  if (!ReadProfileFile(file, text)) {
+    context_.Error(Filled(extra::ProfileUnreadable, language, {file}));
+    return false;
+  }
+  const std::string version = std::to_string(Profile::kFormatVersion);
+  const auto reject = [&](const ProfileProblem& problem) {
+    const std::string reason = FillIn(ExtraText(problem.reason, language), {version});
+    context_.Error(Filled(extra::ProfileRejected, language, {file, problem.field, reason}));
+    return false;
+  };
+  ProfileProblem problem;
+  const std::optional<Profile> wanted = ParseProfile(text, problem);
+  if (!wanted) return reject(problem);
+  const Profile now = ProfileOf(module->Local, LinkedRemote(*module));
+  if (ProfileNeedsRemote(*wanted, now)) return reject({"remote", extra::ProfileNeedsRemote});
+
+  // What will change, and what a profile cannot change, before anything is sent.
+  const ProfilePlan plan = PlanProfile(*wanted, now);
+  QStringList lines;
+  for (const ProfileChange& c : plan.changes)
+    lines << Filled(extra::ProfileChange, language, {c.field, c.now, c.wanted});
+  const auto pinState = [language](bool set) {
+    return std::string(ExtraText(set ? extra::PinProtected : extra::PinNone, language));
+  };
+  for (const PinDifference& p : plan.pins)
+    lines << Filled(extra::ProfilePinDiffers, language,
+                    {p.field, pinState(p.wanted), pinState(p.now)});
+  if (plan.channelLeft)
+    lines << Filled(extra::ProfileChannelLeft, language,
+                    {std::to_string(wanted->channel), std::to_string(now.channel)});
+  if (plan.changes.empty()) {
+    lines << WordText(extra::ProfileUnchanged, language);
+    context_.Inform(lines.join('\n'));
+    return true;
+  }
+  lines << QString() << WordText(extra::ProfileConfirm, language);
+  if (!context_.Ask(lines.join('\n'))) return false;
+
+  const workflow::DeviceSession::Exchange exchange(context_.Session());
+  bool ok = true;
+  const auto afterStep = [&](const ProfileChange& change, const StepResult& step) {
+    if (!step.ok) {
+      ok = false;
+      context_.Fail(step.failure);
+      context_.Error(Filled(extra::ProfileStopped, context_.Language(), {change.field}));
+    }
+    emit ReadAgain(step.reRead);
+  };
+  ApplyProfile(*module, *wanted, plan, afterStep);
+  return ok;
+}
+
+}  // namespace rukmox::window
