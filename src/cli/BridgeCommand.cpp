@@ -11,7 +11,7 @@
 namespace rukmox::cli {
 
 int RunBridge(Session& session, const CommandLine& /*line*/) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   // Data frames go only to a linked remote; without one every byte would be refused.
   if (auto end = session.EndWithoutRemote()) return *end;
   Reporter& report = session.Report();

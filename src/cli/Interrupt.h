@@ -1,5 +1,5 @@
-// Ctrl-C during a long operation (monitor, spectrum, scan, ping) asks it to stop the way the
-// window's stop buttons do: the step in progress is finished and reported, then the run ends.
+// Ctrl-C during a long operation (monitor, spectrum, scan, ping) asks it to stop: the step in
+// progress is finished and reported, then the run ends.
 #pragma once
 
 namespace rukmox::cli {

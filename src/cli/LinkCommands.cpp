@@ -10,6 +10,7 @@
 #include "Interrupt.h"
 #include "LinkHistory.h"
 #include "LinkMonitor.h"
+#include "Percentiles.h"
 #include "PropertySteps.h"
 
 namespace rukmox::cli {
@@ -27,16 +28,10 @@ void PauseFor(std::chrono::milliseconds interval) {
         std::min<Clock::duration>(end - Clock::now(), std::chrono::milliseconds(10)));
 }
 
-std::string Fixed1(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", value);
-  return text;
-}
-
 }  // namespace
 
 int RunChannel(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
   if (line.channel) {
@@ -60,7 +55,7 @@ int RunChannel(Session& session, const CommandLine& line) {
 }
 
 int RunMonitor(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
   InterruptScope interrupt;
@@ -144,7 +139,7 @@ class SpectrumLines : public workflow::SweepFace {
 }  // namespace
 
 int RunSpectrum(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   InterruptScope interrupt;
   SpectrumLines face(session);
@@ -158,7 +153,7 @@ int RunSpectrum(Session& session, const CommandLine& line) {
 }
 
 int RunPing(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
   if (line.remote) {
@@ -183,18 +178,14 @@ int RunPing(Session& session, const CommandLine& line) {
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   const int answered = static_cast<int>(roundTrips.size());
   const double perSecond = seconds > 0 ? answered / seconds : 0;
-  double median = 0;
-  if (answered > 0) {
-    std::sort(roundTrips.begin(), roundTrips.end());
-    median = answered % 2 == 1 ? roundTrips[answered / 2]
-                               : (roundTrips[answered / 2 - 1] + roundTrips[answered / 2]) / 2;
-  }
+  const std::optional<double> median = Median(roundTrips);
   report.Result()["count"] = answered;
   report.Result()["sent"] = sent;
   report.Result()["per_second"] = perSecond;
-  report.Result()["median_ms"] = answered > 0 ? nlohmann::json(median) : nlohmann::json(nullptr);
-  report.Line(FillIn(report.Text(extra::PingSummary),
-                     {std::to_string(answered), Fixed1(perSecond), Fixed1(median)}));
+  report.Result()["median_ms"] = median ? nlohmann::json(*median) : nlohmann::json(nullptr);
+  report.Line(
+      FillIn(report.Text(extra::PingSummary),
+             {std::to_string(answered), OneDecimal(perSecond), OneDecimal(median.value_or(0))}));
   if (session.FailIfDongleGone()) return report.Finish();
   if (answered < sent)
     report.Fail(FillIn(report.Text(extra::PingsUnanswered),

@@ -1,10 +1,11 @@
-// scan, connect, disconnect: the window's network page.
+// scan, connect, disconnect: the remote devices in reach, and the link to one of them.
 #include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "Commands.h"
 #include "Connection.h"
+#include "FieldText.h"
 #include "Interrupt.h"
 #include "NetworkScan.h"
 #include "Panels.h"
@@ -59,7 +60,7 @@ void ReportRows(Reporter& report, const std::vector<Row>& rows) {
   }
 }
 
-// The scan's progress as a bar on a terminal; Ctrl-C stops it like the window's stop button.
+// The scan's progress as a bar on a terminal; Ctrl-C stops it once the request under way is done.
 class ScanBar : public workflow::ScanFace {
  public:
   ScanBar(Session& session, int first) : session_(session), first_(first) {}
@@ -86,7 +87,7 @@ class ScanBar : public workflow::ScanFace {
   void ShowDevices(const std::vector<Row>& rows) override { ReportRows(session_.Report(), rows); }
   void Inform(const workflow::Notice& notice) override {
     Reporter& report = session_.Report();
-    report.Inform(workflow::NoticeText(notice, report.Language()));
+    report.Inform(report.Text(notice));
   }
 
  private:
@@ -104,7 +105,7 @@ class ScanBar : public workflow::ScanFace {
   std::unique_ptr<ProgressBar> bar_;
 };
 
-std::vector<Row> ScanLikeTheWindow(Session& session, int first, int last) {
+std::vector<Row> ScanShowingProgress(Session& session, int first, int last) {
   InterruptScope interrupt;
   ScanBar face(session, first);
   std::vector<Row> rows = workflow::RunNetworkScan(session.Device(), face, first, last);
@@ -119,7 +120,7 @@ class ConnectionReport : public workflow::ConnectionFace {
   explicit ConnectionReport(Session& session) : session_(session) {}
   void Fail(const workflow::Notice& notice, std::int32_t errorWord) override {
     Reporter& report = session_.Report();
-    report.Fail(workflow::NoticeText(notice, report.Language()), notice.id, errorWord);
+    report.Fail(report.Text(notice), notice.id, errorWord);
   }
   void LoadRemote() override { session_.LoadRemote(); }
 
@@ -129,10 +130,7 @@ class ConnectionReport : public workflow::ConnectionFace {
 
 // The row the user named: an all-digit target is an address first, then a name.
 std::optional<Row> FindRow(const std::vector<Row>& rows, const std::string& target) {
-  const bool digits =
-      !target.empty() && target.size() <= 5 &&
-      std::all_of(target.begin(), target.end(), [](char c) { return c >= '0' && c <= '9'; });
-  if (digits) {
+  if (target.size() <= 5 && IsDigitText(target)) {
     const auto address = static_cast<std::uint32_t>(std::stoul(target));
     for (const Row& row : rows)
       if (row.record->Address == address) return row;
@@ -145,15 +143,15 @@ std::optional<Row> FindRow(const std::vector<Row>& rows, const std::string& targ
 }  // namespace
 
 int RunScan(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
-  ScanLikeTheWindow(session, line.first, line.last);
+  if (auto end = session.OpenAndReadBoth()) return *end;
+  ScanShowingProgress(session, line.first, line.last);
   return session.Report().Finish();
 }
 
 int RunConnect(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
-  const std::vector<Row> rows = ScanLikeTheWindow(session, line.first, line.last);
+  const std::vector<Row> rows = ScanShowingProgress(session, line.first, line.last);
   if (session.DongleGone()) return report.Finish();
   const std::optional<Row> row = FindRow(rows, line.target);
   if (!row) {
@@ -170,7 +168,7 @@ int RunConnect(Session& session, const CommandLine& line) {
 }
 
 int RunDisconnect(Session& session, const CommandLine&) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   ConnectionReport face(session);
   workflow::DisconnectDevice(session.Device(), face);
   session.ReportRemote();

@@ -1,5 +1,6 @@
 #include "Reporter.h"
 
+#include <cstdio>
 #include <ostream>
 
 #include "StringTable.h"
@@ -15,6 +16,10 @@ std::string Reporter::Text(text::Id id) const {
 
 std::string Reporter::Text(extra::Id id) const {
   return std::string(ExtraText(id, language_));
+}
+
+std::string Reporter::Text(const workflow::Notice& notice) const {
+  return workflow::NoticeText(notice, language_);
 }
 
 void Reporter::Line(const std::string& text) {
@@ -69,6 +74,12 @@ int Reporter::FinishStream() {
 
 void Reporter::EmitObject(const nlohmann::json& object) {
   if (json_) out_ << DumpJson(object) << '\n' << std::flush;
+}
+
+std::string OneDecimal(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
 }
 
 std::size_t ShownWidth(const std::string& text) {

@@ -6,6 +6,7 @@
 
 #include "DeviceObjects.h"
 #include "Panels.h"
+#include "PropertySteps.h"
 #include "platform/D2xxLibrary.h"
 #include "platform/FtdiSioDiscovery.h"
 #include "platform/PortDiagnosis.h"
@@ -49,10 +50,9 @@ bool Session::ReopenModule() {
   return device_->IsOpen();
 }
 
-std::optional<int> Session::StartLikeTheWindow() {
+std::optional<int> Session::OpenAndReadBoth() {
   if (!OpenModule()) {
-    reporter_.Fail(reporter_.Text(text::LoadFailed) + std::to_string(deviceError_) + ".",
-                   text::LoadFailed, deviceError_, true);
+    FailToLoad();
     if ((deviceError_ & ErrOpen) != 0) ExplainOpenFailure();
     return reporter_.Finish(ExitNoDongle);
   }
@@ -68,8 +68,7 @@ bool Session::LoadLocal() {
     localLoaded_ = true;
     return true;
   }
-  reporter_.Fail(reporter_.Text(text::LoadFailed) + std::to_string(deviceError_) + ".",
-                 text::LoadFailed, deviceError_, true);
+  FailToLoad();
   return false;
 }
 
@@ -78,8 +77,13 @@ bool Session::LoadRemote() {
   return remoteLoaded_;
 }
 
+void Session::FailToLoad() {
+  reporter_.Fail(reporter_.Text(workflow::Notice(text::LoadFailed, deviceError_)), text::LoadFailed,
+                 deviceError_, true);
+}
+
 bool Session::RemoteLinked() const {
-  return device_ && device_->Current != nullptr && device_->Current->Linked;
+  return device_ && HasLinkedRemote(*device_);
 }
 
 std::optional<int> Session::EndWithoutRemote() {
@@ -126,7 +130,7 @@ void Session::ExplainOpenFailure() {
                      deviceError_);
       break;
     default:
-      break;  // nothing to see from outside: the window's message says all we know
+      break;  // nothing to see from outside: the message with the error word says all we know
   }
 }
 

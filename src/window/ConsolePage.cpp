@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Captions.h"
+#include "PropertySteps.h"
 #include "WindowWords.h"
 #include "ui_ConsolePage.h"
 
@@ -174,7 +175,7 @@ void ConsolePage::StartOrStop() {
   if (!session.CanStart()) return;
   TRukMox* module = context_.Module();
   // Data frames go only to a linked remote; without one every line would be refused.
-  if (!module->IsOpen() || module->Current == nullptr || !module->Current->Linked) {
+  if (!module->IsOpen() || !HasLinkedRemote(*module)) {
     context_.Error(context_.Word(extra::NoRemoteConnected));
     return;
   }

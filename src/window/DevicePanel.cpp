@@ -43,6 +43,11 @@ DevicePanel::DevicePanel(Device device, PageContext& context, QWidget* parent)
     if (!child->objectName().isEmpty() && !child->objectName().startsWith(QLatin1String("qt_")))
       child->setObjectName(child->objectName() + suffix);
 
+  // The longest name and the power entries, as the modules take them.
+  form_->EditNome->setMaxLength(NameLengthMax);
+  for (int entry = 0; entry < PowerEntryCount; ++entry)
+    form_->ComboPotenza->addItem(QString::fromUtf8(PowerEntryText(entry)));
+  form_->ComboPotenza->setCurrentIndex(-1);  // the first entry added became the current one
   // What is pasted passes the filters that typed keys pass.
   form_->EditNome->setValidator(new FieldValidator(IsNameCharacter, form_->EditNome));
   form_->EditIndirizzo->setValidator(new FieldValidator(IsDigitCharacter, form_->EditIndirizzo));

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 
+#include "FieldText.h"
+
 namespace rukmox::window {
 namespace {
 
@@ -32,15 +34,6 @@ std::optional<char16_t> TypedCharacter(const QKeyEvent& key) {
   const QString text = key.text();
   if (text.isEmpty()) return std::nullopt;
   return text.size() == 1 ? text.at(0).unicode() : char16_t{0xFFFF};
-}
-
-bool IsDigitCharacter(char16_t c) {
-  return c >= u'0' && c <= u'9';
-}
-
-bool IsNameCharacter(char16_t c) {
-  return IsDigitCharacter(c) || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u' ' ||
-         c == u'-' || c == u'_';
 }
 
 bool NumericKey(char16_t& key) {

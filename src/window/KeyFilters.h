@@ -17,7 +17,7 @@ inline constexpr char16_t KeyEscape = 27;
 // Digits, Backspace and Escape pass; Enter passes and answers true.
 bool NumericKey(char16_t& key);
 
-// Letters A-Z and a-z, digits, blank, '-', '_', Backspace and Escape pass; Enter passes and
+// The characters a name may hold (IsNameCharacter), Backspace and Escape pass; Enter passes and
 // answers true.
 bool NameKey(char16_t& key);
 
@@ -26,9 +26,5 @@ bool NameKey(char16_t& key);
 // UTF-16 unit stands for the key; anything longer (a composed or surrogate character) comes as a
 // character no filter lets through.
 std::optional<char16_t> TypedCharacter(const QKeyEvent& key);
-
-// What the name filter lets into a field's text (the editing keys are not text).
-bool IsNameCharacter(char16_t c);
-bool IsDigitCharacter(char16_t c);
 
 }  // namespace rukmox::window

@@ -95,7 +95,7 @@ std::int32_t NetworkPage::LastChannel() const {
 
 bool NetworkPage::LinkedRemote() const {
   const TRukMox* module = context_.Module();
-  return module != nullptr && module->Current != nullptr && module->Current->Linked;
+  return module != nullptr && HasLinkedRemote(*module);
 }
 
 void NetworkPage::FillDeviceList() {

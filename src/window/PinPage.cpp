@@ -7,6 +7,7 @@
 #include "FieldText.h"
 #include "FieldValidator.h"
 #include "KeyFilters.h"
+#include "PinChange.h"
 #include "ui_PinPage.h"
 
 namespace rukmox::window {
@@ -24,6 +25,7 @@ constexpr std::array<Caption, 4> kCaptions = {{
 PinPage::PinPage(PageContext& context, QWidget* parent)
     : QWidget(parent), context_(context), form_(std::make_unique<Ui::PinPage>()) {
   form_->setupUi(this);
+  form_->EditPin->setMaxLength(PinSize);
   // What is pasted passes the filter that typed keys pass.
   form_->EditPin->setValidator(new FieldValidator(IsNameCharacter, form_->EditPin));
   form_->EditPin->installEventFilter(this);
@@ -65,11 +67,6 @@ bool PinPage::eventFilter(QObject* watched, QEvent* event) {
   return character == KeyNone;  // the field never sees a refused key
 }
 
-bool PinPage::LinkedRemote() const {
-  const TRukMox* module = context_.Module();
-  return module != nullptr && module->Current != nullptr && module->Current->Linked;
-}
-
 void PinPage::KeyPress(char16_t& key) {
   NameKey(key);  // Enter means nothing here
 }
@@ -91,47 +88,24 @@ void PinPage::ChangePin() {
   TRukMox* module = context_.Module();
   if (module == nullptr) return;
   const workflow::DeviceSession::Exchange exchange(context_.Session());
-  std::string current;
-  if (!module->ReadPin(current, false)) {
-    context_.Fail(text::PinChangeReadFailed);
-    return;
-  }
-  const std::int32_t code =
-      module->ChangePin(TrimmedPin(current), TrimmedPin(form_->EditPin->text().toStdString()));
-  if (code != 0) {
-    context_.Fail(workflow::Notice(text::PinChangeFailed, code));
-    return;
-  }
-  // Which message is the window's choice: it asks only whether the remote record is linked.
-  if (LinkedRemote()) {
-    context_.Inform(context_.Text(text::PinSetBoth));
-    emit ReadAgain(ReRead::Remote);
-    return;
-  }
-  context_.Inform(context_.Text(text::PinSetLocal));
+  Tell(workflow::ChangeLinkPin(*module, form_->EditPin->text().toStdString()));
 }
 
 void PinPage::RemovePin() {
   TRukMox* module = context_.Module();
   if (module == nullptr) return;
   const workflow::DeviceSession::Exchange exchange(context_.Session());
-  std::string current;
-  if (!module->ReadPin(current, false)) {
-    context_.Fail(text::PinRemoveReadFailed);
-    return;
-  }
-  const std::int32_t code = module->RemovePin(TrimmedPin(current));
-  if (code != 0) {
-    context_.Fail(workflow::Notice(text::PinRemoveFailed, code));
-    return;
-  }
-  form_->EditPin->clear();
-  if (LinkedRemote()) {
-    context_.Inform(context_.Text(text::PinRemovedBoth));
-    emit ReadAgain(ReRead::Remote);
-    return;
-  }
-  context_.Inform(context_.Text(text::PinRemovedLocal));
+  const workflow::PinOutcome outcome = workflow::RemoveLinkPin(*module);
+  if (outcome.ok) form_->EditPin->clear();
+  Tell(outcome);
+}
+
+void PinPage::Tell(const workflow::PinOutcome& outcome) {
+  if (outcome.ok)
+    context_.Inform(outcome.notice);
+  else
+    context_.Fail(outcome.notice);
+  if (outcome.remoteLinked) emit ReadAgain(ReRead::Remote);
 }
 
 }  // namespace rukmox::window

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "PageContext.h"
+#include "PinChange.h"
 #include "PropertySteps.h"
 
 namespace Ui {
@@ -41,7 +42,8 @@ class PinPage : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  bool LinkedRemote() const;
+  // The change's message, then the remote panel read again when the remote took part.
+  void Tell(const workflow::PinOutcome& outcome);
 
   PageContext& context_;
   std::unique_ptr<Ui::PinPage> form_;

@@ -8,6 +8,7 @@
 
 #include "Profile.h"
 #include "ProfileFile.h"
+#include "ProfileText.h"
 #include "WindowWords.h"
 
 namespace rukmox::window {
@@ -20,7 +21,7 @@ QString Filled(extra::Id word, int language, std::initializer_list<std::string_v
 }
 
 const TRemoteDeviceRecord* LinkedRemote(const TRukMox& module) {
-  return module.Current != nullptr && module.Current->Linked ? module.Current : nullptr;
+  return HasLinkedRemote(module) ? module.Current : nullptr;
 }
 
 }  // namespace
@@ -64,10 +65,8 @@ bool ProfileActions::Apply(const QString& path) {
     context_.Error(Filled(extra::ProfileUnreadable, language, {file}));
     return false;
   }
-  const std::string version = std::to_string(Profile::kFormatVersion);
   const auto reject = [&](const ProfileProblem& problem) {
-    const std::string reason = FillIn(ExtraText(problem.reason, language), {version});
-    context_.Error(Filled(extra::ProfileRejected, language, {file, problem.field, reason}));
+    context_.Error(QString::fromStdString(ProfileRejection(file, problem, language)));
     return false;
   };
   ProfileProblem problem;
@@ -79,19 +78,9 @@ bool ProfileActions::Apply(const QString& path) {
   // What will change, and what a profile cannot change, before anything is sent.
   const ProfilePlan plan = PlanProfile(*wanted, now);
   QStringList lines;
-  for (const ProfileChange& c : plan.changes)
-    lines << Filled(extra::ProfileChange, language, {c.field, c.now, c.wanted});
-  const auto pinState = [language](bool set) {
-    return std::string(ExtraText(set ? extra::PinProtected : extra::PinNone, language));
-  };
-  for (const PinDifference& p : plan.pins)
-    lines << Filled(extra::ProfilePinDiffers, language,
-                    {p.field, pinState(p.wanted), pinState(p.now)});
-  if (plan.channelLeft)
-    lines << Filled(extra::ProfileChannelLeft, language,
-                    {std::to_string(wanted->channel), std::to_string(now.channel)});
+  for (const std::string& line : ProfilePlanLines(plan, *wanted, now, language))
+    lines << QString::fromStdString(line);
   if (plan.changes.empty()) {
-    lines << WordText(extra::ProfileUnchanged, language);
     context_.Inform(lines.join('\n'));
     return true;
   }

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "Captions.h"
+#include "PropertySteps.h"
 #include "WindowWords.h"
 #include "ui_RangeTestPage.h"
 
@@ -181,7 +182,7 @@ void RangeTestPage::StartOrStop() {
   }
   TRukMox* module = context_.Module();
   if (!session.CanStart()) return;
-  if (module->Current == nullptr || !module->Current->Linked) {
+  if (!HasLinkedRemote(*module)) {
     context_.Error(context_.Word(extra::NoRemoteConnected));
     return;
   }

@@ -300,8 +300,8 @@ void TRukMoxFormLight::LoadLocal() {
 
 void TRukMoxFormLight::LoadRemote() {
   TRukMox* module = session_->Module();
-  if (module != nullptr && module->IsOpen() && module->Current != nullptr &&
-      module->Current->Linked && module->ReadRemoteInfo() && module->Current != nullptr) {
+  if (module != nullptr && module->IsOpen() && HasLinkedRemote(*module) &&
+      module->ReadRemoteInfo() && module->Current != nullptr) {
     EnableRemote(true);
     remotePanel_->Show(*module->Current);
     linkPage_->ShowChannel(module->Current->Channel);

@@ -2,6 +2,9 @@
 
 #include <QCommandLineParser>
 
+#include "ProgrammingJob.h"
+#include "platform/PortList.h"
+
 namespace rukmox::window {
 namespace {
 
@@ -114,6 +117,15 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     parsed.error = QStringLiteral("--simulate and --dongle exclude each other");
     parsed.exitStatus = kUsageError;
     return parsed;
+  }
+  // Ports past the search would never be tried: better to say so than to let a job miss them.
+  if (parser.isSet(ports)) {
+    if (const auto why = workflow::PortListBeyondSearch(
+            platform::SplitPortList(parser.value(ports).toStdString()), "--ports")) {
+      parsed.error = QString::fromStdString(*why);
+      parsed.exitStatus = kUsageError;
+      return parsed;
+    }
   }
 
   int sweepCount = 0;

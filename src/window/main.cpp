@@ -16,6 +16,7 @@
 #include "Simulator.h"
 #include "StartOptions.h"
 #include "WindowWords.h"
+#include "platform/PortList.h"
 
 namespace {
 
@@ -47,17 +48,11 @@ class ErrorStreamSink : public MessageSink {
   }
 };
 
-std::vector<std::string> SplitPorts(const QString& ports) {
-  std::vector<std::string> out;
-  for (const QString& p : ports.split(':', Qt::SkipEmptyParts)) out.push_back(p.toStdString());
-  return out;
-}
-
 int Run(QApplication& app, const StartOptions& options) {
   rukmox::platform::TransportSettings settings =
       rukmox::platform::TransportSettings::FromEnvironment();
   if (options.dongle) settings.DonglePath = options.dongle->toStdString();
-  if (options.ports) settings.Ports = SplitPorts(*options.ports);
+  if (options.ports) settings.Ports = rukmox::platform::SplitPortList(options.ports->toStdString());
 
   std::unique_ptr<rukmox::sim::Simulator> simulator;
   if (options.simulate) {

@@ -1,5 +1,7 @@
 #include "LinkMonitor.h"
 
+#include "PropertySteps.h"
+
 namespace rukmox::workflow {
 
 LinkReading LinkMonitor::Tick(TRukMox& device, const Moved& moved) {
@@ -9,7 +11,7 @@ LinkReading LinkMonitor::Tick(TRukMox& device, const Moved& moved) {
     reading.open = true;
     device.AdaptChannel();  // its result is not looked at
     energy_ = reading.energy = device.LinkLevel;
-    if (device.Current != nullptr && device.Current->Linked) {
+    if (HasLinkedRemote(device)) {
       reading.linked = true;
       std::int32_t quality = NoLevel;  // stays when the reading fails
       device.ReadLinkQuality(quality, true);

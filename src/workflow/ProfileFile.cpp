@@ -7,12 +7,13 @@
 #include <initializer_list>
 #include <sstream>
 
+#include "FieldText.h"
+
 namespace rukmox {
 namespace {
 
 using nlohmann::json;
 
-constexpr std::size_t kLongestName = ModuleNameSize - 1;
 // The field a problem of the whole text names, in the JSON path manner.
 constexpr const char* kWholeText = "$";
 
@@ -27,7 +28,7 @@ json ModuleJson(const ModuleProfile& m) {
 bool IsModuleName(const json& v) {
   if (!v.is_string()) return false;
   const std::string name = v.get<std::string>();
-  if (name.size() > kLongestName) return false;
+  if (name.size() > static_cast<std::size_t>(NameLengthMax)) return false;
   for (unsigned char c : name)
     if (c < 0x20 || c > 0x7E) return false;
   return true;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "ProgrammingFile.h"
+#include "PropertySteps.h"
 
 namespace rukmox::workflow {
 namespace {
@@ -127,8 +128,7 @@ std::optional<Operation::Wait> ProgrammingJob::Prepare() {
     device_.Close();
     face_.DongleReleased();
     prepared_ = true;
-  } else if (target_ == ProgrammingTarget::Mcu && device_.IsOpen() && device_.Current != nullptr &&
-             device_.Current->Linked) {
+  } else if (target_ == ProgrammingTarget::Mcu && device_.IsOpen() && HasLinkedRemote(device_)) {
     // The linked remote's MCU restarts into its boot loader; the module link stays open.
     if (!device_.WriteCheckupRegister(kCheckupLow, kCheckupHigh, true))
       return FailOrGone(text::CheckupFailed);
@@ -227,6 +227,16 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
   RunToEnd(job);
   programError = job.ErrorWord();
   return job.Outcome();
+}
+
+std::optional<std::string> PortListBeyondSearch(const std::vector<std::string>& ports,
+                                                std::string_view source) {
+  if (ports.size() <= static_cast<std::size_t>(SearchedPortCount)) return std::nullopt;
+  std::string why(source);
+  why += " lists " + std::to_string(ports.size()) +
+         " ports, but the search for a boot loader covers only the first " +
+         std::to_string(SearchedPortCount);
+  return why;
 }
 
 }  // namespace rukmox::workflow

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <vector>
 
@@ -22,11 +24,19 @@ namespace rukmox::workflow {
 
 enum class ProgrammingTarget { Dongle, Mcu };
 
+// The port numbers a job searches for a boot loader: 0 (COM1) to 254 (COM255).
+inline constexpr std::int32_t SearchedPortCount = 255;
+
+// A port list longer than the search names ports no job would ever try. Says so, naming where the
+// list came from (`source`: an option or a variable), or gives nothing when the list fits.
+std::optional<std::string> PortListBeyondSearch(const std::vector<std::string>& ports,
+                                                std::string_view source);
+
 struct ProgrammingSetup {
   // Makes the closed programming object for the job, reporting into `errorWord`.
   std::function<std::unique_ptr<TRukMoxProg>(std::int32_t* errorWord)> makeProgrammer;
   // Ports searched, from port number 0 (COM1) upwards.
-  std::int32_t portCount = 255;
+  std::int32_t portCount = SearchedPortCount;
   // The MCU needs a moment to restart into its boot loader; the dongle to restart its firmware.
   std::chrono::milliseconds afterRemoteStart{100};
   std::chrono::milliseconds beforeReopen{200};

@@ -60,6 +60,9 @@ class ProgramTest : public QObject {
         << QStringList{"--simulate", "--console", "hello"} << 2 << "--console";
     QTest::newRow("ticks not a count")
         << QStringList{"--simulate", "--ticks", "0", "--screenshot", "x.png"} << 2 << "--ticks";
+    QTest::newRow("more ports than the search covers")
+        << QStringList{"--ports", QString("/dev/null:").repeated(256).chopped(1)} << 2
+        << "covers only the first 255";
     QTest::newRow("unknown page") << QStringList{"--dongle", "/nonexistent", "--screenshot",
                                                  "x.png",    "--tab",        "TabNothing"}
                                   << 2 << "TabNothing";
