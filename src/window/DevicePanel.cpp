@@ -5,6 +5,7 @@
 #include <array>
 
 #include "Captions.h"
+#include "DeviceNames.h"
 #include "FieldText.h"
 #include "FieldValidator.h"
 #include "KeyFilters.h"
@@ -26,22 +27,13 @@ constexpr std::array<Caption, 5> kCaptions = {{
 
 }  // namespace
 
-QString DevicePanel::Suffix(Device device) {
-  return device == Device::Local ? QStringLiteral("Dongle") : QStringLiteral("Mcu");
-}
-
 DevicePanel::DevicePanel(Device device, PageContext& context, QWidget* parent)
     : QGroupBox(parent),
       device_(device),
       context_(context),
       form_(std::make_unique<Ui::DevicePanel>()) {
   form_->setupUi(this);
-  // The controls are named for their device: GroupPropertyDongle, EditNomeMcu, ...
-  const QString suffix = Suffix(device);
-  setObjectName(objectName() + suffix);
-  for (QObject* child : findChildren<QObject*>())
-    if (!child->objectName().isEmpty() && !child->objectName().startsWith(QLatin1String("qt_")))
-      child->setObjectName(child->objectName() + suffix);
+  NameForDevice(*this, DeviceSuffix(Remote()));
 
   // The longest name and the power entries, as the modules take them.
   form_->EditNome->setMaxLength(NameLengthMax);
@@ -86,7 +78,7 @@ void DevicePanel::Enable(bool on) {
 }
 
 void DevicePanel::ApplyCaptions(int language) {
-  rukmox::window::ApplyCaptions(*this, kCaptions, language, Suffix(device_));
+  rukmox::window::ApplyCaptions(*this, kCaptions, language, DeviceSuffix(Remote()));
 }
 
 bool DevicePanel::eventFilter(QObject* watched, QEvent* event) {

@@ -25,9 +25,6 @@ class DevicePanel : public QGroupBox {
   DevicePanel(Device device, PageContext& context, QWidget* parent = nullptr);
   ~DevicePanel() override;
 
-  // The suffix of the controls' names: "Dongle" or "Mcu".
-  static QString Suffix(Device device);
-
   // Fills the panel from a device record; setting the fields runs none of the handlers.
   void Show(const TDeviceRecordParameters& record);
   // The empty panel: version "H0 - F0 - M0 - P0", empty fields, no power selected.

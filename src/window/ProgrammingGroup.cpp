@@ -3,6 +3,7 @@
 #include <array>
 
 #include "Captions.h"
+#include "DeviceNames.h"
 #include "FirmwareFolder.h"
 #include "ModuleFactory.h"
 #include "ui_ProgrammingGroup.h"
@@ -18,8 +19,7 @@ constexpr std::array<Caption, 4> kCaptions = {{
 }};
 
 QString SuffixOf(workflow::ProgrammingTarget target) {
-  return target == workflow::ProgrammingTarget::Dongle ? QStringLiteral("Dongle")
-                                                       : QStringLiteral("Mcu");
+  return DeviceSuffix(target == workflow::ProgrammingTarget::Mcu);
 }
 
 }  // namespace
@@ -31,12 +31,7 @@ ProgrammingGroup::ProgrammingGroup(workflow::ProgrammingTarget target, PageConte
       context_(context),
       form_(std::make_unique<Ui::ProgrammingGroup>()) {
   form_->setupUi(this);
-  // The controls are named for their target: GroupProgramDongle, ButtonProgramMcu, ...
-  const QString suffix = SuffixOf(target);
-  setObjectName(objectName() + suffix);
-  for (QObject* child : findChildren<QObject*>())
-    if (!child->objectName().isEmpty() && !child->objectName().startsWith(QLatin1String("qt_")))
-      child->setObjectName(child->objectName() + suffix);
+  NameForDevice(*this, SuffixOf(target));
 
   connect(form_->ButtonSfoglia, &QPushButton::clicked, this, &ProgrammingGroup::Browse);
   connect(form_->ButtonProgram, &QPushButton::clicked, this, &ProgrammingGroup::Program);
