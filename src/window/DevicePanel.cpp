@@ -98,7 +98,9 @@ bool DevicePanel::eventFilter(QObject* watched, QEvent* event) {
     // list's own popup, and not the focus moving on because a handler disabled the field.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
-    if (context_.Session().Exchanging() || context_.Module() == nullptr) return false;
+    // Nor while a handler or an operation has the module: the lock that disables the fields
+    // moves the focus on as well.
+    if (!context_.Session().CanStart()) return false;
     Exit();
   }
   return false;

@@ -96,6 +96,8 @@ TRukMoxFormLight::TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& m
 
 TRukMoxFormLight::~TRukMoxFormLight() {
   qApp->removeEventFilter(this);
+  // The pages go with the window's widgets, after this: what their removal signals is not ours.
+  disconnect(form_->PageControl, nullptr, this, nullptr);
   // The operation goes before its page; the module is closed and released.
   session_.reset();
 }

@@ -339,6 +339,20 @@ class NetworkTest : public QObject {
     QVERIFY(!NetworkPage(w).Button("ButtonDisconnectMcu")->isEnabled());
   }
 
+  // The lock takes the focus from a field; leaving it so must not read the device inside the scan.
+  void aFieldTheLockDisablesReadsNothingDuringTheScan() {
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    QVERIFY(w.ShowActive());
+    w.Edit("EditNomeDongle")->setFocus();
+    QTRY_VERIFY(w.Edit("EditNomeDongle")->hasFocus());
+    w.Timer()->stop();
+    w.Frames();
+    NetworkPage(w).Scan("6", "6");
+    QVERIFY(!w.Edit("EditNomeDongle")->hasFocus());
+    QCOMPARE(SimulatedWindow::Count(w.Frames(), TRukMox::CmdInfo, 0), std::size_t{0});
+  }
+
   void whileAScanRunsNothingElseStartsAndACloseWaitsForItsEnd() {
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
