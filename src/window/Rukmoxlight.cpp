@@ -258,8 +258,6 @@ void TRukMoxFormLight::ShowStatusLine() {
   statusLabel_->setText(line);
 }
 
-// ---- the panels
-
 void TRukMoxFormLight::EnableLocal(bool on) {
   localPanel_->Enable(on);
   linkPage_->EnableLocal(on);
@@ -327,8 +325,6 @@ void TRukMoxFormLight::Release(ReRead devices) {
   ClearRemote();
 }
 
-// ---- the session's rules
-
 void TRukMoxFormLight::PollMayRun(bool may) {
   if (may)
     TimerUpdate->start();  // the interval starts afresh
@@ -367,8 +363,6 @@ void TRukMoxFormLight::CloseNow() {
   QTimer::singleShot(0, this, &QWidget::close);
 }
 
-// ---- closing and keys
-
 void TRukMoxFormLight::closeEvent(QCloseEvent* event) {
   // The sweeps and a handler inside the module refuse the close; a scan or a job is waited for;
   // a range test or the console is stopped first (the console sends what it already took).
@@ -393,8 +387,6 @@ bool TRukMoxFormLight::eventFilter(QObject* watched, QEvent* event) {
   close();
   return true;
 }
-
-// ---- what main and the tests need
 
 void TRukMoxFormLight::SetProgrammerMaker(const ProgrammerMaker& make) {
   dongleProgramming_->SetProgrammerMaker(make);
