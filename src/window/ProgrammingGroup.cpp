@@ -6,6 +6,7 @@
 #include "DeviceNames.h"
 #include "FirmwareFolder.h"
 #include "ModuleFactory.h"
+#include "platform/StopSignals.h"
 #include "ui_ProgrammingGroup.h"
 
 namespace rukmox::window {
@@ -59,6 +60,9 @@ void ProgrammingGroup::Program() {
   if (!session.CanStart()) return;
   workflow::ProgrammingSetup setup;
   setup.makeProgrammer = makeProgrammer_;
+  // A signal that asks the program to end stops the job between two records, even before the
+  // window's loop has seen it.
+  setup.stopRequested = [] { return rukmox::platform::StopSignals::Requested(); };
   session.Start(workflow::OperationKind::Programming,
                 std::make_unique<workflow::ProgrammingJob>(
                     *context_.Module(), target_, form_->EditFileName->text().toStdString(),
@@ -100,6 +104,10 @@ void ProgrammingGroup::Progress(std::int32_t percent) {
 
 void ProgrammingGroup::WritingEnds() {
   form_->ProgressBar->setVisible(false);
+}
+
+void ProgrammingGroup::Stopped(const std::vector<workflow::NoticeNote>& notes) {
+  context_.Error(QString::fromStdString(workflow::NotesText(notes, context_.Language())));
 }
 
 void ProgrammingGroup::DeviceGone(workflow::ProgrammingTarget target, const std::string& portPath,

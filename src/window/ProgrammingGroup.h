@@ -57,6 +57,7 @@ class ProgrammingGroup : public QGroupBox, private workflow::ProgrammingFace {
   void WritingStarts() override;
   void Progress(std::int32_t percent) override;
   void WritingEnds() override;
+  void Stopped(const std::vector<workflow::NoticeNote>& notes) override;
   void DeviceGone(workflow::ProgrammingTarget target, const std::string& portPath,
                   std::int32_t errorWord) override;
   void Reopened() override;

@@ -12,8 +12,6 @@
 #include <string_view>
 #include <vector>
 
-#include <vector>
-
 #include "Notice.h"
 #include "Operation.h"
 #include "ProgramRun.h"
@@ -40,6 +38,9 @@ struct ProgrammingSetup {
   // The MCU needs a moment to restart into its boot loader; the dongle to restart its firmware.
   std::chrono::milliseconds afterRemoteStart{100};
   std::chrono::milliseconds beforeReopen{200};
+  // Asked between the job's steps, between ports and between records: true ends the job there
+  // (the record in flight is finished). Empty: the job runs to its end.
+  std::function<bool()> stopRequested;
 };
 
 class ProgrammingFace {
@@ -60,6 +61,9 @@ class ProgrammingFace {
   virtual void WritingStarts() {}
   virtual void Progress(std::int32_t percent) = 0;
   virtual void WritingEnds() {}
+  // The job was asked to stop and ended where it was: what it got done and whether the target
+  // now waits in its boot loader, as notes. The module link is not opened again.
+  virtual void Stopped(const std::vector<NoticeNote>& notes) = 0;
   // The dongle, or the serial port at `portPath` where the target's boot loader answered, went
   // away during the job: nothing more is sent and the module link is not opened again.
   virtual void DeviceGone(ProgrammingTarget target, const std::string& portPath,
@@ -72,6 +76,7 @@ struct ProgrammingOutcome {
   std::optional<std::int32_t> port;  // where the boot loader answered
   // What ProgramFile returned once it ran, or the look at the file found before anything was sent.
   std::optional<std::int32_t> result;
+  bool stopped = false;  // asked to stop before its end
 };
 
 // One job for `target` with the file at `path`, a step at a time: the look at the file, the
@@ -88,6 +93,10 @@ class ProgrammingJob final : public Operation {
   ProgrammingJob& operator=(const ProgrammingJob&) = delete;
 
   std::optional<Wait> Step() override;
+  // Ends the job at its next step boundary: before the target is touched, between two ports of
+  // the search, or between two records (the record in flight is finished). The target then waits
+  // in its boot loader, and the face is told how far the job got.
+  void Stop() override;
 
   const ProgrammingOutcome& Outcome() const { return outcome_; }
   // The programming object's error word (the reason of its last failure).
@@ -104,6 +113,10 @@ class ProgrammingJob final : public Operation {
   std::optional<Wait> End();
   // A preparation step failed: because the dongle went away, or with the step's own message.
   std::optional<Wait> FailOrGone(text::Id id);
+  // The message for a target no port answered for.
+  text::Id NotFound() const;
+  // Asked to stop, by Stop or by the setup's stopRequested.
+  bool StopAsked() const;
 
   TRukMox& device_;
   ProgrammingTarget target_;
@@ -116,8 +129,11 @@ class ProgrammingJob final : public Operation {
   std::optional<std::vector<std::uint8_t>> buffer_;
   bool prepared_ = false;
   bool remoteReleasing_ = false;
+  bool stopAsked_ = false;
+  std::int32_t records_ = 0;  // the file's records, for a stopped job's account
   std::unique_ptr<TRukMoxProg> programmer_;
   std::int32_t nextPort_ = 0;
+  std::vector<NoticeNote> unopened_;  // why ports of the search could not be opened
   std::optional<programming::ProgramRun> writing_;
 };
 
