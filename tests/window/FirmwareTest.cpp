@@ -397,16 +397,27 @@ class FirmwareTest : public QObject {
     });
   }
 
-  // SIGTERM, SIGHUP or Ctrl-C on the terminal that started the window: the job ends between two
-  // records and says how to bring the device back.
+  // SIGTERM, SIGHUP or Ctrl-C on the terminal that started the window, or the window's stop that
+  // the program's end calls: the job ends between two records and says how to bring the device
+  // back.
+  void aSignalToEndStopsTheJobBetweenTwoRecords_data() {
+    QTest::addColumn<bool>("signal");
+    QTest::newRow("a signal, seen by the job") << true;
+    QTest::newRow("the window's stop") << false;
+  }
   void aSignalToEndStopsTheJobBetweenTwoRecords() {
+    QFETCH(bool, signal);
     const rukmox::platform::StopSignals stopSignals;
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
     Job job(w);
     int moves = 0;
-    connect(job.Bar(false), &QProgressBar::valueChanged, this, [&moves](int value) {
-      if (value > 0 && ++moves == 2) std::raise(SIGTERM);
+    connect(job.Bar(false), &QProgressBar::valueChanged, this, [&](int value) {
+      if (value <= 0 || ++moves != 2) return;
+      if (signal)
+        std::raise(SIGTERM);
+      else
+        w.window->ButtonAbortClick();
     });
 
     job.Program(false, job.WriteFile(Image()));
