@@ -167,7 +167,10 @@ int Run(QApplication& app, const StartOptions& options) {
   const auto endedBySignal = [] { return StopSignals::ExitStatus(StopSignals::Caught()); };
 
   if (screenshot) {
-    if (options.scan && !StopSignals::Requested()) window.ButtonScanClick();
+    if (options.scan && !StopSignals::Requested()) {
+      window.ButtonScanClick();
+      WaitForOperation(window);  // a signal meanwhile stops the scan as its stop button does
+    }
     if (StopSignals::Requested()) {
       window.close();
       return endedBySignal();

@@ -147,7 +147,7 @@ class LanguageTest : public QObject {
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
     QCOMPARE(w.messages.messages.front().text,
              "[xx] Unable to load the parameters of the device. \n[xx] Error n. " +
-                 QString::number(w.window->DeviceError) + ".");
+                 QString::number(w.window->DeviceError()) + ".");
   }
 };
 
