@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <sstream>
 
+#include "platform/FileReplace.h"
+
 namespace rukmox {
 namespace {
 
@@ -177,7 +179,7 @@ bool SaveProfileFile(const std::string& path, const Profile& profile) {
       return false;
     }
   }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+  if (!platform::ReplaceFile(temporary, path)) {
     std::remove(temporary.c_str());
     return false;
   }
