@@ -7,8 +7,7 @@ namespace rukmox {
 PseudoTerminal::~PseudoTerminal() = default;
 
 bool PseudoTerminal::Open(std::string* error) {
-  if (error != nullptr)
-    *error = "Windows has no pseudo-terminals; the data bridge runs on Linux";
+  if (error != nullptr) *error = "Windows has no pseudo-terminals; the data bridge runs on Linux";
   return false;
 }
 

@@ -35,9 +35,9 @@ BridgeState PtyBridge::Run(const std::function<bool()>& stopRequested) {
 void PtyBridge::WaitAndMove(bool takeInput) {
   const auto wait = std::min<std::chrono::steady_clock::duration>(kStep, bridge_.UntilNextFrame());
   // A signal (Ctrl-C) ends the wait early; the caller looks at its stop request next.
-  const PseudoTerminal::Ready ready = PseudoTerminal::WaitForMaster(
-      master_, takeInput && bridge_.Room() > 0, !toTerminal_.empty(),
-      std::chrono::ceil<std::chrono::milliseconds>(wait));
+  const PseudoTerminal::Ready ready =
+      PseudoTerminal::WaitForMaster(master_, takeInput && bridge_.Room() > 0, !toTerminal_.empty(),
+                                    std::chrono::ceil<std::chrono::milliseconds>(wait));
 
   if (ready.readable) {
     std::uint8_t buffer[DataBridge::kQueueLimit];

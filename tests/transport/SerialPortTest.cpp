@@ -12,28 +12,20 @@
 #include <thread>
 #include <vector>
 
-#include "NamedRows.h"
 #include "SerialPortFixture.h"
 #include "TimingSlack.h"
-#include "platform/SerialPort.h"
 
 namespace {
 
-using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
-using rukmox::test::RowName;
-
 using namespace std::chrono_literals;
-using rukmox::platform::CommTimeouts;
-using rukmox::platform::MaxDword;
-using rukmox::platform::OpenError;
-using rukmox::platform::SerialPort;
 using rukmox::test::Clock;
 using rukmox::test::kEarly;
 using rukmox::test::kLate;
+using rukmox::test::OpenError;
 using rukmox::test::PtyPair;
+using rukmox::test::SerialPort;
 using rukmox::test::SerialPortTest;
 using rukmox::test::Since;
-using rukmox::test::WaitForInput;
 
 // --- Hang-up ----------------------------------------------------------------------------------
 

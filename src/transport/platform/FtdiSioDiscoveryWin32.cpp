@@ -121,13 +121,7 @@ std::vector<FtdiDeviceInfo> FtdiComPorts() {
 
 std::vector<FtdiDeviceInfo> DiscoverFtdiDevices(const TransportSettings& settings) {
   std::vector<FtdiDeviceInfo> devices;
-  if (!settings.DonglePath.empty()) {
-    FtdiDeviceInfo info;
-    info.Description = DongleDescription;
-    info.LocId = DongleLocationId;
-    info.DevicePath = settings.DonglePath;
-    devices.push_back(std::move(info));
-  }
+  if (!settings.DonglePath.empty()) devices.push_back(DongleEntry(settings.DonglePath));
   for (FtdiDeviceInfo& port : FtdiComPorts()) devices.push_back(std::move(port));
   return devices;
 }

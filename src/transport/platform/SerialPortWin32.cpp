@@ -185,18 +185,25 @@ bool SerialPort::ModemStatus(std::uint32_t* status) {
   return true;
 }
 
-std::int32_t SerialPort::InQueue() {
+namespace {
+
+// The driver's queue counts; ClearCommError also clears a pending line error, which would
+// otherwise stop every later transfer.
+std::int32_t QueueCount(HANDLE handle, DWORD COMSTAT::*count) {
   DWORD errors = 0;
   COMSTAT stat{};
-  if (!ClearCommError(fd_, &errors, &stat)) return -1;
-  return static_cast<std::int32_t>(stat.cbInQue & 0x7FFFFFFFu);
+  if (!ClearCommError(handle, &errors, &stat)) return -1;
+  return static_cast<std::int32_t>(stat.*count & 0x7FFFFFFFu);
+}
+
+}  // namespace
+
+std::int32_t SerialPort::InQueue() {
+  return QueueCount(fd_, &COMSTAT::cbInQue);
 }
 
 std::int32_t SerialPort::OutQueue() {
-  DWORD errors = 0;
-  COMSTAT stat{};
-  if (!ClearCommError(fd_, &errors, &stat)) return -1;
-  return static_cast<std::int32_t>(stat.cbOutQue & 0x7FFFFFFFu);
+  return QueueCount(fd_, &COMSTAT::cbOutQue);
 }
 
 }  // namespace rukmox::platform
