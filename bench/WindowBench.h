@@ -29,8 +29,8 @@ class ErrorStream : public rukmox::window::MessageSink {
 inline std::unique_ptr<rukmox::window::TRukMoxFormLight> MakeWindow(
     const rukmox::platform::TransportSettings& settings, rukmox::window::MessageSink& messages) {
   return std::make_unique<rukmox::window::TRukMoxFormLight>(
-      [settings](void* owner, std::int32_t* errorWord) {
-        return rukmox::window::CreateModule(settings, errorWord, owner);
+      [settings](std::int32_t* errorWord) {
+        return rukmox::window::CreateModule(settings, errorWord);
       },
       messages, rukmox::window::DonglePlace{QString::fromStdString(settings.DonglePath), false});
 }

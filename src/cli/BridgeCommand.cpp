@@ -11,7 +11,7 @@
 namespace rukmox::cli {
 
 int RunBridge(Session& session, const CommandLine& /*line*/) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   // Data frames go only to a linked remote; without one every byte would be refused.
   if (auto end = session.EndWithoutRemote()) return *end;
   Reporter& report = session.Report();
@@ -25,10 +25,10 @@ int RunBridge(Session& session, const CommandLine& /*line*/) {
   report.EmitObject({{"terminal", terminal.SlavePath()}});
   report.Line(FillIn(report.Text(extra::BridgeOpened), {terminal.SlavePath()}));
 
-  InterruptScope interrupt;
+  StopEndsTheCommand();  // the bridge serves until it is stopped
   DataBridge bridge(session.Device());
   PtyBridge pty(bridge, terminal.Master());
-  const BridgeState state = pty.Run([] { return InterruptScope::Requested(); });
+  const BridgeState state = pty.Run([] { return StopRequested(); });
 
   const BridgeCounts& counts = bridge.Counts();
   report.Result()["to_remote"] = counts.toRemote;

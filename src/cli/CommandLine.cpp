@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "Commands.h"
+#include "FieldText.h"
 #include "NarrowText.h"
+#include "ProgrammingJob.h"
 #include "Reporter.h"
 #include "Rukmox.h"
+#include "platform/PortList.h"
 
 namespace rukmox::cli {
 namespace {
@@ -20,9 +23,7 @@ namespace {
 // Leading zeros are dropped before the parser sees them, as it would take them for octal.
 const CLI::Validator kDecimal(
     [](std::string& text) -> std::string {
-      if (text.empty() ||
-          !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return "must be a decimal number, not \"" + text + "\"";
+      if (!IsDigitText(text)) return "must be a decimal number, not \"" + text + "\"";
       const std::size_t first = text.find_first_not_of('0');
       text = first == std::string::npos ? "0" : text.substr(first);
       return {};
@@ -31,13 +32,11 @@ const CLI::Validator kDecimal(
 
 const CLI::Validator kChannel = CLI::Range(0, RadioChannelCount - 1);
 
-// The window's address field takes digits alone; 0 and 65535 are no radio addresses.
+// An address is decimal digits alone; 0 and 65535 are no radio addresses.
 const CLI::Validator kAddress(
     [](std::string& text) -> std::string {
       const std::string wrong = "ADDRESS must be a decimal number from 1 to 65534";
-      if (text.empty() || text.size() > 5 ||
-          !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return wrong;
+      if (text.size() > 5 || !IsDigitText(text)) return wrong;
       const unsigned long value = std::stoul(text);
       if (value < 1 || value > 65534) return wrong;
       return {};
@@ -63,8 +62,8 @@ std::optional<std::vector<std::string>> CharactersOf(const std::string& text) {
   return characters;
 }
 
-// A name or PIN as the module can hold it: counted in characters, not bytes, each one a character
-// the window's field takes. A character the module could not even store (no single-byte form) is
+// A name or PIN as the module can hold it: counted in characters, not bytes, each one a name
+// character. A character the module could not even store (no single-byte form) is
 // named as such, since "not a letter" would puzzle the user of a Polish or Greek keyboard.
 std::string CheckNameText(const std::string& text, std::size_t minLength, std::size_t maxLength,
                           const std::string& what) {
@@ -80,7 +79,7 @@ std::string CheckNameText(const std::string& text, std::size_t minLength, std::s
   for (const std::string& c : *characters) {
     if (c.size() > 1 && ToNarrow(c) == "?")
       return what + ": \"" + c + "\" has no single-byte form, so the module cannot store it";
-    if (c.size() > 1 || !IsNameCharacter(c[0]))
+    if (c.size() > 1 || !IsNameCharacter(static_cast<unsigned char>(c[0])))
       return what + " may hold only letters, digits, blanks, '-' and '_', not \"" + c + "\"";
   }
   return {};
@@ -114,11 +113,6 @@ std::string CommandName(const CLI::App& command) {
 }
 
 }  // namespace
-
-bool IsNameCharacter(char c) {
-  return c == ' ' || c == '-' || c == '_' || (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-         (c >= 'a' && c <= 'z');
-}
 
 std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLine& line,
                                     std::ostream& out, std::ostream& err) {
@@ -173,9 +167,8 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       ->check(
           [](const std::string& text) -> std::string {
             // A remote without a name drops out of every scan list: nobody could find it again.
-            if (text.find_first_not_of(' ') == std::string::npos)
-              return "NAME must not be empty or blank";
-            return CheckNameText(text, 1, ModuleNameSize - 1, "NAME");
+            if (IsBlankName(text)) return "NAME must not be empty or blank";
+            return CheckNameText(text, 1, NameLengthMax, "NAME");
           },
           "NAME", "name");
 
@@ -239,8 +232,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
             // Four blanks are what the modules hold for "no PIN": an empty or blank PIN would
             // remove it while we reported a new one set.
             const std::string useRemove = "; to remove the PIN use \"rukmoxctl pin remove\"";
-            if (text.find_first_not_of(' ') == std::string::npos)
-              return "NEW must not be empty or blank" + useRemove;
+            if (IsBlankName(text)) return "NEW must not be empty or blank" + useRemove;
             const auto characters = CharactersOf(text);
             if (characters && characters->size() != PinSize)
               return "NEW must be exactly " + std::to_string(PinSize) + " characters, not " +
@@ -310,11 +302,15 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   if (*dongleOption) g.dongle = dongle;
   if (*portsOption) {
     g.ports = ports;
+    // An empty list would quietly stand for the system's ports instead of the ones meant.
+    if (ports.find_first_not_of(':') == std::string::npos) {
+      err << "--ports names no serial port\nRun with --help for more information.\n";
+      return ExitUsage;
+    }
     // Ports past the search would never be tried: better to say so than to let a job miss them.
-    const std::size_t listed = std::count(ports.begin(), ports.end(), ':') + 1;
-    if (listed > static_cast<std::size_t>(SearchedPortCount)) {
-      err << "--ports lists " << listed << " ports, but the search for a boot loader covers only "
-          << "the first " << SearchedPortCount << "\nRun with --help for more information.\n";
+    if (const auto why =
+            workflow::PortListBeyondSearch(platform::SplitPortList(ports), "--ports")) {
+      err << *why << "\nRun with --help for more information.\n";
       return ExitUsage;
     }
   }

@@ -50,16 +50,10 @@ struct CommandLine {
   bool dryRun = false;          // profile apply --dry-run
 };
 
-// How many serial ports the search for a boot loader walks through (COM1 to COM255).
-inline constexpr int SearchedPortCount = 255;
-
 // Parses the arguments. Returns the exit status to end with at once (help: 0, usage error: 2,
 // with the text already written), or nothing when `line` holds a command to run (`run` is then
 // set).
 std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLine& line,
                                     std::ostream& out, std::ostream& err);
-
-// The characters the window's name and PIN fields accept: blank, '-', digits, letters, '_'.
-bool IsNameCharacter(char c);
 
 }  // namespace rukmox::cli

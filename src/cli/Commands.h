@@ -1,5 +1,5 @@
-// The commands of rukmoxctl. Each one follows the window's handler for the same action, step by
-// step, and returns the exit status.
+// The commands of rukmoxctl. Each one runs the shared steps for its action, shows what they tell
+// and returns the exit status.
 #pragma once
 
 #include <string>
@@ -33,9 +33,9 @@ int RunBridge(Session& session, const CommandLine& line);
 int RunProfileSave(Session& session, const CommandLine& line);
 int RunProfileApply(Session& session, const CommandLine& line);
 
-// The window only offers remote changes while the remote panel is filled; we refuse them the same
-// way, with the action's own message and the reason, instead of sending a command that cannot be
-// relayed.
+// A remote change needs the remote panel filled (a linked remote that answered its read). Without
+// it the change is refused with the action's own message and the reason, instead of sending a
+// command that cannot be relayed.
 void RefuseWithoutRemote(Session& session, text::Id id);
 
 }  // namespace rukmox::cli

@@ -1,4 +1,4 @@
-// info, set-name, set-address, set-power: the window's device property panels.
+// info, set-name, set-address, set-power: the property panels of the local and the remote device.
 #include "Commands.h"
 #include "PropertySteps.h"
 
@@ -41,20 +41,20 @@ int ChangeOneEnd(Session& session, bool remote, text::Id remoteFailed, Step step
 }
 
 int RunInfo(Session& session, const CommandLine&) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   ReportBoth(session);
   return session.Report().Finish();
 }
 
 int RunSetName(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   return ChangeOneEnd(
       session, line.remote, text::RemoteNameFailed,
       [&](TRukMox& device, bool remote) { return ChangeName(device, line.name, remote); });
 }
 
 int RunSetAddress(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   TRukMox& device = session.Device();
   if (!line.remote) {
     if (const StepResult result = ChangeLocalAddress(device, line.address); !result.ok)
@@ -72,7 +72,7 @@ int RunSetAddress(Session& session, const CommandLine& line) {
 }
 
 int RunSetPower(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   return ChangeOneEnd(
       session, line.remote, text::RemotePowerFailed,
       [&](TRukMox& device, bool remote) { return ChangePower(device, line.powerLevel, remote); });

@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "Interrupt.h"
 #include "LinkHistory.h"
+#include "Percentiles.h"
 #include "PropertySteps.h"
 
 namespace rukmox::cli {
@@ -18,24 +19,18 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 constexpr int kDefaultPings = 10;
 
-// Waits `interval` unless Ctrl-C comes first.
+// Waits `interval` unless a stop is asked for first.
 void PauseFor(std::chrono::milliseconds interval) {
   const auto end = Clock::now() + interval;
-  while (!InterruptScope::Requested() && Clock::now() < end)
+  while (!StopRequested() && Clock::now() < end)
     std::this_thread::sleep_for(
         std::min<Clock::duration>(end - Clock::now(), std::chrono::milliseconds(10)));
-}
-
-std::string Fixed1(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", value);
-  return text;
 }
 
 }  // namespace
 
 int RunChannel(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
   if (line.channel) {
@@ -59,10 +54,10 @@ int RunChannel(Session& session, const CommandLine& line) {
 }
 
 int RunMonitor(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
-  InterruptScope interrupt;
+  if (!line.count) StopEndsTheCommand();  // without a count it watches until it is stopped
   std::int32_t channelMoves = 0;
   std::int32_t energy = 0;
   // The CSV form writes the window's link history as it grows, tick by tick.
@@ -113,7 +108,7 @@ int RunMonitor(Session& session, const CommandLine& line) {
     } else {
       report.Line(shown);
     }
-    if (InterruptScope::Requested() || (line.count && tick == *line.count)) break;
+    if (StopRequested() || (line.count && tick == *line.count)) break;
     // The next tick comes 100 ms after the end of this one, however long this one took.
     PauseFor(kPollInterval);
   }
@@ -121,14 +116,13 @@ int RunMonitor(Session& session, const CommandLine& line) {
 }
 
 int RunSpectrum(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
-  InterruptScope interrupt;
+  if (!line.sweeps) StopEndsTheCommand();  // without a count it sweeps until it is stopped
   std::int64_t elapsedMs = 0;
   int readings = 0;
-  for (int sweep = 0; !InterruptScope::Requested() && (!line.sweeps || sweep < *line.sweeps);
-       ++sweep) {
+  for (int sweep = 0; !StopRequested() && (!line.sweeps || sweep < *line.sweeps); ++sweep) {
     std::this_thread::yield();
     std::uint8_t values[RadioChannelCount] = {};
     const auto start = Clock::now();
@@ -156,25 +150,24 @@ int RunSpectrum(Session& session, const CommandLine& line) {
     report.EmitObject(object);
     report.Line(text.substr(1));
   }
-  if (readings == 0 && !report.Failed())
+  if (readings == 0 && !report.Failed() && Interruption() == 0)
     report.Fail(report.Text(extra::NoEnergyReading), session.DeviceError());
   return report.FinishStream();
 }
 
 int RunPing(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
   if (line.remote) {
     if (auto end = session.EndWithoutRemote()) return *end;
   }
-  InterruptScope interrupt;
   const int count = line.count.value_or(kDefaultPings);
   std::vector<double> roundTrips;
   int sent = 0;
   std::int32_t lastError = 0;
   const auto start = Clock::now();
-  for (; sent < count && !InterruptScope::Requested(); ++sent) {
+  for (; sent < count && !StopRequested(); ++sent) {
     const auto before = Clock::now();
     if (device.Ping(line.remote)) {
       roundTrips.push_back(
@@ -187,18 +180,14 @@ int RunPing(Session& session, const CommandLine& line) {
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   const int answered = static_cast<int>(roundTrips.size());
   const double perSecond = seconds > 0 ? answered / seconds : 0;
-  double median = 0;
-  if (answered > 0) {
-    std::sort(roundTrips.begin(), roundTrips.end());
-    median = answered % 2 == 1 ? roundTrips[answered / 2]
-                               : (roundTrips[answered / 2 - 1] + roundTrips[answered / 2]) / 2;
-  }
+  const std::optional<double> median = Median(roundTrips);
   report.Result()["count"] = answered;
   report.Result()["sent"] = sent;
   report.Result()["per_second"] = perSecond;
-  report.Result()["median_ms"] = answered > 0 ? nlohmann::json(median) : nlohmann::json(nullptr);
-  report.Line(FillIn(report.Text(extra::PingSummary),
-                     {std::to_string(answered), Fixed1(perSecond), Fixed1(median)}));
+  report.Result()["median_ms"] = median ? nlohmann::json(*median) : nlohmann::json(nullptr);
+  report.Line(
+      FillIn(report.Text(extra::PingSummary),
+             {std::to_string(answered), OneDecimal(perSecond), OneDecimal(median.value_or(0))}));
   if (session.FailIfDongleGone()) return report.Finish();
   if (answered < sent)
     report.Fail(FillIn(report.Text(extra::PingsUnanswered),

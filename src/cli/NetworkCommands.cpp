@@ -1,10 +1,11 @@
-// scan, connect, disconnect: the window's network page.
+// scan, connect, disconnect: the remote devices in reach, and the link to one of them.
 #include <algorithm>
 #include <optional>
 #include <vector>
 
 #include "Commands.h"
 #include "Connection.h"
+#include "FieldText.h"
 #include "Interrupt.h"
 #include "NetworkScan.h"
 #include "Panels.h"
@@ -59,7 +60,9 @@ void ReportRows(Reporter& report, const std::vector<Row>& rows) {
   }
 }
 
-// The scan's progress as a bar on a terminal; Ctrl-C stops it like the window's stop button.
+// The scan's progress as a bar on a terminal; a stop signal stops it like the window's stop
+// button, and the scan then ends as a stopped one does: back on its channel, the previous link
+// made again.
 class ScanBar : public workflow::ScanFace {
  public:
   ScanBar(Session& session, int first) : session_(session), first_(first) {}
@@ -72,12 +75,12 @@ class ScanBar : public workflow::ScanFace {
   }
   bool RequestDone(std::int32_t, std::int32_t request) override {
     Show(request + 1);
-    return InterruptScope::Requested();
+    return StopRequested();
   }
   bool ChannelDone(std::int32_t, std::int32_t channelIndex, std::int32_t) override {
     channelsDone_ = channelIndex + 1;
     Show(0);
-    return InterruptScope::Requested();
+    return StopRequested();
   }
   void ScanStops() override {
     if (bar_) bar_->Clear();
@@ -85,8 +88,11 @@ class ScanBar : public workflow::ScanFace {
   void DongleGone() override { session_.FailIfDongleGone(); }
   void ShowDevices(const std::vector<Row>& rows) override { ReportRows(session_.Report(), rows); }
   void Inform(const workflow::Notice& notice) override {
+    // A count of what an interrupted scan heard would read as the network's answer; the list
+    // stays, and the interruption is told instead.
+    if (StopRequested()) return;
     Reporter& report = session_.Report();
-    report.Inform(workflow::NoticeText(notice, report.Language()));
+    report.Inform(report.Text(notice));
   }
 
  private:
@@ -104,11 +110,10 @@ class ScanBar : public workflow::ScanFace {
   std::unique_ptr<ProgressBar> bar_;
 };
 
-std::vector<Row> ScanLikeTheWindow(Session& session, int first, int last) {
-  InterruptScope interrupt;
+std::vector<Row> ScanShowingProgress(Session& session, int first, int last) {
   ScanBar face(session, first);
   std::vector<Row> rows = workflow::RunNetworkScan(session.Device(), face, first, last);
-  session.Report().Result()["interrupted"] = InterruptScope::Requested();
+  session.Report().Result()["interrupted"] = StopRequested();
   return rows;
 }
 
@@ -119,7 +124,7 @@ class ConnectionReport : public workflow::ConnectionFace {
   explicit ConnectionReport(Session& session) : session_(session) {}
   void Fail(const workflow::Notice& notice, std::int32_t errorWord) override {
     Reporter& report = session_.Report();
-    report.Fail(workflow::NoticeText(notice, report.Language()), notice.id, errorWord);
+    report.Fail(report.Text(notice), notice.id, errorWord);
   }
   void LoadRemote() override { session_.LoadRemote(); }
 
@@ -129,10 +134,7 @@ class ConnectionReport : public workflow::ConnectionFace {
 
 // The row the user named: an all-digit target is an address first, then a name.
 std::optional<Row> FindRow(const std::vector<Row>& rows, const std::string& target) {
-  const bool digits =
-      !target.empty() && target.size() <= 5 &&
-      std::all_of(target.begin(), target.end(), [](char c) { return c >= '0' && c <= '9'; });
-  if (digits) {
+  if (target.size() <= 5 && IsDigitText(target)) {
     const auto address = static_cast<std::uint32_t>(std::stoul(target));
     for (const Row& row : rows)
       if (row.record->Address == address) return row;
@@ -145,16 +147,17 @@ std::optional<Row> FindRow(const std::vector<Row>& rows, const std::string& targ
 }  // namespace
 
 int RunScan(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
-  ScanLikeTheWindow(session, line.first, line.last);
+  if (auto end = session.OpenAndReadBoth()) return *end;
+  ScanShowingProgress(session, line.first, line.last);
   return session.Report().Finish();
 }
 
 int RunConnect(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
-  const std::vector<Row> rows = ScanLikeTheWindow(session, line.first, line.last);
-  if (session.DongleGone()) return report.Finish();
+  const std::vector<Row> rows = ScanShowingProgress(session, line.first, line.last);
+  // An interrupted scan may not have reached the target's channel: nothing is connected.
+  if (session.DongleGone() || StopRequested()) return report.Finish();
   const std::optional<Row> row = FindRow(rows, line.target);
   if (!row) {
     report.Fail(FillIn(report.Text(extra::TargetNotFound),
@@ -170,7 +173,7 @@ int RunConnect(Session& session, const CommandLine& line) {
 }
 
 int RunDisconnect(Session& session, const CommandLine&) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   ConnectionReport face(session);
   workflow::DisconnectDevice(session.Device(), face);
   session.ReportRemote();

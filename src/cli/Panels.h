@@ -1,4 +1,4 @@
-// The device panels of the window as text and JSON: name, address, power entry and level, version
+// The device panels as text and JSON: name, address, power entry and level, version
 // text, channel, link state and PIN protection of the local or the remote module.
 #pragma once
 

@@ -3,6 +3,7 @@
 #include "Commands.h"
 #include "Profile.h"
 #include "ProfileFile.h"
+#include "ProfileText.h"
 
 namespace rukmox::cli {
 namespace {
@@ -14,44 +15,31 @@ Profile ProfileNow(Session& session) {
 
 int Reject(Session& session, const std::string& file, const ProfileProblem& problem) {
   Reporter& report = session.Report();
-  const std::string reason =
-      FillIn(report.Text(problem.reason), {std::to_string(Profile::kFormatVersion)});
   report.Result()["rejected_field"] = problem.field;
-  report.Fail(FillIn(report.Text(extra::ProfileRejected), {file, problem.field, reason}), 0);
+  report.Fail(ProfileRejection(file, problem, report.Language()), 0);
   return report.Finish();
-}
-
-std::string PinState(Reporter& report, bool set) {
-  return report.Text(set ? extra::PinProtected : extra::PinNone);
 }
 
 // Says what the profile changes, and what it cannot change.
 void TellPlan(Reporter& report, const ProfilePlan& plan, const Profile& wanted,
               const Profile& now) {
   nlohmann::json changes = nlohmann::json::array();
-  for (const ProfileChange& c : plan.changes) {
+  for (const ProfileChange& c : plan.changes)
     changes.push_back({{"field", c.field}, {"from", c.now}, {"to", c.wanted}, {"applied", false}});
-    report.Line(FillIn(report.Text(extra::ProfileChange), {c.field, c.now, c.wanted}));
-  }
   report.Result()["changes"] = changes;
   nlohmann::json pins = nlohmann::json::array();
-  for (const PinDifference& p : plan.pins) {
+  for (const PinDifference& p : plan.pins)
     pins.push_back({{"field", p.field}, {"profile", p.wanted}, {"device", p.now}});
-    report.Line(FillIn(report.Text(extra::ProfilePinDiffers),
-                       {p.field, PinState(report, p.wanted), PinState(report, p.now)}));
-  }
   report.Result()["pin_differences"] = pins;
   report.Result()["channel_left"] = plan.channelLeft;
-  if (plan.channelLeft)
-    report.Line(FillIn(report.Text(extra::ProfileChannelLeft),
-                       {std::to_string(wanted.channel), std::to_string(now.channel)}));
-  if (plan.changes.empty()) report.Line(report.Text(extra::ProfileUnchanged));
+  for (const std::string& line : ProfilePlanLines(plan, wanted, now, report.Language()))
+    report.Line(line);
 }
 
 }  // namespace
 
 int RunProfileSave(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   const Profile profile = ProfileNow(session);
   if (!SaveProfileFile(line.file, profile)) {
@@ -77,7 +65,7 @@ int RunProfileApply(Session& session, const CommandLine& line) {
   const std::optional<Profile> wanted = ParseProfile(text, problem);
   if (!wanted) return Reject(session, line.file, problem);
 
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   const Profile now = ProfileNow(session);
   if (ProfileNeedsRemote(*wanted, now))
     return Reject(session, line.file, {"remote", extra::ProfileNeedsRemote});

@@ -1,10 +1,11 @@
-// program dongle|mcu FILE: the window's programming workflow, from preparing the device to opening
-// the module link again.
+// program dongle|mcu FILE: the firmware programming job, from preparing the device to opening the
+// module link again.
 #include <memory>
 #include <string>
 #include <utility>
 
 #include "Commands.h"
+#include "Interrupt.h"
 #include "ProgrammingJob.h"
 
 namespace rukmox::cli {
@@ -18,14 +19,15 @@ class ProgramReport : public workflow::ProgrammingFace {
 
   void Fail(const workflow::Notice& notice, std::int32_t errorWord) override {
     Reporter& report = session_.Report();
-    report.Fail(workflow::NoticeText(notice, report.Language()), notice.id, errorWord);
+    report.Fail(report.Text(notice), notice.id, errorWord);
   }
   void Inform(const workflow::Notice& notice) override {
     Reporter& report = session_.Report();
-    report.Inform(workflow::NoticeText(notice, report.Language()));
+    report.Inform(report.Text(notice));
   }
   void FileUnreadable() override {
-    // The window ends here without a word; a script must learn that nothing was written.
+    // The job ends here without a message of its own; a script must learn that nothing was
+    // written.
     Reporter& report = session_.Report();
     report.Fail(FillIn(report.Text(extra::FileUnreadable), {file_}), 0);
   }
@@ -37,6 +39,10 @@ class ProgramReport : public workflow::ProgrammingFace {
     if (bar_) bar_->Show(percent, 100, file_);
   }
   void WritingEnds() override { bar_.reset(); }
+  void Stopped(const std::vector<workflow::NoticeNote>& notes) override {
+    Reporter& report = session_.Report();
+    report.Fail(workflow::NotesText(notes, report.Language()), 0);
+  }
   void DeviceGone(workflow::ProgrammingTarget target, const std::string& portPath,
                   std::int32_t errorWord) override {
     Reporter& report = session_.Report();
@@ -66,7 +72,8 @@ int RunProgram(Session& session, const CommandLine& line) {
   const bool dongle = line.programTarget == "dongle";
   report.Result()["target"] = line.programTarget;
 
-  // Like the window, which opened the module at its start; a missing dongle is no reason to stop.
+  // The module link is opened first, as for every command; a missing dongle is no reason to stop,
+  // since the job finds a boot loader on the serial ports without it.
   if (session.OpenModule()) {
     session.LoadLocal();
     session.LoadRemote();
@@ -76,6 +83,7 @@ int RunProgram(Session& session, const CommandLine& line) {
   setup.makeProgrammer = [&session](std::int32_t* errorWord) {
     return session.MakeProgrammer(errorWord);
   };
+  setup.stopRequested = StopRequested;
   std::int32_t programError = 0;
   ProgramReport face(session, line.file);
   const workflow::ProgrammingOutcome outcome = workflow::RunProgrammingJob(

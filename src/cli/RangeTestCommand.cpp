@@ -1,7 +1,6 @@
 // range-test: remote pings at a steady pace, each counted as answered or lost, while the operator
 // carries the remote device around; a line per ping and a summary at the end.
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 #include "Commands.h"
@@ -15,14 +14,8 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kDefaultIntervalMs = 100;  // the poll tick's pace
 
-std::string Fixed1(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", value);
-  return text;
-}
-
 std::string OrDash(const std::optional<double>& value) {
-  return value ? Fixed1(*value) : "-";
+  return value ? OneDecimal(*value) : "-";
 }
 
 std::string OrDash(const std::optional<std::int32_t>& value) {
@@ -34,9 +27,9 @@ nlohmann::json OrNull(const std::optional<T>& value) {
   return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
 }
 
-// Waits until `when` unless Ctrl-C comes first.
+// Waits until `when` unless a stop is asked for first.
 void PauseUntil(Clock::time_point when) {
-  while (!InterruptScope::Requested() && Clock::now() < when)
+  while (!StopRequested() && Clock::now() < when)
     std::this_thread::sleep_for(
         std::min<Clock::duration>(when - Clock::now(), std::chrono::milliseconds(10)));
 }
@@ -59,11 +52,11 @@ void TellStep(Reporter& report, const RangeStep& step, int count) {
   const std::string number = std::to_string(step.number);
   std::string text = step.answered
                          ? FillIn(report.Text(extra::RangeAnswered),
-                                  {number, std::to_string(count), Fixed1(step.roundTripMs)})
+                                  {number, std::to_string(count), OneDecimal(step.roundTripMs)})
                          : FillIn(report.Text(extra::RangeLost), {number, std::to_string(count)});
   if (step.echoSent)
     text += "  " + (step.echoAnswered
-                        ? FillIn(report.Text(extra::RangeEcho), {Fixed1(step.echoRoundTripMs)})
+                        ? FillIn(report.Text(extra::RangeEcho), {OneDecimal(step.echoRoundTripMs)})
                         : report.Text(extra::RangeEchoLost));
   if (step.localQuality || step.remoteQuality)
     text += "  " + FillIn(report.Text(extra::RangeQuality),
@@ -83,7 +76,7 @@ void PutTrips(nlohmann::json& object, const TripFigures& f) {
 std::string TripsText(Reporter& report, extra::Id id, const TripFigures& f) {
   return FillIn(report.Text(id),
                 {std::to_string(f.sent), std::to_string(f.answered), std::to_string(f.lost),
-                 Fixed1(f.lossRate * 100), OrDash(f.medianMs), OrDash(f.p95Ms)});
+                 OneDecimal(f.lossRate * 100), OrDash(f.medianMs), OrDash(f.p95Ms)});
 }
 
 void TellSummary(Reporter& report, const RangeFigures& f) {
@@ -101,15 +94,14 @@ void TellSummary(Reporter& report, const RangeFigures& f) {
 }  // namespace
 
 int RunRangeTest(Session& session, const CommandLine& line) {
-  if (auto end = session.StartLikeTheWindow()) return *end;
+  if (auto end = session.OpenAndReadBoth()) return *end;
   if (auto end = session.EndWithoutRemote()) return *end;
   Reporter& report = session.Report();
-  InterruptScope interrupt;
   RangeTest test(session.Device(), line.count.value_or(1), line.echo);
   const std::chrono::milliseconds interval(line.interval.value_or(kDefaultIntervalMs));
   // Pings start `interval` apart; one that took longer than that is followed at once.
   auto next = Clock::now();
-  while (!test.Done() && !InterruptScope::Requested()) {
+  while (!test.Done() && !StopRequested()) {
     next += interval;
     TellStep(report, test.Step(), test.Count());
     if (test.Done()) break;

@@ -1,7 +1,9 @@
 #include "Reporter.h"
 
+#include <cstdio>
 #include <ostream>
 
+#include "Interrupt.h"
 #include "StringTable.h"
 
 namespace rukmox::cli {
@@ -15,6 +17,10 @@ std::string Reporter::Text(text::Id id) const {
 
 std::string Reporter::Text(extra::Id id) const {
   return std::string(ExtraText(id, language_));
+}
+
+std::string Reporter::Text(const workflow::Notice& notice) const {
+  return workflow::NoticeText(notice, language_);
 }
 
 void Reporter::Line(const std::string& text) {
@@ -54,21 +60,36 @@ void Reporter::Tell(const std::string& message, std::optional<text::Id> id, std:
 }
 
 int Reporter::Finish(int failedStatus) {
+  // A command cut short by a signal says so last, after what it did get done.
+  const int signal = Interruption();
+  if (signal != 0) {
+    result_["interrupted"] = true;
+    result_["signal"] = platform::StopSignals::Name(signal);
+    Tell(FillIn(Text(extra::Interrupted), {platform::StopSignals::Name(signal)}), std::nullopt, 0,
+         true);
+  }
   if (json_) {
     result_["ok"] = !failed_;
     if (!result_.contains("errors")) result_["errors"] = nlohmann::json::array();
     out_ << DumpJson(result_) << '\n' << std::flush;
   }
+  if (signal != 0) return platform::StopSignals::ExitStatus(signal);
   return failed_ ? failedStatus : ExitOk;
 }
 
 int Reporter::FinishStream() {
-  if (failed_ || !json_) return Finish();
+  if (failed_ || !json_ || Interruption() != 0) return Finish();
   return ExitOk;
 }
 
 void Reporter::EmitObject(const nlohmann::json& object) {
   if (json_) out_ << DumpJson(object) << '\n' << std::flush;
+}
+
+std::string OneDecimal(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
 }
 
 std::size_t ShownWidth(const std::string& text) {

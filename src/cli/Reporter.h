@@ -1,7 +1,7 @@
 // Everything rukmoxctl tells its user goes through here: the device panels and information messages
 // to standard output, error messages to standard error, or one JSON object per result when asked.
-// Texts the window would show come from the string table in the chosen language, the tool's own
-// words from its table of extra texts in the same language.
+// Operator messages come from the string table in the chosen language, the tool's own words from
+// its table of extra texts in the same language.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ExtraTexts.h"
+#include "Notice.h"
 #include "TextIds.h"
 
 namespace rukmox::cli {
@@ -33,6 +34,8 @@ class Reporter {
   std::string Text(text::Id id) const;
   // One of the tool's own texts in the chosen language.
   std::string Text(extra::Id id) const;
+  // A message with its number and closing text, in the chosen language.
+  std::string Text(const workflow::Notice& notice) const;
 
   // The result being built for the JSON object; fields the text form does not need are harmless.
   nlohmann::json& Result() { return result_; }
@@ -40,15 +43,15 @@ class Reporter {
   // A line of the text form (ignored in JSON mode).
   void Line(const std::string& text);
 
-  // What the window shows in an information box.
+  // An operator message that tells of a success.
   void Inform(const std::string& message);
 
-  // What the window shows in an error box. `id` is the string-table id of the message,
+  // An operator message that tells of a failure. `id` is the string-table id of the message,
   // `errorWord` the device's error word right after the failure; the text form names it unless
   // the message already carries it.
   void Fail(const std::string& message, text::Id id, std::int32_t errorWord,
             bool wordInMessage = false);
-  // A failure the window has no message for, told in a text of our own.
+  // A failure the string table has no message for, told in a text of our own.
   void Fail(const std::string& message, std::int32_t errorWord);
   bool Failed() const { return failed_; }
 
@@ -75,6 +78,9 @@ class Reporter {
   void Tell(const std::string& message, std::optional<text::Id> id, std::int32_t errorWord,
             bool wordInMessage);
 };
+
+// A figure with one decimal ("12.5"), as measured times and rates are printed.
+std::string OneDecimal(double value);
 
 // How many characters a UTF-8 text takes on a terminal, for lining up columns: accented letters
 // of a caption are one character each, not two bytes.

@@ -3,6 +3,8 @@
 #include <ostream>
 
 #include "CommandLine.h"
+#include "ProgrammingJob.h"
+#include "Interrupt.h"
 #include "Reporter.h"
 #include "Session.h"
 #include "platform/TransportSettings.h"
@@ -16,14 +18,15 @@ int RunRukmoxctl(int argc, const char* const* argv, std::ostream& out, std::ostr
   // The programming job searches a fixed number of ports; a longer list from the environment
   // would have its tail silently ignored. (--ports is checked with the other options.)
   if (line.command == "program" && !line.global.ports) {
-    const std::size_t listed = platform::TransportSettings::FromEnvironment().Ports.size();
-    if (listed > static_cast<std::size_t>(SearchedPortCount)) {
-      err << "RUKMOX_PORTS lists " << listed << " ports, but the search for a boot loader covers "
-          << "only the first " << SearchedPortCount << "\n";
+    if (const auto why = workflow::PortListBeyondSearch(
+            platform::TransportSettings::FromEnvironment().Ports, "RUKMOX_PORTS")) {
+      err << *why << "\n";
       return ExitUsage;
     }
   }
 
+  // From here on a signal lets the command end where no device is left half-way.
+  StopScope stopScope;
   Reporter reporter(line.global.json, line.global.language, out, err);
   reporter.Result()["command"] = line.command;
   Session session(line.global, reporter);

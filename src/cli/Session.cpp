@@ -5,9 +5,10 @@
 #include <ostream>
 
 #include "DeviceObjects.h"
+#include "Interrupt.h"
 #include "Panels.h"
+#include "PropertySteps.h"
 #include "platform/D2xxLibrary.h"
-#include "platform/FtdiSioDiscovery.h"
 #include "platform/PortDiagnosis.h"
 #include "platform/PortList.h"
 
@@ -49,15 +50,16 @@ bool Session::ReopenModule() {
   return device_->IsOpen();
 }
 
-std::optional<int> Session::StartLikeTheWindow() {
+std::optional<int> Session::OpenAndReadBoth() {
   if (!OpenModule()) {
-    reporter_.Fail(reporter_.Text(text::LoadFailed) + std::to_string(deviceError_) + ".",
-                   text::LoadFailed, deviceError_, true);
+    FailToLoad();
     if ((deviceError_ & ErrOpen) != 0) ExplainOpenFailure();
     return reporter_.Finish(ExitNoDongle);
   }
   if (!LoadLocal()) return reporter_.Finish();
   LoadRemote();
+  // Stopped while opening: the operation has not begun, so there is nothing to end well.
+  if (StopRequested()) return reporter_.Finish();
   return std::nullopt;
 }
 
@@ -68,8 +70,7 @@ bool Session::LoadLocal() {
     localLoaded_ = true;
     return true;
   }
-  reporter_.Fail(reporter_.Text(text::LoadFailed) + std::to_string(deviceError_) + ".",
-                 text::LoadFailed, deviceError_, true);
+  FailToLoad();
   return false;
 }
 
@@ -78,8 +79,13 @@ bool Session::LoadRemote() {
   return remoteLoaded_;
 }
 
+void Session::FailToLoad() {
+  reporter_.Fail(reporter_.Text(workflow::Notice(text::LoadFailed, deviceError_)), text::LoadFailed,
+                 deviceError_, true);
+}
+
 bool Session::RemoteLinked() const {
-  return device_ && device_->Current != nullptr && device_->Current->Linked;
+  return device_ && HasLinkedRemote(*device_);
 }
 
 std::optional<int> Session::EndWithoutRemote() {
@@ -90,20 +96,13 @@ std::optional<int> Session::EndWithoutRemote() {
 
 void Session::ExplainOpenFailure() {
   // The tty the module object looked for: the one named, else the first "Wireless Port" found.
-  std::string path = settings_.DonglePath;
-  if (path.empty()) {
-    for (const platform::FtdiDeviceInfo& info : platform::DiscoverFtdiDevices(settings_)) {
-      if (info.Description.find("Wireless Port") != std::string::npos) {
-        path = info.DevicePath;
-        break;
-      }
-    }
-  }
+  const std::string path = workflow::DongleTtyPath(settings_);
   if (path.empty()) {
     reporter_.Fail(reporter_.Text(extra::NoDongleAttached), deviceError_);
     return;
   }
-  const platform::PortTrouble trouble = platform::DiagnosePort(path, settings_.ProcLocks);
+  const platform::PortTrouble trouble =
+      platform::DiagnosePort(path, settings_.ProcLocks, settings_.SysfsRoot);
   switch (trouble.Error) {
     case platform::OpenError::NotFound:
       reporter_.Fail(FillIn(reporter_.Text(extra::DongleMissing), {path}), deviceError_);
@@ -126,7 +125,7 @@ void Session::ExplainOpenFailure() {
                      deviceError_);
       break;
     default:
-      break;  // nothing to see from outside: the window's message says all we know
+      break;  // nothing to see from outside: the message with the error word says all we know
   }
 }
 

@@ -1,5 +1,5 @@
-// The module object as the window holds it: created with the window's arguments, opened once,
-// read into the two panels. Commands work on it through the window's own steps.
+// The module object of one run: made as both faces make it, opened once and read into the two
+// panels. Commands work on it through the shared steps of the workflow.
 #pragma once
 
 #include <cstdint>
@@ -26,23 +26,24 @@ class Session {
   // Creates the module object (remote baud index 5, option flag set, control modes 0) and opens
   // it. False when the dongle could not be opened; the error word says why.
   bool OpenModule();
-  // Opens the module link again even when it is open (the module then closes it first), as the
-  // window does after a programming job.
+  // Opens the module link again even when it is open (the module then closes it first), as after
+  // a programming job.
   bool ReopenModule();
 
-  // Open, then both panels, as the window starts. Returns an exit status to end with (3 when the
-  // dongle could not be opened, 1 when its parameters are unreadable) or nothing to go on.
-  std::optional<int> StartLikeTheWindow();
+  // Opens the module, then reads the local and the remote panel. Returns an exit status to end
+  // with (3 when the dongle could not be opened, 1 when its parameters are unreadable) or nothing
+  // to go on.
+  std::optional<int> OpenAndReadBoth();
 
   TRukMox& Device() { return *device_; }
   std::int32_t DeviceError() const { return deviceError_; }
   Reporter& Report() { return reporter_; }
   const GlobalOptions& Options() const { return options_; }
 
-  // The window's LoadLocal: re-reads the local module; a failing read of an open module reports
-  // message 5 with the error word. True when the local panel is filled.
+  // Re-reads the local module; a failing read of an open module reports that the parameters could
+  // not be loaded, with the error word. True when the local panel is filled.
   bool LoadLocal();
-  // The window's LoadRemote: re-reads the remote module when one is linked. Never reports.
+  // Re-reads the remote module when one is linked. Never reports.
   bool LoadRemote();
   bool LocalLoaded() const { return localLoaded_; }
   bool RemoteLoaded() const { return remoteLoaded_; }
@@ -72,6 +73,8 @@ class Session {
   std::unique_ptr<ProgressBar> MakeProgressBar();
 
  private:
+  // The dongle's parameters could not be read: says so, with the error word.
+  void FailToLoad();
   // After a failed open: which tty, and why it could not be opened, in words the user can act on.
   void ExplainOpenFailure();
 

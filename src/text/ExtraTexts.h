@@ -66,6 +66,27 @@ enum Id : int {
   SpectrumChart,  // ChartScan
   // The programming job.
   WaitingInBootLoader,  // after a failure once the target was prepared
+  // What the programming job finds before it touches any device, and a job that was stopped.
+  NothingSent,         // after a refusal
+  FileMissing,         // %1 the file
+  FileIsFolder,        // %1 the path
+  FileNotRegular,      // %1 the path
+  FileWithoutRecords,  // no record line after the header
+  RecordNotSRecord,    // the record line has not the form of an S-record
+  RecordTypeUnknown,   // %1 the record type
+  RecordTooShort,      // the count leaves no room for the type's address
+  FileWithoutEnd,      // the last record is not an end record
+  RecordAfterEnd,      // a record follows the end record
+  NoPortsToSearch,     // the port list is empty
+  PortMissing,         // %1 the port's path
+  PortNotSerial,       // %1 the port's path
+  PortHeld,            // %1 the port's path, %2 the program holding its lock, %3 its process id
+  PortHeldUnknown,     // %1 the port's path
+  PortNoPermission,    // %1 the port's path, %2 the group that may use it
+  PortIsDongle,        // %1 the port's path
+  ProgrammingStopped,  // %1 records the boot loader took, %2 records in the file
+  StoppedBeforeRecords,
+  Interrupted,  // %1 the signal that ended the operation
 
   // The data bridge.
   BridgeOpened,       // %1 the terminal's path

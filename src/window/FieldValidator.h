@@ -8,7 +8,7 @@ namespace rukmox::window {
 
 class FieldValidator : public QValidator {
  public:
-  using Accepts = bool (*)(char16_t);
+  using Accepts = bool (*)(char32_t);
   FieldValidator(Accepts accepts, QObject* parent);
 
   State validate(QString& input, int& pos) const override;

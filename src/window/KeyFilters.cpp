@@ -1,5 +1,7 @@
 #include "KeyFilters.h"
 
+#include "FieldText.h"
+
 namespace rukmox::window {
 namespace {
 
@@ -16,15 +18,6 @@ bool Filter(char16_t& key, Accept accept) {
 }
 
 }  // namespace
-
-bool IsDigitCharacter(char16_t c) {
-  return c >= u'0' && c <= u'9';
-}
-
-bool IsNameCharacter(char16_t c) {
-  return IsDigitCharacter(c) || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u' ' ||
-         c == u'-' || c == u'_';
-}
 
 bool NumericKey(char16_t& key) {
   return Filter(key, IsDigitCharacter);

@@ -13,12 +13,8 @@ inline constexpr char16_t KeyEscape = 27;
 // Digits, Backspace and Escape pass; Enter passes and answers true.
 bool NumericKey(char16_t& key);
 
-// Letters A-Z and a-z, digits, blank, '-', '_', Backspace and Escape pass; Enter passes and
+// The characters a name may hold (IsNameCharacter), Backspace and Escape pass; Enter passes and
 // answers true.
 bool NameKey(char16_t& key);
-
-// What the name filter lets into a field's text (the editing keys are not text).
-bool IsNameCharacter(char16_t c);
-bool IsDigitCharacter(char16_t c);
 
 }  // namespace rukmox::window

@@ -14,11 +14,11 @@ namespace rukmox::window {
 // `errorWord` as its error word, the option flag set, DTR and RTS control modes 0. It finds its
 // dongle and serial ports through `settings`.
 std::unique_ptr<TRukMox> CreateModule(const rukmox::platform::TransportSettings& settings,
-                                      std::int32_t* errorWord, void* owner = nullptr);
+                                      std::int32_t* errorWord);
 
 // The programming object of a job: port 0, 9600 baud, `errorWord` as its error word, the option
 // flag set, DTR and RTS control modes 0. It finds its serial ports through `settings`.
 std::unique_ptr<TRukMoxProg> CreateProgrammer(const rukmox::platform::TransportSettings& settings,
-                                              std::int32_t* errorWord, void* owner = nullptr);
+                                              std::int32_t* errorWord);
 
 }  // namespace rukmox::window

@@ -1,11 +1,23 @@
 // The PIN page: the old PIN always comes from the dongle, the new one from EditPin.
 #include "FieldText.h"
 #include "KeyFilters.h"
+#include "PinChange.h"
 #include "Rukmoxlight.h"
 #include "TextIds.h"
 #include "ui_DevicesPage.h"
 
 namespace rukmox::window {
+namespace {
+
+void Tell(MessageSink& messages, const workflow::PinOutcome& outcome, int language) {
+  const QString text = QString::fromStdString(workflow::NoticeText(outcome.notice, language));
+  if (outcome.ok)
+    messages.Information(text);
+  else
+    messages.Error(text);
+}
+
+}  // namespace
 
 void TRukMoxFormLight::EditPinKeyPress(char16_t& key) {
   NameKey(key);  // Enter means nothing here
@@ -26,46 +38,19 @@ void TRukMoxFormLight::ButtonReadPinClick() {
 void TRukMoxFormLight::ButtonChangePinClick() {
   if (!Device) return;
   const Pause pause(*this);
-  std::string current;
-  if (!Device->ReadPin(current, false)) {
-    Fail(text::PinChangeReadFailed);
-    return;
-  }
-  const std::int32_t code =
-      Device->ChangePin(TrimmedPin(current), TrimmedPin(devices_->EditPin->text().toStdString()));
-  if (code != 0) {
-    messages_.Error(LoadText(text::PinChangeFailed) + QString::number(code) + ".");
-    return;
-  }
-  // Which message is the window's choice: it asks only whether the remote record is linked.
-  if (LinkedRemote()) {
-    Inform(text::PinSetBoth);
-    LoadRemote();
-    return;
-  }
-  Inform(text::PinSetLocal);
+  const workflow::PinOutcome outcome =
+      workflow::ChangeLinkPin(*Device, devices_->EditPin->text().toStdString());
+  Tell(messages_, outcome, Language);
+  if (outcome.remoteLinked) LoadRemote();
 }
 
 void TRukMoxFormLight::ButtonRemovePinClick() {
   if (!Device) return;
   const Pause pause(*this);
-  std::string current;
-  if (!Device->ReadPin(current, false)) {
-    Fail(text::PinRemoveReadFailed);
-    return;
-  }
-  const std::int32_t code = Device->RemovePin(TrimmedPin(current));
-  if (code != 0) {
-    messages_.Error(LoadText(text::PinRemoveFailed) + QString::number(code) + ".");
-    return;
-  }
-  devices_->EditPin->clear();
-  if (LinkedRemote()) {
-    Inform(text::PinRemovedBoth);
-    LoadRemote();
-    return;
-  }
-  Inform(text::PinRemovedLocal);
+  const workflow::PinOutcome outcome = workflow::RemoveLinkPin(*Device);
+  if (outcome.ok) devices_->EditPin->clear();
+  Tell(messages_, outcome, Language);
+  if (outcome.remoteLinked) LoadRemote();
 }
 
 }  // namespace rukmox::window

@@ -11,6 +11,7 @@
 
 #include "Profile.h"
 #include "ProfileFile.h"
+#include "ProfileText.h"
 #include "Rukmoxlight.h"
 #include "WindowWords.h"
 
@@ -69,10 +70,8 @@ bool TRukMoxFormLight::ApplyProfileFile(const QString& path) {
     messages_.Error(Filled(Word::ProfileUnreadable, Language, {file}));
     return false;
   }
-  const std::string version = std::to_string(Profile::kFormatVersion);
   const auto reject = [&](const ProfileProblem& problem) {
-    const std::string reason = FillIn(ExtraText(problem.reason, Language), {version});
-    messages_.Error(Filled(Word::ProfileRejected, Language, {file, problem.field, reason}));
+    messages_.Error(QString::fromStdString(ProfileRejection(file, problem, Language)));
     return false;
   };
   ProfileProblem problem;
@@ -84,19 +83,9 @@ bool TRukMoxFormLight::ApplyProfileFile(const QString& path) {
   // What will change, and what a profile cannot change, before anything is sent.
   const ProfilePlan plan = PlanProfile(*wanted, now);
   QStringList lines;
-  for (const ProfileChange& c : plan.changes)
-    lines << Filled(Word::ProfileChange, Language, {c.field, c.now, c.wanted});
-  const auto pinState = [this](bool set) {
-    return std::string(ExtraText(set ? extra::PinProtected : extra::PinNone, Language));
-  };
-  for (const PinDifference& p : plan.pins)
-    lines << Filled(Word::ProfilePinDiffers, Language,
-                    {p.field, pinState(p.wanted), pinState(p.now)});
-  if (plan.channelLeft)
-    lines << Filled(Word::ProfileChannelLeft, Language,
-                    {std::to_string(wanted->channel), std::to_string(now.channel)});
+  for (const std::string& line : ProfilePlanLines(plan, *wanted, now, Language))
+    lines << QString::fromStdString(line);
   if (plan.changes.empty()) {
-    lines << WordText(Word::ProfileUnchanged, Language);
     messages_.Information(lines.join('\n'));
     return true;
   }

@@ -10,6 +10,7 @@
 #include "ModuleFactory.h"
 #include "ProgrammingJob.h"
 #include "Rukmoxlight.h"
+#include "platform/StopSignals.h"
 #include "ui_DevicesPage.h"
 
 namespace rukmox::window {
@@ -48,6 +49,9 @@ class TRukMoxFormLight::ProgrammingGroupsFace : public workflow::ProgrammingFace
     QCoreApplication::sendPostedEvents(&window_, QEvent::MetaCall);
   }
   void WritingEnds() override { bar_->setVisible(false); }
+  void Stopped(const std::vector<workflow::NoticeNote>& notes) override {
+    window_.messages_.Error(QString::fromStdString(workflow::NotesText(notes, window_.Language)));
+  }
   void DeviceGone(workflow::ProgrammingTarget target, const std::string& portPath,
                   std::int32_t) override {
     const std::string text =
@@ -119,10 +123,11 @@ void TRukMoxFormLight::RunProgrammingJob(bool dongle) {
   ProgrammingGroupsFace face(*this, dongle ? d.ProgressBarDongle : d.ProgressBarMcu);
   workflow::ProgrammingSetup setup;
   setup.makeProgrammer = [this](std::int32_t* errorWord) {
-    if (makeProgrammer_) return makeProgrammer_(this, errorWord);
-    return CreateProgrammer(rukmox::platform::TransportSettings::FromEnvironment(), errorWord,
-                            this);
+    if (makeProgrammer_) return makeProgrammer_(errorWord);
+    return CreateProgrammer(rukmox::platform::TransportSettings::FromEnvironment(), errorWord);
   };
+  // A job has no stop button; a signal that asks the program to end stops it between records.
+  setup.stopRequested = [] { return rukmox::platform::StopSignals::Requested(); };
   const QString file = (dongle ? d.EditFileNameDongle : d.EditFileNameMcu)->text();
   workflow::RunProgrammingJob(
       *Device, ProgramError,

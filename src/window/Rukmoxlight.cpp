@@ -10,10 +10,13 @@
 #include <array>
 
 #include "ConsolePage.h"
+#include "FieldText.h"
 #include "FieldValidator.h"
 #include "KeyFilters.h"
 #include "LinkHistoryPage.h"
+#include "Notice.h"
 #include "PanelText.h"
+#include "PropertySteps.h"
 #include "RangeTestPage.h"
 #include "StringTable.h"
 #include "TextIds.h"
@@ -128,7 +131,7 @@ TRukMoxFormLight::TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& m
       network_(std::make_unique<Ui::NetworkPage>()),
       spectrum_(std::make_unique<Ui::SpectrumPage>()) {
   BuildControls();
-  Device = makeModule(this, &DeviceError);
+  Device = makeModule(&DeviceError);
   DeviceCreated = Device != nullptr;
   TimerUpdate->setInterval(kPollIntervalMs);
   if (Device && !Device->IsOpen()) Device->Open();
@@ -168,6 +171,15 @@ void TRukMoxFormLight::BuildControls() {
     name->setValidator(new FieldValidator(IsNameCharacter, name));
   for (QLineEdit* address : {devices_->EditIndirizzoDongle, devices_->EditIndirizzoMcu})
     address->setValidator(new FieldValidator(IsDigitCharacter, address));
+  // The longest name and PIN, and the power entries, as the modules take them.
+  devices_->EditNomeDongle->setMaxLength(NameLengthMax);
+  devices_->EditNomeMcu->setMaxLength(NameLengthMax);
+  devices_->EditPin->setMaxLength(PinSize);
+  for (QComboBox* power : {devices_->ComboPotenzaDongle, devices_->ComboPotenzaMcu}) {
+    for (int entry = 0; entry < PowerEntryCount; ++entry)
+      power->addItem(QString::fromUtf8(PowerEntryText(entry)));
+    power->setCurrentIndex(-1);  // the first entry added became the current one
+  }
 
   for (int column = 0; column < static_cast<int>(kListColumnWidths.size()); ++column)
     network_->ListDevice->setColumnWidth(column, kListColumnWidths[column]);
@@ -247,7 +259,7 @@ void TRukMoxFormLight::Inform(int id) {
 }
 
 bool TRukMoxFormLight::LinkedRemote() const {
-  return Device && Device->Current != nullptr && Device->Current->Linked;
+  return Device && HasLinkedRemote(*Device);
 }
 
 void TRukMoxFormLight::EnableLocal(bool on) {
@@ -306,7 +318,8 @@ void TRukMoxFormLight::LoadLocal() {
       ShowStatusLine();
       return;
     }
-    messages_.Error(LoadText(text::LoadFailed) + QString::number(DeviceError) + ".");
+    messages_.Error(QString::fromStdString(
+        workflow::NoticeText(workflow::Notice(text::LoadFailed, DeviceError), Language)));
   }
   EnableLocal(false);
   ClearLocal();

@@ -50,8 +50,8 @@ class TRukMoxFormLight : public QMainWindow {
   Q_OBJECT
 
  public:
-  // Makes the module object with the window as owner and `errorWord` as its error word.
-  using ModuleMaker = std::function<std::unique_ptr<TRukMox>(void* owner, std::int32_t* errorWord)>;
+  // Makes the module object with `errorWord` as its error word.
+  using ModuleMaker = std::function<std::unique_ptr<TRukMox>(std::int32_t* errorWord)>;
 
   TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& messages, DonglePlace place,
                    QWidget* parent = nullptr);
@@ -130,8 +130,7 @@ class TRukMoxFormLight : public QMainWindow {
 
   // The programming groups: choose a programming file and write it into the dongle or the MCU
   // through its boot loader. The window makes the programming object of a job with `make`.
-  using ProgrammerMaker =
-      std::function<std::unique_ptr<TRukMoxProg>(void* owner, std::int32_t* errorWord)>;
+  using ProgrammerMaker = std::function<std::unique_ptr<TRukMoxProg>(std::int32_t* errorWord)>;
   void SetProgrammerMaker(ProgrammerMaker make);
   void ButtonSfogliaDongleClick();
   void ButtonSfogliaMcuClick();

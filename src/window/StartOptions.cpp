@@ -2,6 +2,9 @@
 
 #include <QCommandLineParser>
 
+#include "ProgrammingJob.h"
+#include "platform/PortList.h"
+
 namespace rukmox::window {
 namespace {
 
@@ -112,6 +115,22 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   }
   if (parser.isSet(simulate) && parser.isSet(dongle)) {
     parsed.error = QStringLiteral("--simulate and --dongle exclude each other");
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+  // Ports past the search would never be tried: better to say so than to let a job miss them.
+  if (parser.isSet(ports)) {
+    if (const auto why = workflow::PortListBeyondSearch(
+            platform::SplitPortList(parser.value(ports).toStdString()), "--ports")) {
+      parsed.error = QString::fromStdString(*why);
+      parsed.exitStatus = kUsageError;
+      return parsed;
+    }
+  }
+
+  // An empty list would quietly stand for the system's ports instead of the ones meant.
+  if (parser.isSet(ports) && parser.value(ports).split(':', Qt::SkipEmptyParts).isEmpty()) {
+    parsed.error = QStringLiteral("--ports names no serial port");
     parsed.exitStatus = kUsageError;
     return parsed;
   }

@@ -7,10 +7,6 @@ namespace {
 
 constexpr std::uint32_t kHighestWord = 65535;
 
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
 // Blanks and control characters: what a PIN loses at both ends.
 bool IsTrimmed(char c) {
   return static_cast<unsigned char>(c) <= ' ';
@@ -18,8 +14,23 @@ bool IsTrimmed(char c) {
 
 }  // namespace
 
+bool IsDigitCharacter(char32_t c) {
+  return c >= U'0' && c <= U'9';
+}
+
+bool IsDigitText(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return IsDigitCharacter(static_cast<unsigned char>(c));
+  });
+}
+
+bool IsNameCharacter(char32_t c) {
+  return IsDigitCharacter(c) || (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z') || c == U' ' ||
+         c == U'-' || c == U'_';
+}
+
 std::optional<std::uint32_t> AddressOfField(std::string_view text) {
-  if (text.empty() || !std::all_of(text.begin(), text.end(), IsDigit)) return 1;
+  if (!IsDigitText(text)) return 1;
   std::uint32_t value = 0;
   for (char c : text) {
     value = value * 10 + static_cast<std::uint32_t>(c - '0');

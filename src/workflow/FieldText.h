@@ -6,7 +6,20 @@
 #include <string>
 #include <string_view>
 
+#include "Rukmox.h"
+
 namespace rukmox {
+
+// The longest name a module holds (its name field keeps a terminating zero).
+inline constexpr int NameLengthMax = ModuleNameSize - 1;
+
+// What a name or PIN may hold: the letters A-Z and a-z, the digits, blank, '-' and '_'. The whole
+// character code is judged, so an accented letter or any other character outside the list is
+// refused.
+bool IsNameCharacter(char32_t c);
+bool IsDigitCharacter(char32_t c);
+// Text of at least one character, each a digit: a decimal number as the operator types it.
+bool IsDigitText(std::string_view text);
 
 // An address field's text: empty or not a decimal number counts as 1 (the module refuses 0 and
 // 65535 itself). A number above 65535 gives nothing: cutting it to its low 16 bits would hand the

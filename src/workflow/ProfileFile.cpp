@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <sstream>
 
+#include "FieldText.h"
 #include "platform/FileReplace.h"
 
 namespace rukmox {
@@ -14,7 +15,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr std::size_t kLongestName = ModuleNameSize - 1;
 // The field a problem of the whole text names, in the JSON path manner.
 constexpr const char* kWholeText = "$";
 
@@ -29,7 +29,7 @@ json ModuleJson(const ModuleProfile& m) {
 bool IsModuleName(const json& v) {
   if (!v.is_string()) return false;
   const std::string name = v.get<std::string>();
-  if (name.size() > kLongestName) return false;
+  if (name.size() > static_cast<std::size_t>(NameLengthMax)) return false;
   for (unsigned char c : name)
     if (c < 0x20 || c > 0x7E) return false;
   return true;

@@ -1,11 +1,12 @@
 #include "ProgrammingJob.h"
 
-#include <filesystem>
 #include <span>
 #include <thread>
 #include <vector>
 
+#include "ProgrammingChecks.h"
 #include "ProgrammingFile.h"
+#include "PropertySteps.h"
 
 namespace rukmox::workflow {
 namespace {
@@ -18,12 +19,6 @@ constexpr std::size_t kSizeFieldLength = 4;
 
 Notice Plain(text::Id id) {
   return Notice(id);
-}
-
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
 // A preparation step failed: because the dongle went away, or with the step's own message.
@@ -62,19 +57,53 @@ bool PrepareMcu(TRukMox& device, const ProgrammingSetup& setup, ProgrammingFace&
   return true;
 }
 
+// Where the search ended: the port whose boot loader answered, the ports that could not be opened
+// and why, and whether it was asked to stop first.
+struct Search {
+  std::optional<std::int32_t> port;
+  std::vector<NoticeNote> unopened;
+  bool stopped = false;
+};
+
 // Tries the ports one after the other and leaves the programmer open on the first one where the
-// target's boot loader answers; the port number, or nothing.
-std::optional<std::int32_t> FindBootLoader(TRukMoxProg& programmer, std::int32_t& programError,
-                                           std::int32_t kind, std::int32_t portCount) {
-  for (std::int32_t port = 0; port < portCount; ++port) {
+// target's boot loader answers.
+Search FindBootLoader(TRukMoxProg& programmer, std::int32_t& programError, std::int32_t kind,
+                      const ProgrammingSetup& setup, const std::function<bool()>& stop) {
+  Search search;
+  const std::vector<std::string>& paths = programmer.PortPaths();
+  for (std::int32_t port = 0; port < setup.portCount; ++port) {
+    if (stop()) {
+      search.stopped = true;
+      return search;
+    }
     programError = 0;
     programmer.SetPort(port);
     programmer.Open();
-    if (!programmer.IsOpen()) continue;  // no such port
-    if (programmer.EnterBootLoader(kind)) return port;
+    if (!programmer.IsOpen()) {  // no such port, or one that cannot be opened
+      if (port < static_cast<std::int32_t>(paths.size()))
+        if (auto why = PortTroubleNote(paths[port], programmer.Settings()))
+          search.unopened.push_back(std::move(*why));
+      continue;
+    }
+    if (programmer.EnterBootLoader(kind)) {
+      search.port = port;
+      return search;
+    }
     programmer.Close();
   }
-  return std::nullopt;
+  return search;
+}
+
+// What a stopped job tells: how far it got, and that the target waits in its boot loader.
+std::vector<NoticeNote> StopNotes(std::int32_t accepted, std::int32_t records, bool waiting) {
+  std::vector<NoticeNote> notes;
+  if (accepted > 0)
+    notes.push_back(
+        {extra::ProgrammingStopped, {std::to_string(accepted), std::to_string(records)}});
+  else
+    notes.push_back({extra::StoppedBeforeRecords, {}});
+  if (waiting) notes.push_back({extra::WaitingInBootLoader, {}});
+  return notes;
 }
 
 }  // namespace
@@ -107,9 +136,13 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
                                      const ProgrammingSetup& setup, ProgrammingFace& face) {
   ProgrammingOutcome outcome;
   const bool dongle = target == ProgrammingTarget::Dongle;
+  const text::Id notFound = dongle ? text::NoDongleFound : text::NoMcuFound;
+  const std::function<bool()> stop = [&setup] {
+    return setup.stopRequested && setup.stopRequested();
+  };
   face.Repaint();
-  if (!FileExists(path)) {
-    face.Fail(Plain(text::NoProgrammingFile), 0);
+  if (std::optional<Notice> refusal = CheckFileChoice(path)) {
+    face.Fail(*refusal, 0);
     return outcome;
   }
 
@@ -121,12 +154,31 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
     return outcome;
   }
   const std::span<std::uint8_t> data = std::span(*buffer).subspan(kSizeFieldLength);
-  if (const std::int32_t form = programming::CheckFileForm(data); form != ProgramOk) {
-    outcome.result = form;
-    face.Fail(ResultNotice(form), 0);
+  const programming::FileCheck file = programming::CheckFile(data);
+  if (file.result != ProgramOk) {
+    outcome.result = file.result;
+    face.Fail(FileFaultNotice(file), 0);
     return outcome;
   }
   programming::UpperCaseRecordLetters(data);
+
+  // The programming object is made now, closed, for the ports it will search: the dongle and the
+  // ports are looked at while nothing has been sent yet.
+  std::unique_ptr<TRukMoxProg> programmer = setup.makeProgrammer(&programError);
+  const platform::TransportSettings& settings = programmer->Settings();
+  std::optional<Notice> refusal;
+  if (!device.IsOpen()) refusal = CheckDongleFree(settings, notFound);
+  if (!refusal)
+    refusal =
+        CheckSearchPorts(settings, programmer->PortPaths(), setup.portCount, dongle, notFound);
+  if (refusal) {
+    face.Fail(*refusal, 0);
+    return outcome;
+  }
+  if (stop()) {
+    outcome.stopped = true;  // nothing was touched
+    return outcome;
+  }
 
   // Prepare the target while the module link is open; without it the boot loader search alone
   // brings the target into its boot loader.
@@ -134,19 +186,26 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
   if (dongle && device.IsOpen()) {
     if (!PrepareDongle(device, face)) return outcome;
     prepared = true;
-  } else if (!dongle && device.IsOpen() && device.Current != nullptr && device.Current->Linked) {
+  } else if (!dongle && device.IsOpen() && HasLinkedRemote(device)) {
     if (!PrepareMcu(device, setup, face)) return outcome;
     prepared = true;
   }
 
   face.Repaint();
-  std::unique_ptr<TRukMoxProg> programmer = setup.makeProgrammer(&programError);
-  outcome.port =
-      FindBootLoader(*programmer, programError, dongle ? DeviceDongle : DeviceMcu, setup.portCount);
+  const Search search =
+      FindBootLoader(*programmer, programError, dongle ? DeviceDongle : DeviceMcu, setup, stop);
+  outcome.port = search.port;
+  if (search.stopped) {
+    programmer.reset();
+    outcome.stopped = true;
+    face.Stopped(StopNotes(0, file.records, prepared));
+    return outcome;
+  }
   if (!outcome.port) {
     programmer.reset();
-    Notice notice = Plain(dongle ? text::NoDongleFound : text::NoMcuFound);
-    if (prepared) notice.note = extra::WaitingInBootLoader;
+    Notice notice(notFound);
+    notice.notes = search.unopened;
+    if (prepared) notice.Note(extra::WaitingInBootLoader);
     face.Fail(notice, programError);
     return outcome;
   }
@@ -156,8 +215,11 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
   programmer->OnProgress = [&face](std::int32_t position, std::int32_t) {
     face.Progress(position);
   };
+  programmer->StopRequested = stop;
   const std::int32_t code = programmer->ProgramFile(*buffer);
   programmer->OnProgress = nullptr;
+  programmer->StopRequested = nullptr;
+  const std::int32_t accepted = programmer->RecordsAccepted;
   const std::int32_t errorWord = programError;
   const bool portGone = programmer->DeviceGone();
   const std::vector<std::string>& paths = programmer->PortPaths();
@@ -173,6 +235,12 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
     face.DeviceGone(target, portPath, errorWord);
     return outcome;
   }
+  if (code == ProgramStopped) {
+    // The boot loader was found, so the target waits in it for a whole file.
+    outcome.stopped = true;
+    face.Stopped(StopNotes(accepted, file.records, true));
+    return outcome;
+  }
 
   // Every result, failures included, ends with the module link opened again and re-read.
   if (ResultIsSuccess(code)) {
@@ -180,13 +248,23 @@ ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError
   } else {
     // The boot loader was found, so the target now waits in it.
     Notice notice = ResultNotice(code);
-    notice.note = extra::WaitingInBootLoader;
+    notice.Note(extra::WaitingInBootLoader);
     face.Fail(notice, errorWord);
   }
   std::this_thread::sleep_for(setup.beforeReopen);
   device.Open();
   face.Reopened();
   return outcome;
+}
+
+std::optional<std::string> PortListBeyondSearch(const std::vector<std::string>& ports,
+                                                std::string_view source) {
+  if (ports.size() <= static_cast<std::size_t>(SearchedPortCount)) return std::nullopt;
+  std::string why(source);
+  why += " lists " + std::to_string(ports.size()) +
+         " ports, but the search for a boot loader covers only the first " +
+         std::to_string(SearchedPortCount);
+  return why;
 }
 
 }  // namespace rukmox::workflow

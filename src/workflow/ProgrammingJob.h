@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "Notice.h"
 #include "Rukmox.h"
@@ -18,14 +20,25 @@ namespace rukmox::workflow {
 
 enum class ProgrammingTarget { Dongle, Mcu };
 
+// The port numbers a job searches for a boot loader: 0 (COM1) to 254 (COM255).
+inline constexpr std::int32_t SearchedPortCount = 255;
+
+// A port list longer than the search names ports no job would ever try. Says so, naming where the
+// list came from (`source`: an option or a variable), or gives nothing when the list fits.
+std::optional<std::string> PortListBeyondSearch(const std::vector<std::string>& ports,
+                                                std::string_view source);
+
 struct ProgrammingSetup {
   // Makes the closed programming object for the job, reporting into `errorWord`.
   std::function<std::unique_ptr<TRukMoxProg>(std::int32_t* errorWord)> makeProgrammer;
   // Ports searched, from port number 0 (COM1) upwards.
-  std::int32_t portCount = 255;
+  std::int32_t portCount = SearchedPortCount;
   // The MCU needs a moment to restart into its boot loader; the dongle to restart its firmware.
   std::chrono::milliseconds afterRemoteStart{100};
   std::chrono::milliseconds beforeReopen{200};
+  // Asked between the job's steps, between ports and between records: true ends the job there
+  // (the record in flight is finished). Empty: the job runs to its end.
+  std::function<bool()> stopRequested;
 };
 
 class ProgrammingFace {
@@ -46,6 +59,9 @@ class ProgrammingFace {
   virtual void WritingStarts() {}
   virtual void Progress(std::int32_t percent) = 0;
   virtual void WritingEnds() {}
+  // The job was asked to stop and ended where it was: what it got done and whether the target
+  // now waits in its boot loader, as notes. The module link is not opened again.
+  virtual void Stopped(const std::vector<NoticeNote>& notes) = 0;
   // The dongle, or the serial port at `portPath` where the target's boot loader answered, went
   // away during the job: nothing more is sent and the module link is not opened again.
   virtual void DeviceGone(ProgrammingTarget target, const std::string& portPath,
@@ -58,6 +74,7 @@ struct ProgrammingOutcome {
   std::optional<std::int32_t> port;  // where the boot loader answered
   // What ProgramFile returned once it ran, or the look at the file found before anything was sent.
   std::optional<std::int32_t> result;
+  bool stopped = false;  // asked to stop before its end
 };
 
 // Runs one job for `target` with the file at `path`. `programError` is the error word the

@@ -17,6 +17,10 @@ ReRead EndOf(bool remote) {
 
 }  // namespace
 
+bool HasLinkedRemote(const TRukMox& device) {
+  return device.Current != nullptr && device.Current->Linked;
+}
+
 StepResult ChangeName(TRukMox& device, const std::string& name, bool remote) {
   const bool ok = device.SetName(name, remote);
   if (ok) Store(device, remote);
@@ -31,7 +35,7 @@ StepResult ChangePower(TRukMox& device, std::int32_t level, bool remote) {
 
 StepResult ChangeLocalAddress(TRukMox& device, std::uint32_t address) {
   if (!device.SetLocalAddress(address)) return {false, text::LocalAddressFailed, ReRead::Both};
-  if (device.Current == nullptr || !device.Current->Linked) return {true, {}, ReRead::Both};
+  if (!HasLinkedRemote(device)) return {true, {}, ReRead::Both};
   if (!device.ConnectRemote(false)) return {false, text::ReconnectFailed, ReRead::Both};
   device.StoreLocalSettings();
   device.StoreRemoteSettings();

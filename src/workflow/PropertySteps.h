@@ -11,6 +11,10 @@
 
 namespace rukmox {
 
+// Whether there is a remote record and it is linked: what the remote panel and every remote
+// command need.
+bool HasLinkedRemote(const TRukMox& device);
+
 // Which ends a face reads again after a step, whatever its outcome.
 enum class ReRead { Local, Remote, Both };
 

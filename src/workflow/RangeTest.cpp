@@ -1,7 +1,6 @@
 #include "RangeTest.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace rukmox {
@@ -14,20 +13,6 @@ double MsSince(Clock::time_point start) {
 }
 
 }  // namespace
-
-std::optional<double> Median(std::vector<double> values) {
-  if (values.empty()) return std::nullopt;
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-std::optional<double> Percentile95(std::vector<double> values) {
-  if (values.empty()) return std::nullopt;
-  std::sort(values.begin(), values.end());
-  const auto rank = static_cast<std::size_t>(std::ceil(0.95 * static_cast<double>(values.size())));
-  return values[std::max<std::size_t>(rank, 1) - 1];
-}
 
 void TripCounter::Answered(double roundTripMs) {
   ++figures_.answered;
@@ -70,7 +55,7 @@ std::optional<double> RangeTest::Echo(int number) {
 
 RangeStep RangeTest::Step() {
   RangeStep step;
-  step.number = ++sent_;
+  step.number = pings_.Figures().sent + 1;
   const auto start = Clock::now();
   step.answered = device_.Ping(true);
   if (step.answered) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "Percentiles.h"
 #include "Rukmox.h"
 
 namespace rukmox {
@@ -68,7 +69,7 @@ class RangeTest {
 
   RangeTest(TRukMox& device, int count, bool echo = false);
 
-  bool Done() const { return sent_ >= count_; }
+  bool Done() const { return pings_.Figures().sent >= count_; }
   int Count() const { return count_; }
   // One ping, its echo when asked for, and the quality readings when due. Call only while not
   // Done.
@@ -79,7 +80,6 @@ class RangeTest {
   TRukMox& device_;
   int count_;
   bool echo_;
-  int sent_ = 0;
   TripCounter pings_;
   TripCounter echoes_;
   std::optional<std::int32_t> localQuality_;
@@ -88,10 +88,5 @@ class RangeTest {
   std::optional<std::int32_t> Quality(bool remote);
   std::optional<double> Echo(int number);
 };
-
-// The median (the mean of the middle two for an even count) and the nearest-rank 95th
-// percentile of a set of values; none for an empty set.
-std::optional<double> Median(std::vector<double> values);
-std::optional<double> Percentile95(std::vector<double> values);
 
 }  // namespace rukmox

@@ -47,6 +47,8 @@ struct ChildOptions {
   std::string stderrTerminal;
   // SIGINT after this long, as Ctrl-C would send it; zero: never.
   std::chrono::milliseconds interruptAfter{0};
+  // Variables ("NAME=value") added to the clean environment.
+  std::vector<std::string> environment;
 };
 
 // A started child: its process id and the read ends of its standard output and error.
@@ -59,7 +61,8 @@ struct SpawnedChild {
 // Starts `program` with `args` and the clean environment; standard input reads /dev/null,
 // standard output and error go to pipes (error to `stderrTerminal` when one is named).
 inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std::string>& args,
-                               const std::string& stderrTerminal = {}) {
+                               const std::string& stderrTerminal = {},
+                               const std::vector<std::string>& environment = {}) {
   SpawnedChild child;
   int outPipe[2];
   int errPipe[2];
@@ -75,6 +78,7 @@ inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std
   for (auto& a : argStore) argv.push_back(a.data());
   argv.push_back(nullptr);
   std::vector<std::string> envStore = CleanEnvironment();
+  envStore.insert(envStore.end(), environment.begin(), environment.end());
   std::vector<char*> envp;
   for (auto& e : envStore) envp.push_back(e.data());
   envp.push_back(nullptr);
@@ -105,7 +109,7 @@ inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std
 inline ChildResult RunChild(const std::string& program, const std::vector<std::string>& args,
                             const ChildOptions& options = {}) {
   ChildResult result;
-  const SpawnedChild child = SpawnChild(program, args, options.stderrTerminal);
+  const SpawnedChild child = SpawnChild(program, args, options.stderrTerminal, options.environment);
   const pid_t pid = child.pid;
   if (pid < 0) return result;
 

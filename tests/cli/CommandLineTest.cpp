@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "NameCharacters.h"
 #include "NamedRows.h"
 #include "Reporter.h"
 #include "Rukmoxctl.h"
@@ -39,6 +40,13 @@ Parsed Parse(std::vector<std::string> args) {
   p.out = out.str();
   p.err = err.str();
   return p;
+}
+
+// `count` entries, each a real path.
+std::string PortList(int count) {
+  std::string ports = "/dev/null";
+  for (int i = 1; i < count; ++i) ports += ":/dev/null";
+  return ports;
 }
 
 struct UsageCase {
@@ -166,15 +174,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"NoSingleByteForm", {"set-name", "Łódź"}, "\"Ł\" has no single-byte form"},
         RefusalCase{"NotUtf8", {"set-name", "A\xff"}, "not valid UTF-8"},
         RefusalCase{"MorePortsThanTheSearchCovers",
-                    {"--ports", std::string(256 * 2 - 1, ':').replace(0, 1, "a"), "info"},
+                    {"--ports", PortList(256), "info"},
                     "covers only the first 255"}),
     RowName());
 
 // The same limit for a list from the environment, which only the programming job uses.
 TEST(CommandLineTest, ProgramRefusesAnEnvironmentPortListLongerThanTheSearch) {
-  std::string ports = "/dev/null";
-  for (int i = 1; i < 256; ++i) ports += ":/dev/null";
-  setenv("RUKMOX_PORTS", ports.c_str(), 1);
+  setenv("RUKMOX_PORTS", PortList(256).c_str(), 1);
   std::ostringstream out, err;
   const char* argv[] = {"rukmoxctl", "program", "mcu", "/nonexistent/firmware.s19"};
   const int status = RunRukmoxctl(4, argv, out, err);
@@ -182,6 +188,29 @@ TEST(CommandLineTest, ProgramRefusesAnEnvironmentPortListLongerThanTheSearch) {
   EXPECT_EQ(status, ExitUsage);
   EXPECT_THAT(err.str(), HasSubstr("RUKMOX_PORTS lists 256 ports"));
 }
+
+// Empty entries name no port (port k is the k-th path), so they do not count against the search.
+TEST(CommandLineTest, EmptyEntriesOfAPortListAreNoPorts) {
+  const Parsed p = Parse({"--ports", "/dev/ttyS0" + std::string(300, ':') + "/dev/ttyS1", "info"});
+  EXPECT_FALSE(p.status.has_value()) << p.err;
+  EXPECT_FALSE(Parse({"--ports", PortList(255), "info"}).status.has_value());
+}
+
+// NAME and NEW take the characters a name may hold and nothing else, row for row with the rule
+// and with the window's fields.
+class NameCharacterArgumentTest : public ::testing::TestWithParam<rukmox::test::NameCharacterRow> {
+};
+
+TEST_P(NameCharacterArgumentTest, TakesWhatTheNameRuleTakes) {
+  const std::string c = rukmox::test::Utf8(GetParam().code);
+  const Parsed name = Parse({"set-name", "N" + c});
+  const Parsed pin = Parse({"pin", "set", "AB" + c + "C"});
+  EXPECT_EQ(!name.status.has_value(), GetParam().taken) << name.err;
+  EXPECT_EQ(!pin.status.has_value(), GetParam().taken) << pin.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, NameCharacterArgumentTest,
+                         ::testing::ValuesIn(rukmox::test::kNameCharacters), RowName());
 
 TEST(CommandLineTest, NumbersWithLeadingZerosAreDecimal) {
   const Parsed channel = Parse({"channel", "010"});

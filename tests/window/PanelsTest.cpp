@@ -3,6 +3,7 @@
 #include <QClipboard>
 
 #include "KeyFilters.h"
+#include "NameCharacters.h"
 #include "WindowFixture.h"
 
 using namespace rukmox::window::test;
@@ -61,6 +62,25 @@ class PanelsTest : public QObject {
     auto character = static_cast<char16_t>(key);
     QCOMPARE(name ? NameKey(character) : NumericKey(character), enter);
     QCOMPARE(int(character), passed);
+  }
+
+  // The key filter and the paste filter of every name field take what the name rule takes, row
+  // for row with rukmoxctl's arguments.
+  void nameFieldsTakeWhatTheNameRuleTakes() {
+    SimulatedWindow w;
+    w.StartWithoutDongle();
+    for (const rukmox::test::NameCharacterRow& row : rukmox::test::kNameCharacters) {
+      if (row.code > 0xFFFF) continue;  // a key carries one UTF-16 unit
+      auto key = static_cast<char16_t>(row.code);
+      QVERIFY2(!NameKey(key), row.name);
+      QVERIFY2((key == row.code) == row.taken, row.name);
+      for (const char* field : {"EditNomeDongle", "EditNomeMcu", "EditPin"}) {
+        QString text = QStringLiteral("N") + QString::fromUcs4(&row.code, 1);
+        int position = int(text.size());
+        w.Edit(field)->validator()->validate(text, position);
+        QVERIFY2((text.size() == 2) == row.taken, qPrintable(QString(field) + ' ' + row.name));
+      }
+    }
   }
 
   void fieldsTakeOnlyWhatTheirFilterPasses_data() {

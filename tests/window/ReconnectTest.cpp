@@ -21,8 +21,8 @@ void OpenOn(SimulatedWindow& w, const QString& path) {
   rukmox::platform::TransportSettings settings;
   settings.DonglePath = path.toStdString();
   w.window = std::make_unique<rukmox::window::TRukMoxFormLight>(
-      [settings](void* owner, std::int32_t* errorWord) {
-        return rukmox::window::CreateModule(settings, errorWord, owner);
+      [settings](std::int32_t* errorWord) {
+        return rukmox::window::CreateModule(settings, errorWord);
       },
       w.messages, rukmox::window::DonglePlace{path, false});
   w.Timer()->stop();

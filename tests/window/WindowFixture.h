@@ -160,10 +160,8 @@ class SimulatedWindow {
     rukmox::platform::TransportSettings settings;
     settings.DonglePath = donglePath;
     window = std::make_unique<TRukMoxFormLight>(
-        [settings](void* owner, std::int32_t* errorWord) {
-          return CreateModule(settings, errorWord, owner);
-        },
-        messages, DonglePlace{QString::fromStdString(donglePath), false});
+        [settings](std::int32_t* errorWord) { return CreateModule(settings, errorWord); }, messages,
+        DonglePlace{QString::fromStdString(donglePath), false});
   }
 };
 

@@ -14,8 +14,16 @@ struct PortTrouble {
   std::string Group;                  // Permission: the group that owns the node
   int HolderPid = 0;                  // Busy: the process holding the lock, -1 unknown
   std::string HolderName;             // Busy: that process's name, when known
+  bool HeldByThisProcess = false;     // Busy: the lock is our own (a port this program has open)
 };
 
-PortTrouble DiagnosePort(const std::string& path, const std::filesystem::path& procRoot = "/proc");
+// A character device that the kernel files under another subsystem than tty (/dev/null, /dev/zero)
+// is NotATty; one sysfs does not list (a pseudo-terminal) counts as a tty.
+PortTrouble DiagnosePort(const std::string& path,
+                         const std::filesystem::path& procLocks = "/proc/locks",
+                         const std::filesystem::path& sysfsRoot = "/sys");
+
+// Whether two paths name the same device node (a link and its target, two names of one tty).
+bool SameDevice(const std::string& a, const std::string& b);
 
 }  // namespace rukmox::platform

@@ -5,7 +5,8 @@
 
 namespace rukmox::platform {
 
-PortTrouble DiagnosePort(const std::string& path, const std::filesystem::path& /*procLocks*/) {
+PortTrouble DiagnosePort(const std::string& path, const std::filesystem::path& /*procLocks*/,
+                         const std::filesystem::path& /*sysfsRoot*/) {
   PortTrouble trouble;
   // Windows tells why a port cannot be had only by trying it. The caller's own open has just
   // failed, so a held port refuses again without being touched; a free one is let go at once.
@@ -34,6 +35,12 @@ PortTrouble DiagnosePort(const std::string& path, const std::filesystem::path& /
       break;
   }
   return trouble;
+}
+
+bool SameDevice(const std::string& a, const std::string& b) {
+  // A COM port has one name; "COM5", "com5" and "\\.\COM5" are that one.
+  return CompareStringOrdinal(WideText(ComDevicePath(a)).c_str(), -1,
+                              WideText(ComDevicePath(b)).c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 }  // namespace rukmox::platform
