@@ -24,6 +24,8 @@ int RunBridge(Session& session, const CommandLine& /*line*/) {
   // The path comes first and at once: the user (or a script) needs it to start talking.
   report.EmitObject({{"terminal", terminal.SlavePath()}});
   report.Line(FillIn(report.Text(extra::BridgeOpened), {terminal.SlavePath()}));
+  // A bridge whose path nobody can read serves nobody.
+  if (report.OutputBroken()) return report.Finish();
 
   StopEndsTheCommand();  // the bridge serves until it is stopped
   DataBridge bridge(session.Device());

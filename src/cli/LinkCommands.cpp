@@ -38,7 +38,7 @@ int RunChannel(Session& session, const CommandLine& line) {
     if (!session.RemoteLoaded())
       RefuseWithoutRemote(session, text::ChannelFailed);
     else if (const StepResult result = ChangePairChannel(device, *line.channel); !result.ok)
-      session.FailWith(result.failure);
+      session.FailWith(result);
     session.LoadLocal();
     session.LoadRemote();
   }
@@ -108,6 +108,8 @@ int RunMonitor(Session& session, const CommandLine& line) {
     } else {
       report.Line(shown);
     }
+    // Readings nobody gets are not worth the radio's time.
+    if (report.OutputBroken()) break;
     if (StopRequested() || (line.count && tick == *line.count)) break;
     // The next tick comes 100 ms after the end of this one, however long this one took.
     PauseFor(kPollInterval);
@@ -149,8 +151,9 @@ int RunSpectrum(Session& session, const CommandLine& line) {
     object["time_ms"] = elapsedMs;
     report.EmitObject(object);
     report.Line(text.substr(1));
+    if (report.OutputBroken()) break;
   }
-  if (readings == 0 && !report.Failed() && Interruption() == 0)
+  if (readings == 0 && !report.Failed() && Interruption() == 0 && !report.OutputBroken())
     report.Fail(report.Text(extra::NoEnergyReading), session.DeviceError());
   return report.FinishStream();
 }

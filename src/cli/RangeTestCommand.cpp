@@ -104,12 +104,16 @@ int RunRangeTest(Session& session, const CommandLine& line) {
   while (!test.Done() && !StopRequested()) {
     next += interval;
     TellStep(report, test.Step(), test.Count());
-    if (test.Done()) break;
+    if (test.Done() || report.OutputBroken()) break;
     if (Clock::now() > next) next = Clock::now();
     PauseUntil(next);
   }
-  // Lost answers are what the test measures, not a failure of it.
-  TellSummary(report, test.Figures());
+  // Lost answers are what the test measures, not a failure of it; but with none answered there
+  // was no link to measure, as a ping would say.
+  const RangeFigures figures = test.Figures();
+  TellSummary(report, figures);
+  if (figures.pings.sent > 0 && figures.pings.answered == 0)
+    report.Fail(report.Text(extra::RangeAllLost), session.DeviceError());
   return report.Finish();
 }
 

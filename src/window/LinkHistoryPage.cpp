@@ -10,7 +10,6 @@
 #include <QList>
 #include <QPointF>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QTabWidget>
 #include <QTimer>
@@ -26,6 +25,7 @@
 #include "RangeTestPage.h"
 #include "Rukmoxlight.h"
 #include "WindowWords.h"
+#include "platform/Files.h"
 #include "ui_DevicesPage.h"
 
 namespace rukmox::window {
@@ -214,16 +214,13 @@ void TRukMoxFormLight::ButtonHistorySaveClick() {
 bool TRukMoxFormLight::SaveHistoryCsv(const QString& path) {
   std::ostringstream csv;
   history_->history.WriteCsv(csv);
-  const std::string text = csv.str();
   // Written whole or not at all: an older file of that name is not left half overwritten.
-  QSaveFile file(path);
-  const bool saved = file.open(QIODevice::WriteOnly) &&
-                     file.write(text.data(), static_cast<qint64>(text.size())) ==
-                         static_cast<qint64>(text.size()) &&
-                     file.commit();
+  platform::FileProblem problem;
+  const bool saved = platform::WriteWholeFile(path.toStdString(), csv.str(), &problem);
   if (!saved)
     messages_.Error(
-        WordText(Word::HistoryUnwritable, Language).replace(QStringLiteral("%1"), path));
+        WordText(Word::HistoryUnwritable, Language,
+                 {path, QString::fromStdString(platform::FileProblemText(problem, Language))}));
   return saved;
 }
 

@@ -11,6 +11,7 @@
 #include "PropertySteps.h"
 #include "Rukmoxlight.h"
 #include "TextIds.h"
+#include "WindowWords.h"
 #include "ui_DevicesPage.h"
 
 namespace rukmox::window {
@@ -45,7 +46,10 @@ std::string Utf8(const QString& text) {
 }  // namespace
 
 void TRukMoxFormLight::ShowStep(const StepResult& step) {
-  if (!step.ok) Fail(step.failure);
+  if (!step.ok && step.reason)
+    messages_.Error(LoadText(step.failure) + '\n' + WordText(*step.reason, Language));
+  else if (!step.ok)
+    Fail(step.failure);
   if (step.reRead != ReRead::Remote) LoadLocal();
   if (step.reRead != ReRead::Local) LoadRemote();
 }

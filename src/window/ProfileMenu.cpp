@@ -54,8 +54,10 @@ bool TRukMoxFormLight::SaveProfile(const QString& path) {
   if (!Device || !Device->IsOpen() || LongOperationRunning()) return false;
   const std::string file = path.toStdString();
   const Profile profile = ProfileOf(Device->Local, LinkedRemote() ? Device->Current : nullptr);
-  if (!SaveProfileFile(file, profile)) {
-    messages_.Error(Filled(Word::ProfileUnwritable, Language, {file}));
+  platform::FileProblem problem;
+  if (!SaveProfileFile(file, profile, &problem)) {
+    messages_.Error(Filled(Word::ProfileUnwritable, Language,
+                           {file, platform::FileProblemText(problem, Language)}));
     return false;
   }
   messages_.Information(Filled(Word::ProfileSaved, Language, {file}));
@@ -66,8 +68,10 @@ bool TRukMoxFormLight::ApplyProfileFile(const QString& path) {
   if (!Device || !Device->IsOpen() || LongOperationRunning() || pauses_ > 0) return false;
   const std::string file = path.toStdString();
   std::string text;
-  if (!ReadProfileFile(file, text)) {
-    messages_.Error(Filled(Word::ProfileUnreadable, Language, {file}));
+  platform::FileProblem unreadable;
+  if (!ReadProfileFile(file, text, &unreadable)) {
+    messages_.Error(Filled(Word::ProfileUnreadable, Language,
+                           {file, platform::FileProblemText(unreadable, Language)}));
     return false;
   }
   const auto reject = [&](const ProfileProblem& problem) {
@@ -82,6 +86,8 @@ bool TRukMoxFormLight::ApplyProfileFile(const QString& path) {
 
   // What will change, and what a profile cannot change, before anything is sent.
   const ProfilePlan plan = PlanProfile(*wanted, now);
+  if (const std::optional<ProfileProblem> refused = RefusedChange(*wanted, now, plan))
+    return reject(*refused);
   QStringList lines;
   for (const std::string& line : ProfilePlanLines(plan, *wanted, now, Language))
     lines << QString::fromStdString(line);

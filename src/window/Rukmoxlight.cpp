@@ -385,6 +385,10 @@ void TRukMoxFormLight::ShowStatusLine() {
     line = WordText(Word::DongleInUse, Language) + where;
   else if (dongleGone_)
     line = WordText(Word::DongleGone, Language) + where;
+  else if (const QString why =
+               place_.whyNotOpen ? place_.whyNotOpen(DeviceError, Language) : QString();
+           !why.isEmpty())
+    line = why;
   else if (place_.path.isEmpty())
     line = WordText(Word::NoDongleFound, Language);
   else

@@ -40,10 +40,13 @@ class LinkHistoryPage;
 class RangeTestPage;
 
 // Where the window looks for its dongle, for the status line: a tty path, or empty when the dongle
-// is looked for among the USB devices by its description.
+// is looked for among the USB devices by its description. `whyNotOpen` tells, for the error word a
+// failed open left and a language, why the dongle could not be opened, when more can be said than
+// that it is not there.
 struct DonglePlace {
   QString path;
   bool simulated = false;
+  std::function<QString(std::int32_t errorWord, int language)> whyNotOpen = nullptr;
 };
 
 class TRukMoxFormLight : public QMainWindow {

@@ -1,6 +1,8 @@
 #include "Screenshot.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPixmap>
@@ -8,6 +10,8 @@
 #include <QTimer>
 
 #include "Rukmoxlight.h"
+#include "StringTable.h"
+#include "platform/Files.h"
 
 namespace rukmox::window {
 namespace {
@@ -18,9 +22,20 @@ constexpr int kTickWaitMs = 10000;
 constexpr int kTickWaitPerTickMs = 1000;
 constexpr int kEchoWaitMs = 5000;
 
+// Written whole or not at all, with the reason when it cannot be.
 bool Save(TRukMoxFormLight& window, const QString& file, QString* error) {
-  if (window.grab().save(file, "PNG")) return true;
-  if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !window.grab().save(&buffer, "PNG")) {
+    if (error != nullptr) *error = QStringLiteral("cannot make a PNG picture of the window");
+    return false;
+  }
+  platform::FileProblem problem;
+  const std::string_view bytes(png.constData(), static_cast<std::size_t>(png.size()));
+  if (platform::WriteWholeFile(file.toStdString(), bytes, &problem)) return true;
+  if (error != nullptr)
+    *error = QStringLiteral("cannot write ") + file + QStringLiteral(": ") +
+             QString::fromStdString(platform::FileProblemText(problem, LanguageEnglish));
   return false;
 }
 
@@ -36,11 +51,7 @@ bool SaveScreenshot(TRukMoxFormLight& window, const QString& file, int ticks, QS
   QTimer::singleShot(kTickWaitMs + ticks * kTickWaitPerTickMs, &loop, &QEventLoop::quit);
   if (ticks > 0) loop.exec();
   QObject::disconnect(counted);
-  if (!window.grab().save(file, "PNG")) {
-    if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
-    return false;
-  }
-  return true;
+  return Save(window, file, error);
 }
 
 bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int sweeps,
@@ -48,12 +59,13 @@ bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int swee
   window.show();
   bool drawn = false;
   bool saved = false;
+  QString why;
   const auto counted =
       QObject::connect(&window, &TRukMoxFormLight::SweepDrawn, &window, [&](int done) {
         if (done < sweeps) return;
         drawn = true;
         QApplication::processEvents();  // the chart's repaint
-        saved = window.grab().save(file, "PNG");
+        saved = Save(window, file, &why);
         window.ButtonAbortClick();
       });
   window.ButtonScanEnergyClick();  // returns once the sweeps have stopped
@@ -62,11 +74,8 @@ bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int swee
     if (error != nullptr) *error = QStringLiteral("the spectrum sweeps did not run");
     return false;
   }
-  if (!saved) {
-    if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
-    return false;
-  }
-  return true;
+  if (!saved && error != nullptr) *error = why;
+  return saved;
 }
 
 bool SaveRangeTestScreenshot(TRukMoxFormLight& window, const QString& file, int pings,
@@ -86,11 +95,7 @@ bool SaveRangeTestScreenshot(TRukMoxFormLight& window, const QString& file, int 
   loop.exec();  // each ping ends in its own time-out at worst
   QObject::disconnect(stepped);
   QApplication::processEvents();  // the chart's repaint
-  if (!window.grab().save(file, "PNG")) {
-    if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
-    return false;
-  }
-  return true;
+  return Save(window, file, error);
 }
 
 bool SaveConsoleScreenshot(TRukMoxFormLight& window, const QString& file, const QString& line,

@@ -17,9 +17,11 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   // "--simulate=FILE" carries an optional value, which the parser has no notion of.
   QStringList args;
   QString scenario;
+  bool emptyScenario = false;
   for (const QString& a : arguments) {
     if (a.startsWith(kSimulate + '=')) {
       scenario = a.mid(kSimulate.size() + 1);
+      emptyScenario = scenario.isEmpty();
       args << kSimulate;
     } else {
       args << a;
@@ -110,6 +112,18 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   const QString language = parser.value(lang);
   if (language != QLatin1String("it") && language != QLatin1String("en")) {
     parsed.error = QStringLiteral("--lang takes it or en, not ") + language;
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+  // An empty name would otherwise mean "no picture" and leave the window open for good.
+  if (parser.isSet(screenshot) && parser.value(screenshot).isEmpty()) {
+    parsed.error = QStringLiteral("--screenshot needs a file name");
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+  if (emptyScenario) {
+    parsed.error = QStringLiteral(
+        "--simulate= needs a scenario file; --simulate alone runs the built-in installation");
     parsed.exitStatus = kUsageError;
     return parsed;
   }

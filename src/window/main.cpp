@@ -21,6 +21,7 @@
 #include "WindowWords.h"
 #include "platform/PortList.h"
 #include "platform/StopSignals.h"
+#include "platform/StandardStreams.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ int Run(QApplication& app, const StartOptions& options) {
   EndingSink messages(screenshot ? static_cast<MessageSink&>(errorStream) : boxes, errorStream);
   TRukMoxFormLight window(
       [&settings](std::int32_t* errorWord) { return CreateModule(settings, errorWord); }, messages,
-      DonglePlace{QString::fromStdString(settings.DonglePath), options.simulate});
+      PlaceOf(settings, options.simulate));
   boxes.SetParent(&window);
   window.SetProgrammerMaker(
       [&settings](std::int32_t* errorWord) { return CreateProgrammer(settings, errorWord); });
@@ -178,6 +179,7 @@ int Run(QApplication& app, const StartOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  rukmox::platform::TakeClosedStandardStreams();
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   const ParsedStart parsed = ParseStartOptions(arguments, QStringLiteral(RUKMOX_VERSION));

@@ -57,11 +57,11 @@ std::optional<Notice> CheckFileChoice(const std::string& path) {
   const auto status = std::filesystem::status(path, error);
   if (std::filesystem::is_regular_file(status)) return std::nullopt;
   if (!std::filesystem::exists(status))
-    notice.Note(extra::FileMissing, {path});
+    notice.Note(extra::ProgramFileMissing, {path});
   else if (std::filesystem::is_directory(status))
-    notice.Note(extra::FileIsFolder, {path});
+    notice.Note(extra::ProgramFileIsFolder, {path});
   else
-    notice.Note(extra::FileNotRegular, {path});
+    notice.Note(extra::ProgramFileNotRegular, {path});
   return notice;
 }
 

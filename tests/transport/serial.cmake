@@ -4,7 +4,8 @@
 # (SerialPortModelTest, RukComTimeoutTest) run on Windows as well, on a pair of COM ports.
 set(serial_tests SerialPortModelTest RukComTimeoutTest)
 if(NOT WIN32)
-  list(APPEND serial_tests SerialPortTest RukComTest RukDeviceTest PortListTest TransportSettingsTest)
+  list(APPEND serial_tests SerialPortTest RukComTest RukDeviceTest PortListTest TransportSettingsTest
+       PortDiagnosisTest)
 endif()
 foreach(name IN LISTS serial_tests)
   add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)

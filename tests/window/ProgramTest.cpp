@@ -87,6 +87,18 @@ class ProgramTest : public QObject {
     QTest::newRow("unknown page") << QStringList{"--dongle", "/nonexistent", "--screenshot",
                                                  "x.png",    "--tab",        "TabNothing"}
                                   << 2 << "TabNothing";
+    // An empty name would mean no picture, and a window nobody closes.
+    QTest::newRow("screenshot without a name")
+        << QStringList{"--simulate", "--screenshot", ""} << 2 << "--screenshot needs a file name";
+    QTest::newRow("empty scenario name")
+        << QStringList{"--simulate=", "--screenshot", "x.png"} << 2 << "--simulate= needs";
+    // Read with a bound and only when a regular file: nothing endless, nothing waited on.
+    QTest::newRow("endless scenario")
+        << QStringList{"--simulate=/dev/zero", "--screenshot", "x.png"} << 2
+        << "/dev/zero: it is not a regular file";
+    QTest::newRow("picture into a missing folder")
+        << QStringList{"--dongle", "/nonexistent", "--screenshot", "/nonexistent/rukmox/x.png"} << 1
+        << "cannot write /nonexistent/rukmox/x.png: it does not exist";
   }
   void options() {
     QFETCH(QStringList, arguments);

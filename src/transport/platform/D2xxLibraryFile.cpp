@@ -11,7 +11,11 @@ class DlopenD2xxLibrary : public D2xxLibrary {
  public:
   explicit DlopenD2xxLibrary(const std::string& path)
       : handle_(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-    if (handle_ == nullptr) return;  // every entry point stays null
+    if (handle_ == nullptr) {  // every entry point stays null
+      const char* why = ::dlerror();
+      problem_ = why != nullptr ? why : "unknown reason";
+      return;
+    }
     ResolveEntries([this](const char* name) { return ::dlsym(handle_, name); });
   }
   ~DlopenD2xxLibrary() override {
@@ -21,9 +25,11 @@ class DlopenD2xxLibrary : public D2xxLibrary {
   DlopenD2xxLibrary& operator=(const DlopenD2xxLibrary&) = delete;
 
   bool Loaded() const override { return handle_ != nullptr; }
+  std::string LoadProblem() const override { return problem_; }
 
  private:
   void* handle_;
+  std::string problem_;
 };
 
 }  // namespace

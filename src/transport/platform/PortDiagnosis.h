@@ -11,14 +11,15 @@ namespace rukmox::platform {
 
 struct PortTrouble {
   OpenError Error = OpenError::None;  // None: nothing wrong can be seen from outside
-  std::string Group;                  // Permission: the group that owns the node
+  std::string Group;                  // Permission: the group that may use the node
+  std::string Owner;                  // Permission: the node's owner, when its group may not use it
   int HolderPid = 0;                  // Busy: the process holding the lock, -1 unknown
   std::string HolderName;             // Busy: that process's name, when known
   bool HeldByThisProcess = false;     // Busy: the lock is our own (a port this program has open)
 };
 
-// A character device that the kernel files under another subsystem than tty (/dev/null, /dev/zero)
-// is NotATty; one sysfs does not list (a pseudo-terminal) counts as a tty.
+// `sysfsRoot` tells a character device that is a tty from one that is not (/dev/null, /dev/zero);
+// where it does not say, the node passes for one.
 PortTrouble DiagnosePort(const std::string& path,
                          const std::filesystem::path& procLocks = "/proc/locks",
                          const std::filesystem::path& sysfsRoot = "/sys");
