@@ -15,7 +15,10 @@ class Win32D2xxLibrary : public D2xxLibrary {
   explicit Win32D2xxLibrary(const std::wstring& file)
       // No error box when the file is missing or broken: the caller goes on without it.
       : module_(LoadQuietly(file)) {
-    if (module_ == nullptr) return;  // every entry point stays null
+    if (module_ == nullptr) {  // every entry point stays null
+      problem_ = SystemMessage(GetLastError());
+      return;
+    }
     ResolveEntries([this](const char* name) {
       return reinterpret_cast<void*>(GetProcAddress(module_, name));
     });
@@ -27,16 +30,24 @@ class Win32D2xxLibrary : public D2xxLibrary {
   Win32D2xxLibrary& operator=(const Win32D2xxLibrary&) = delete;
 
   bool Loaded() const override { return module_ != nullptr; }
+  std::string LoadProblem() const override { return problem_; }
 
  private:
   static HMODULE LoadQuietly(const std::wstring& file) {
     const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE module = file.empty() ? nullptr : LoadLibraryW(file.c_str());
+    HMODULE module = nullptr;
+    if (file.empty())
+      SetLastError(ERROR_INVALID_NAME);
+    else
+      module = LoadLibraryW(file.c_str());
+    const DWORD error = GetLastError();
     SetErrorMode(previous);
+    SetLastError(error);
     return module;
   }
 
   HMODULE module_;
+  std::string problem_;
 };
 
 }  // namespace

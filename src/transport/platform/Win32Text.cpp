@@ -47,4 +47,18 @@ std::string ComDevicePath(const std::string& name) {
   return "\\\\.\\" + name;
 }
 
+std::string SystemMessage(unsigned long error) {
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message = length > 0 && text != nullptr ? std::wstring(text, length) : L"";
+  if (text != nullptr) LocalFree(text);
+  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' ||
+                              message.back() == L' ' || message.back() == L'.'))
+    message.pop_back();
+  if (message.empty()) return "error " + std::to_string(error);
+  return NarrowText(message);
+}
+
 }  // namespace rukmox::platform

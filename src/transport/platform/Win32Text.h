@@ -16,4 +16,7 @@ std::string ComDevicePath(const std::string& name);
 // "COM7", "\\.\COM7" -> 7; 0 for anything that does not name a COM port.
 unsigned ComPortNumber(const std::string& name);
 
+// The system's message for an error code, without the trailing line end.
+std::string SystemMessage(unsigned long error);
+
 }  // namespace rukmox::platform
