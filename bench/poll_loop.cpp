@@ -1,7 +1,7 @@
-// The poll tick's radio exchanges without the window: every 100 ms, counted from the end of the
-// previous tick, the automatic channel change and energy reading, then the link quality of a
-// linked remote. Its CPU time is what the exchanges themselves cost; the launcher holds the idle
-// window's CPU time against it.
+// The poll tick's radio exchanges without the window: the window's own tick (the automatic
+// channel change and energy reading, then the link quality of a linked remote) every 100 ms,
+// counted from the end of the previous tick. Its CPU time is what the exchanges themselves cost;
+// the launcher holds the idle window's CPU time against it.
 //
 //   rukmox-bench-poll --dongle PATH [--seconds S]
 #include <chrono>
@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "BenchOutput.h"
+#include "LinkMonitor.h"
 #include "Rukmox.h"
 #include "platform/D2xxLibrary.h"
 
@@ -28,17 +29,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Open failed (error word %d)\n", error);
     return 1;
   }
-  constexpr auto Interval = std::chrono::milliseconds(100);
+  rukmox::workflow::LinkMonitor monitor;
   const auto start = Clock::now();
   int ticks = 0;
   while (MillisecondsSince(start) < seconds * 1000) {
-    mox.AdaptChannel();
-    if (mox.Current != nullptr && mox.Current->Linked) {
-      std::int32_t quality = 0;
-      mox.ReadLinkQuality(quality, true);
-    }
+    monitor.Tick(mox, nullptr);
     ++ticks;
-    std::this_thread::sleep_for(Interval);
+    std::this_thread::sleep_for(rukmox::workflow::PollInterval);
   }
   Figure("poll_ticks", ticks);
   Figure("linked", mox.Current != nullptr && mox.Current->Linked ? 1 : 0);

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QEventLoop>
 #include <QLineSeries>
 #include <QTimer>
 #include <chrono>
@@ -84,6 +85,29 @@ void ChartRows(QChartView& view, int sweeps) {
   Figure("chart_replace_repaint_ms", Median(withRepaint));
 }
 
+// `sweeps` reads stepped as the window steps its operations, one per turn of the event loop after
+// giving up the time slice, but drawing nothing: what the window's sweeps must do whatever they
+// draw.
+int BareSweeps(TRukMox& module, int sweeps) {
+  std::uint8_t values[Channels];
+  int failures = 0;
+  int done = 0;
+  QEventLoop loop;
+  QTimer step;
+  step.setSingleShot(true);
+  QObject::connect(&step, &QTimer::timeout, &loop, [&] {
+    std::this_thread::yield();
+    if (!module.ReadEnergyScan(values, Channels)) ++failures;
+    if (++done < sweeps)
+      step.start(0);
+    else
+      loop.quit();
+  });
+  step.start(0);
+  loop.exec();
+  return failures;
+}
+
 // Sweeps alone and sweeps as the window runs them, in alternating blocks on the window's own
 // module; the ratio of the time a sweep takes either way, block by block.
 bool SweepRows(rukmox::window::TRukMoxFormLight& window, int blocks, int sweepsPerBlock) {
@@ -102,6 +126,10 @@ bool SweepRows(rukmox::window::TRukMoxFormLight& window, int blocks, int sweepsP
                      steadyTo = Clock::now();
                      window.ButtonAbortClick();
                    });
+  QEventLoop ended;
+  QObject::connect(&window, &rukmox::window::TRukMoxFormLight::OperationFinished, &ended,
+                   &QEventLoop::quit);
+  TRukMox& module = *window.Device();
   std::vector<double> alone, bare, windowed, ratios, chartRatios;
   std::uint8_t values[Channels];
   int failures = 0;
@@ -109,20 +137,17 @@ bool SweepRows(rukmox::window::TRukMoxFormLight& window, int blocks, int sweepsP
     poll->stop();  // the poll tick's own exchanges are not part of either side
     auto start = Clock::now();
     for (int k = 0; k < sweepsPerBlock; ++k)
-      if (!window.Device->ReadEnergyScan(values, Channels)) ++failures;
+      if (!module.ReadEnergyScan(values, Channels)) ++failures;
     alone.push_back(MillisecondsSince(start) / sweepsPerBlock);
 
-    // The loop as the window runs it, without the chart: messages, the time slice, the read.
+    // The loop as the window runs it, without the chart.
     start = Clock::now();
-    for (int k = 0; k < sweepsPerBlock; ++k) {
-      QApplication::processEvents();
-      std::this_thread::yield();
-      if (!window.Device->ReadEnergyScan(values, Channels)) ++failures;
-    }
+    failures += BareSweeps(module, sweepsPerBlock);
     bare.push_back(MillisecondsSince(start) / sweepsPerBlock);
 
     target = kLeadIn + sweepsPerBlock;
     window.ButtonScanEnergyClick();
+    ended.exec();  // until the sweeps have stopped
     windowed.push_back(std::chrono::duration<double, std::milli>(steadyTo - steadyFrom).count() /
                        sweepsPerBlock);
     ratios.push_back(windowed.back() / alone.back());
@@ -159,7 +184,7 @@ int main(int argc, char** argv) {
   settings.SysfsRoot = "/nonexistent/sys";
   ErrorStream messages;
   const auto window = MakeWindow(settings, messages);
-  if (!window->Device || !window->Device->IsOpen()) {
+  if (window->Device() == nullptr || !window->Device()->IsOpen()) {
     std::fprintf(stderr, "the window did not open the simulated dongle\n");
     return 1;
   }

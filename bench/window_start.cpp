@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
   bool deviceOpen = false;
   double resident = 0;
   paint.painted = [&] {
-    deviceOpen = window.Device && window.Device->IsOpen();
+    deviceOpen = window.Device() != nullptr && window.Device()->IsOpen();
     resident = ResidentKiB();
   };
   window.installEventFilter(&paint);

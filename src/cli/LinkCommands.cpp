@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "Commands.h"
+#include "EnergySweeps.h"
 #include "Interrupt.h"
 #include "LinkHistory.h"
+#include "LinkMonitor.h"
 #include "Percentiles.h"
 #include "PropertySteps.h"
 
@@ -16,7 +18,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr auto kPollInterval = std::chrono::milliseconds(100);
 constexpr int kDefaultPings = 10;
 
 // Waits `interval` unless a stop is asked for first.
@@ -58,52 +59,37 @@ int RunMonitor(Session& session, const CommandLine& line) {
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
   if (!line.count) StopEndsTheCommand();  // without a count it watches until it is stopped
-  std::int32_t channelMoves = 0;
-  std::int32_t energy = 0;
+  workflow::LinkMonitor monitor;
   // The CSV form writes the window's link history as it grows, tick by tick.
   LinkHistory history;
   const auto started = Clock::now();
   if (line.csv) report.Line(LinkHistory::CsvHeader());
   for (int tick = 1; !line.count || tick <= *line.count; ++tick) {
     const auto tickStart = Clock::now();
-    bool linked = false;
-    bool moved = false;
-    std::int32_t quality = 0;
-    if (device.IsOpen()) {
-      device.AdaptChannel();
-      energy = device.LinkLevel;
-      if (session.RemoteLinked()) {
-        linked = true;
-        quality = NoLevel;
-        device.ReadLinkQuality(quality, true);
-        quality -= NoLevel;
-        // The module moved the pair on its own: read both devices again.
-        if (device.ChannelChanges > channelMoves) {
-          channelMoves = device.ChannelChanges;
-          session.LoadLocal();
-          session.LoadRemote();
-          moved = true;
-        }
-      }
-    }
+    // The module moved the pair on its own: read both devices again.
+    const workflow::LinkReading reading = monitor.Tick(device, [&session](const auto&) {
+      session.LoadLocal();
+      session.LoadRemote();
+    });
     // A vanished dongle ends the watch; its last readings mean nothing.
     if (session.FailIfDongleGone()) break;
     report.EmitObject({{"tick", tick},
-                       {"quality", quality},
-                       {"energy", energy},
-                       {"linked", linked},
-                       {"channel", device.Local.Channel},
-                       {"channel_changes", device.ChannelChanges},
-                       {"moved", moved}});
+                       {"quality", reading.quality},
+                       {"energy", reading.energy},
+                       {"linked", reading.linked},
+                       {"channel", reading.channel},
+                       {"channel_changes", reading.channelChanges},
+                       {"moved", reading.moved}});
     // "Quality (" and "Energy (" are the window's labels, which stay English in both languages.
-    std::string shown = "Quality (" + std::to_string(quality) + ")  Energy (" +
-                        std::to_string(energy) + ")  " + report.Text(text::ChannelCaption) + " " +
-                        std::to_string(device.Local.Channel) + "  " +
-                        report.Text(linked ? extra::Linked : extra::NotLinked);
-    if (moved) shown += "  " + report.Text(extra::ChannelChanged);
+    std::string shown = "Quality (" + std::to_string(reading.quality) + ")  Energy (" +
+                        std::to_string(reading.energy) + ")  " + report.Text(text::ChannelCaption) +
+                        " " + std::to_string(reading.channel) + "  " +
+                        report.Text(reading.linked ? extra::Linked : extra::NotLinked);
+    if (reading.moved) shown += "  " + report.Text(extra::ChannelChanged);
     if (line.csv) {
       history.Add({std::chrono::duration_cast<std::chrono::milliseconds>(tickStart - started),
-                   quality, energy, device.Local.Channel, linked, moved});
+                   reading.quality, reading.energy, reading.channel, reading.linked,
+                   reading.moved});
       report.Line(LinkHistory::CsvRow(history.Samples().back()));
     } else {
       report.Line(shown);
@@ -112,32 +98,27 @@ int RunMonitor(Session& session, const CommandLine& line) {
     if (report.OutputBroken()) break;
     if (StopRequested() || (line.count && tick == *line.count)) break;
     // The next tick comes 100 ms after the end of this one, however long this one took.
-    PauseFor(kPollInterval);
+    PauseFor(workflow::PollInterval);
   }
   return report.FinishStream();
 }
 
-int RunSpectrum(Session& session, const CommandLine& line) {
-  if (auto end = session.OpenAndReadBoth()) return *end;
-  Reporter& report = session.Report();
-  TRukMox& device = session.Device();
-  if (!line.sweeps) StopEndsTheCommand();  // without a count it sweeps until it is stopped
-  std::int64_t elapsedMs = 0;
-  int readings = 0;
-  for (int sweep = 0; !StopRequested() && (!line.sweeps || sweep < *line.sweeps); ++sweep) {
-    std::this_thread::yield();
-    std::uint8_t values[RadioChannelCount] = {};
-    const auto start = Clock::now();
-    const bool ok = device.ReadEnergyScan(values, RadioChannelCount);
-    if (session.FailIfDongleGone()) break;
-    nlohmann::json object = {{"sweep", sweep}};
+namespace {
+
+// Each sweep as a line of 16 values (and an object of them); a failed read as a line of dashes.
+class SpectrumLines : public workflow::SweepFace {
+ public:
+  explicit SpectrumLines(Session& session) : session_(session) {}
+
+  void SweepRead(const workflow::Sweep& sweep) override {
+    // A vanished dongle ends the sweeps; its last read means nothing.
+    if (session_.FailIfDongleGone()) return;
+    Reporter& report = session_.Report();
+    nlohmann::json object = {{"sweep", sweep.number}};
     std::string text;
-    if (ok) {
-      ++readings;
-      elapsedMs =
-          std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-      object["values"] = std::vector<int>(values, values + RadioChannelCount);
-      for (int v : values) {
+    if (sweep.values) {
+      object["values"] = std::vector<int>(sweep.values->begin(), sweep.values->end());
+      for (int v : *sweep.values) {
         char cell[8];
         std::snprintf(cell, sizeof cell, "%4d", v);
         text += cell;
@@ -145,15 +126,30 @@ int RunSpectrum(Session& session, const CommandLine& line) {
     } else {
       // A failed read leaves its sweep empty, as the chart does.
       object["values"] = nullptr;
-      object["error_word"] = session.DeviceError();
+      object["error_word"] = session_.DeviceError();
       for (int i = 0; i < RadioChannelCount; ++i) text += "   -";
     }
-    object["time_ms"] = elapsedMs;
+    object["time_ms"] = sweep.elapsedMs;
     report.EmitObject(object);
     report.Line(text.substr(1));
-    if (report.OutputBroken()) break;
   }
-  if (readings == 0 && !report.Failed() && Interruption() == 0 && !report.OutputBroken())
+
+ private:
+  Session& session_;
+};
+
+}  // namespace
+
+int RunSpectrum(Session& session, const CommandLine& line) {
+  if (auto end = session.OpenAndReadBoth()) return *end;
+  Reporter& report = session.Report();
+  if (!line.sweeps) StopEndsTheCommand();  // without a count it sweeps until it is stopped
+  SpectrumLines face(session);
+  workflow::EnergySweeps sweeps(session.Device(), face, line.sweeps);
+  // A stop ends the sweeps before the next one, and so does output nobody gets.
+  while (!StopRequested() && !report.OutputBroken() && sweeps.Step()) {
+  }
+  if (sweeps.Readings() == 0 && !report.Failed() && Interruption() == 0 && !report.OutputBroken())
     report.Fail(report.Text(extra::NoEnergyReading), session.DeviceError());
   return report.FinishStream();
 }

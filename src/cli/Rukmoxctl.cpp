@@ -3,8 +3,8 @@
 #include <ostream>
 
 #include "CommandLine.h"
-#include "ProgrammingJob.h"
 #include "Interrupt.h"
+#include "ProgrammingJob.h"
 #include "Reporter.h"
 #include "Session.h"
 #include "platform/TransportSettings.h"

@@ -6,6 +6,7 @@
 #include "ModuleFrame.h"
 #include "NarrowText.h"
 #include "Rukmox.h"
+#include "ScanRun.h"
 
 using namespace rukmox::module;
 
@@ -56,42 +57,21 @@ void TRukMox::SelectDeviceByName(const std::string& name, std::uint32_t address)
 }
 
 void TRukMox::ScanNetwork(std::int32_t first, std::int32_t last) {
-  ClearDevices();
-  if (first < 0 || first > last) {
-    ScanCurrentChannel(CmdScan, ScanRepeat);
-  } else {
-    ScanChannels(CmdScan, ScanRepeat, first, last);
-  }
+  ScanRun run = ScanRun::Network(*this, first, last);
+  while (!run.Done()) run.Step();
 }
 
 std::int32_t TRukMox::ScanChannels(std::uint8_t command, std::int32_t repeat, std::int32_t first,
                                    std::int32_t last) {
-  const std::int32_t saved = GetLocalChannel();
-  std::int32_t total = 0;
-  for (std::int32_t ch = first; ch <= last; ++ch) {
-    SetLocalChannel(ch);
-    const std::int32_t found = ScanCurrentChannel(command, repeat);
-    total += found;
-    if (OnChannelStep && OnChannelStep(repeat, ch - first, found)) break;
-  }
-  SetLocalChannel(saved);
-  return total;
+  ScanRun run = ScanRun::Channels(*this, command, repeat, first, last);
+  while (!run.Done()) run.Step();
+  return run.Found();
 }
 
 std::int32_t TRukMox::ScanCurrentChannel(std::uint8_t command, std::int32_t repeat) {
-  std::int32_t found = 0;
-  for (std::int32_t i = 0; i < repeat; ++i) {
-    if (Exchanged(Exchange(command, Target::Remote, {}, ExchangeFlags::SkipLinkCheck))) {
-      auto record = std::make_unique<TRemoteDeviceRecord>();
-      FillScanAnswer(*record, ReplyView(RxBuffer, RxLength), Local.Channel);
-      if (!ContainsDevice(*record)) {
-        AddDevice(std::move(record));
-        ++found;
-      }
-    }
-    if (OnScanStep && OnScanStep(repeat, i)) break;
-  }
-  return found;
+  ScanRun run = ScanRun::CurrentChannel(*this, command, repeat);
+  while (!run.Done()) run.Step();
+  return run.Found();
 }
 
 bool TRukMox::LinkToRemote() {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <thread>
 
+#include "ProgramRun.h"
 #include "ProgrammingFile.h"
 
 namespace {
@@ -418,39 +419,7 @@ bool TRukMoxProg::EnterBootLoader(std::int32_t kind) {
 }
 
 std::int32_t TRukMoxProg::ProgramFile(std::span<const std::uint8_t> sizedBuffer) {
-  using namespace rukmox::programming;
-  RecordsAccepted = 0;
-  if (!IsOpen()) Open();
-  if (!IsOpen()) return ProgramNoBootLoader;
-
-  const auto data = SizedBufferData(sizedBuffer);
-  if (!data) return ProgramBadBuffer;
-  if (data->empty()) return ProgramEmpty;
-  if (!HeaderMatches(*data)) return ProgramWrongHeader;
-
-  // Every record line is looked at before the boot loader is touched: a file that cannot be sent
-  // whole is not started.
-  const RecordCheck check = CheckRecordLines(*data);
-  if (check.records == 0) return ProgramEmpty;
-  if (check.firstUnframeable != 0) return ProgramRecordBase + check.firstUnframeable;
-
-  const auto stop = [this] { return StopRequested && StopRequested(); };
-  if (!IsInBootLoader()) return ProgramNoBootLoader;
-  if (stop()) return ProgramStopped;  // before the erase
-  if (!PrepareProgramming()) return ProgramPrepareFailed;
-  if (!StartProgramming()) return ProgramStartFailed;
-
-  if (OnProgress) OnProgress(0, 0);
-  const std::uint64_t size = data->size();
-  RecordWalker walker(*data);
-  while (const auto record = walker.Next()) {
-    if (stop()) return ProgramStopped;
-    if (!SendRecord(record->text)) return ProgramRecordBase + record->number;
-    ++RecordsAccepted;
-    if (OnProgress) {
-      const std::uint64_t consumed = std::min<std::uint64_t>(record->consumed, size);
-      OnProgress(static_cast<std::int32_t>(100 * consumed / size), 0);
-    }
-  }
-  return ProgramOk;
+  rukmox::programming::ProgramRun run(*this, sizedBuffer);
+  while (!run.Done()) run.Step();
+  return run.Result();
 }

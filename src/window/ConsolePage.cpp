@@ -1,109 +1,123 @@
-// The data console's small page and the window's running of it. While it runs the console owns
-// the module's input: command exchanges would eat the remote host's data, so the poll tick stays
-// off and the other operations are locked, as during the range test.
 #include "ConsolePage.h"
 
-#include <QComboBox>
 #include <QFontDatabase>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
-#include <QTabWidget>
 #include <QTextCursor>
-#include <QTimer>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <vector>
 
-#include "Rukmoxlight.h"
+#include "Captions.h"
+#include "PropertySteps.h"
 #include "WindowWords.h"
-#include "ui_DevicesPage.h"
+#include "ui_ConsolePage.h"
 
 namespace rukmox::window {
 namespace {
 
 // How long what the remote host sends may wait before it is shown.
 constexpr auto kStep = std::chrono::milliseconds(10);
-constexpr int kViewMinimumHeight = 40;
 const QColor kSentColour = Qt::darkBlue;
 
 // The line-end list's entries, in order; the first is named in the current language.
 constexpr std::array<std::string_view, 4> kLineEnds = {"", "\r", "\n", "\r\n"};
-constexpr int kDefaultLineEnd = 3;
 // The mode list's entries.
 constexpr int kTextEntry = 0;
 constexpr int kHexEntry = 1;
 
+constexpr std::array<Caption, 5> kCaptions = {{
+    {"TabConsole", extra::ConsoleTab},
+    {"ButtonConsoleSend", extra::ConsoleSend},
+    {"ComboConsoleLineEnd", extra::ConsoleLineEnd, Caption::Role::ToolTip},
+    {"ComboConsoleLineEnd", extra::ConsoleLineEnd, Caption::Role::AccessibleName},
+    {"ViewConsole", extra::ConsoleView, Caption::Role::AccessibleName},
+}};
+
 }  // namespace
 
-ConsolePage::ConsolePage(QTabWidget* pages) {
-  tab = new QWidget;
-  tab->setObjectName(QStringLiteral("TabConsole"));
-  button = new QPushButton;
-  button->setObjectName(QStringLiteral("ButtonConsole"));
-  mode = new QComboBox;
-  mode->setObjectName(QStringLiteral("ComboConsoleMode"));
-  mode->addItems({QString(), QString()});  // named in the current language
-  lineEnd = new QComboBox;
-  lineEnd->setObjectName(QStringLiteral("ComboConsoleLineEnd"));
-  lineEnd->addItems(
-      {QString(), QStringLiteral("CR"), QStringLiteral("LF"), QStringLiteral("CR LF")});
-  lineEnd->setCurrentIndex(kDefaultLineEnd);
-  counts = new QLabel;
-  counts->setObjectName(QStringLiteral("LabelConsoleCounts"));
-  counts->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // never widens the window
-  view = new QPlainTextEdit;
-  view->setObjectName(QStringLiteral("ViewConsole"));
-  view->setReadOnly(true);
-  view->setMaximumBlockCount(kViewLines);
-  view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  // The page takes the room the other small pages give it; the view fills what is left.
-  view->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
-  view->setMinimumHeight(kViewMinimumHeight);
-  line = new QLineEdit;
-  line->setObjectName(QStringLiteral("EditConsoleLine"));
-  line->setMaxLength(kLineLimit);
-  send = new QPushButton;
-  send->setObjectName(QStringLiteral("ButtonConsoleSend"));
+// The console as an operation of the session: each step sends the next data frame when one is
+// due and shows what came back.
+class ConsolePage::Run : public workflow::Operation {
+ public:
+  Run(ConsolePage& page, TRukMox& device) : page_(page), bridge_(device) {}
 
-  auto* top = new QHBoxLayout;
-  top->addWidget(button);
-  top->addWidget(mode);
-  top->addWidget(lineEnd);
-  top->addWidget(counts, 1);
-  auto* bottom = new QHBoxLayout;
-  bottom->addWidget(line, 1);
-  bottom->addWidget(send);
-  auto* layout = new QVBoxLayout(tab);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->setSpacing(2);
-  layout->addLayout(top);
-  layout->addWidget(view, 1);
-  layout->addLayout(bottom);
-  pages->addTab(tab, QString());
+  DataBridge& Bridge() { return bridge_; }
+  bool Stopping() const { return stopping_; }
 
+  std::optional<Wait> Step() override {
+    std::vector<std::uint8_t> received;
+    const BridgeState state = bridge_.Pump(received);
+    if (!received.empty()) page_.ShowReceived(received);
+    page_.last_ = bridge_.Counts();
+    page_.ShowCounts();
+    const std::uint64_t fromRemote = bridge_.Counts().fromRemote;
+
+    std::optional<Wait> next;
+    if (state == BridgeState::SendFailed) {
+      page_.Ended(bridge_.Counts());
+      page_.context_.Error(page_.context_.Word(extra::ConsoleSendFailed));
+    } else if (state == BridgeState::DongleGone || (stopping_ && bridge_.Unsent() == 0)) {
+      // A vanished dongle ends the console as it ends the range test: the session says so.
+      page_.Ended(bridge_.Counts());
+    } else {
+      next = std::chrono::ceil<Wait>(
+          std::min<DataBridge::Clock::duration>(kStep, bridge_.UntilNextFrame()));
+    }
+    if (!received.empty()) emit page_.Received(fromRemote);
+    return next;
+  }
+
+  // What the operator already sent still goes out; then the console ends.
+  void Stop() override {
+    stopping_ = true;
+    page_.SetLineLive(false);
+  }
+
+ private:
+  ConsolePage& page_;
+  DataBridge bridge_;  // gives the module its own purge before writes back when it goes
+  bool stopping_ = false;
+};
+
+ConsolePage::ConsolePage(PageContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), form_(std::make_unique<Ui::ConsolePage>()) {
+  form_->setupUi(this);
+  form_->ViewConsole->setMaximumBlockCount(kViewLines);
+  form_->ViewConsole->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  form_->EditConsoleLine->setMaxLength(kLineLimit);
   // A line end belongs to text lines only.
-  QObject::connect(mode, &QComboBox::currentIndexChanged, lineEnd,
-                   [ends = lineEnd](int entry) { ends->setEnabled(entry == kTextEntry); });
-
-  pump = new QTimer(tab);
-  pump->setObjectName(QStringLiteral("TimerConsole"));
-  pump->setSingleShot(true);  // the next step is timed from the end of this one
+  connect(
+      form_->ComboConsoleMode, &QComboBox::currentIndexChanged, form_->ComboConsoleLineEnd,
+      [ends = form_->ComboConsoleLineEnd](int entry) { ends->setEnabled(entry == kTextEntry); });
+  connect(form_->ButtonConsole, &QPushButton::clicked, this, &ConsolePage::StartOrStop);
+  connect(form_->ButtonConsoleSend, &QPushButton::clicked, this, &ConsolePage::Send);
+  connect(form_->EditConsoleLine, &QLineEdit::returnPressed, this, &ConsolePage::Send);
+  context_.Lock().Add({form_->ButtonConsole});
+  SetLineLive(false);
 }
 
 ConsolePage::~ConsolePage() = default;
 
+bool ConsolePage::Running() const {
+  return run_ != nullptr;
+}
+
+BridgeCounts ConsolePage::Counts() const {
+  return run_ != nullptr ? run_->Bridge().Counts() : last_;
+}
+
+QWidget* ConsolePage::StopControl() const {
+  return form_->ButtonConsole;
+}
+
 ConsoleMode ConsolePage::Mode() const {
-  return mode->currentIndex() == kHexEntry ? ConsoleMode::Hex : ConsoleMode::Text;
+  return form_->ComboConsoleMode->currentIndex() == kHexEntry ? ConsoleMode::Hex
+                                                              : ConsoleMode::Text;
 }
 
 std::string_view ConsolePage::LineEnd() const {
-  const int entry = lineEnd->currentIndex();
+  const int entry = form_->ComboConsoleLineEnd->currentIndex();
   return entry >= 0 && entry < static_cast<int>(kLineEnds.size()) ? kLineEnds[entry]
                                                                   : std::string_view();
 }
@@ -117,6 +131,7 @@ void ConsolePage::ShowSent(std::span<const std::uint8_t> bytes) {
 }
 
 void ConsolePage::Append(const std::string& text, bool sent) {
+  QPlainTextEdit* view = form_->ViewConsole;
   QScrollBar* scroll = view->verticalScrollBar();
   // Follow the newest lines unless the operator scrolled back to read.
   const bool atEnd = scroll->value() == scroll->maximum();
@@ -128,131 +143,81 @@ void ConsolePage::Append(const std::string& text, bool sent) {
   if (atEnd) scroll->setValue(scroll->maximum());
 }
 
-void ConsolePage::ShowCounts(int language) {
-  counts->setText(WordText(Word::ConsoleCounts, language,
-                           {QString::number(last.toRemote), QString::number(last.fromRemote)}));
+void ConsolePage::ShowCounts() {
+  form_->LabelConsoleCounts->setText(context_.Word(
+      extra::ConsoleCounts, {QString::number(last_.toRemote), QString::number(last_.fromRemote)}));
 }
 
-void ConsolePage::ApplyCaptions(int language, bool running) {
-  button->setText(WordText(running ? Word::ConsoleStop : Word::ConsoleStart, language));
-  mode->setItemText(kTextEntry, WordText(Word::ConsoleModeText, language));
-  mode->setItemText(kHexEntry, WordText(Word::ConsoleModeHex, language));
-  lineEnd->setItemText(0, WordText(Word::ConsoleNoLineEnd, language));
-  lineEnd->setToolTip(WordText(Word::ConsoleLineEnd, language));
-  lineEnd->setAccessibleName(WordText(Word::ConsoleLineEnd, language));
-  view->setAccessibleName(WordText(Word::ConsoleView, language));
-  send->setText(WordText(Word::ConsoleSend, language));
-  ShowCounts(language);
+void ConsolePage::ApplyCaptions(int language) {
+  rukmox::window::ApplyCaptions(*this, kCaptions, language);
+  form_->ButtonConsole->setText(
+      WordText(Running() ? extra::ConsoleStop : extra::ConsoleStart, language));
+  form_->ComboConsoleMode->setItemText(kTextEntry, WordText(extra::ConsoleModeText, language));
+  form_->ComboConsoleMode->setItemText(kHexEntry, WordText(extra::ConsoleModeHex, language));
+  form_->ComboConsoleLineEnd->setItemText(0, WordText(extra::ConsoleNoLineEnd, language));
+  form_->LabelConsoleCounts->setText(
+      WordText(extra::ConsoleCounts, language,
+               {QString::number(last_.toRemote), QString::number(last_.fromRemote)}));
 }
 
-void ConsolePage::SetRunning(bool running) {
-  // Lines go out only while the console runs, and none are taken once it is asked to stop.
-  line->setEnabled(running && !stopping);
-  send->setEnabled(running && !stopping);
+void ConsolePage::SetLineLive(bool live) {
+  form_->EditConsoleLine->setEnabled(live);
+  form_->ButtonConsoleSend->setEnabled(live);
 }
 
-void TRukMoxFormLight::BuildConsolePage() {
-  console_ = std::make_unique<ConsolePage>(devices_->PageLink);
-  console_->SetRunning(false);
-  connect(console_->button, &QPushButton::clicked, this, &TRukMoxFormLight::ButtonConsoleClick);
-  connect(console_->send, &QPushButton::clicked, this, &TRukMoxFormLight::ButtonConsoleSendClick);
-  connect(console_->line, &QLineEdit::returnPressed, this,
-          &TRukMoxFormLight::ButtonConsoleSendClick);
-  connect(console_->pump, &QTimer::timeout, this, &TRukMoxFormLight::ConsoleStep);
-}
-
-bool TRukMoxFormLight::ConsoleRunning() const {
-  return console_ && console_->bridge != nullptr;
-}
-
-BridgeCounts TRukMoxFormLight::ConsoleCounts() const {
-  return ConsoleRunning() ? console_->bridge->Counts() : console_->last;
-}
-
-void TRukMoxFormLight::ButtonConsoleClick() {
-  if (ConsoleRunning()) {
-    // What the operator already sent still goes out; then the console stops.
-    console_->stopping = true;
-    console_->SetRunning(true);
-    if (console_->bridge->Unsent() == 0) StopConsole();
+void ConsolePage::StartOrStop() {
+  workflow::DeviceSession& session = context_.Session();
+  if (Running()) {
+    // What the operator already sent still goes out; with nothing left it ends at once.
+    session.StopNow();
     return;
   }
-  if (LongOperationRunning() || pauses_ > 0 || !Device) return;
+  if (!session.CanStart()) return;
+  TRukMox* module = context_.Module();
   // Data frames go only to a linked remote; without one every line would be refused.
-  if (!Device->IsOpen() || !LinkedRemote()) {
-    messages_.Error(WordText(Word::NoRemoteConnected, Language));
+  if (!module->IsOpen() || !HasLinkedRemote(*module)) {
+    context_.Error(context_.Word(extra::NoRemoteConnected));
     return;
   }
-  TimerUpdate->stop();
-  console_->bridge = std::make_unique<DataBridge>(*Device);
-  console_->stopping = false;
-  console_->last = BridgeCounts{};
-  consoleLock_ = std::make_unique<LongOperation>(*this);
-  console_->ApplyCaptions(Language, true);
-  console_->SetRunning(true);
-  console_->line->setFocus();
-  console_->pump->start(0);
+  last_ = BridgeCounts{};
+  auto run = std::make_unique<Run>(*this, *module);
+  Run* started = run.get();
+  if (!session.Start(workflow::OperationKind::Console, std::move(run))) return;
+  run_ = started;
+  ApplyCaptions(context_.Language());
+  SetLineLive(true);
+  form_->EditConsoleLine->setFocus();
 }
 
-void TRukMoxFormLight::ButtonConsoleSendClick() {
-  if (!ConsoleRunning() || console_->stopping) return;
-  const QByteArray typed = console_->line->text().toUtf8();
+void ConsolePage::Send() {
+  if (!Running() || run_->Stopping()) return;
+  const QByteArray typed = form_->EditConsoleLine->text().toUtf8();
   const auto bytes =
       LineToSend(std::string_view(typed.constData(), static_cast<std::size_t>(typed.size())),
-                 console_->Mode(), console_->LineEnd());
+                 Mode(), LineEnd());
   if (!bytes) {
     // The line stays, for the operator to mend.
-    messages_.Error(WordText(Word::ConsoleBadHex, Language));
+    context_.Error(context_.Word(extra::ConsoleBadHex));
     return;
   }
   if (bytes->empty()) return;
+  DataBridge& bridge = run_->Bridge();
   // A line goes out whole or not at all.
-  if (bytes->size() > console_->bridge->Room()) {
-    messages_.Error(WordText(Word::ConsoleStillSending, Language));
+  if (bytes->size() > bridge.Room()) {
+    context_.Error(context_.Word(extra::ConsoleStillSending));
     return;
   }
-  console_->bridge->Queue(*bytes);
-  console_->ShowSent(*bytes);
-  console_->line->clear();
-  console_->pump->start(0);  // its first frame goes now when the pace allows
+  bridge.Queue(*bytes);
+  ShowSent(*bytes);
+  form_->EditConsoleLine->clear();
+  context_.Session().StepSoon();  // its first frame goes now when the pace allows
 }
 
-void TRukMoxFormLight::ConsoleStep() {
-  if (!ConsoleRunning()) return;
-  DataBridge& bridge = *console_->bridge;
-  std::vector<std::uint8_t> received;
-  BridgeState state = BridgeState::Running;
-  {
-    const Pause pause(*this);
-    state = bridge.Pump(received);
-  }
-  if (!received.empty()) console_->ShowReceived(received);
-  console_->last = bridge.Counts();
-  console_->ShowCounts(Language);
-  const std::uint64_t fromRemote = bridge.Counts().fromRemote;
-
-  if (state == BridgeState::SendFailed) {
-    StopConsole();
-    messages_.Error(WordText(Word::ConsoleSendFailed, Language));
-  } else if (state == BridgeState::DongleGone || (console_->stopping && bridge.Unsent() == 0)) {
-    // A vanished dongle ends the console as it ends the range test: the lock's release shows it.
-    StopConsole();
-  } else {
-    const auto wait = std::min<DataBridge::Clock::duration>(kStep, bridge.UntilNextFrame());
-    console_->pump->start(std::chrono::ceil<std::chrono::milliseconds>(wait));
-  }
-  if (!received.empty()) emit ConsoleReceived(fromRemote);
-}
-
-void TRukMoxFormLight::StopConsole() {
-  console_->pump->stop();
-  console_->last = console_->bridge->Counts();
-  console_->bridge.reset();  // gives the module its own purge before writes back
-  console_->stopping = false;
-  console_->ApplyCaptions(Language, false);
-  console_->SetRunning(false);
-  if (Device) TimerUpdate->start();
-  consoleLock_.reset();  // last: the unlock may close a window whose close waited for the console
+void ConsolePage::Ended(const BridgeCounts& counts) {
+  run_ = nullptr;
+  last_ = counts;
+  ApplyCaptions(context_.Language());
+  SetLineLive(false);
 }
 
 }  // namespace rukmox::window

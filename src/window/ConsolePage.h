@@ -1,7 +1,10 @@
-// The data console's small page: start/stop, a line to send (text or hex pairs, with the chosen
-// line end), the view of what came back and what was sent, and the bytes counted each way.
+// The data console: talks to the remote module's host over the transparent data channel. A line
+// goes out as text with the chosen line end, or as hex pairs; the view shows what comes back and
+// the lines sent. While it runs the console owns the module's input: it runs as an operation of
+// the device session, one bridge step a step, and the poll tick rests.
 #pragma once
 
+#include <QWidget>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -9,55 +12,60 @@
 
 #include "ConsoleText.h"
 #include "DataBridge.h"
+#include "PageContext.h"
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QTabWidget;
-class QTimer;
-class QWidget;
+namespace Ui {
+class ConsolePage;
+}
 
 namespace rukmox::window {
 
-class ConsolePage {
+class ConsolePage : public QWidget {
+  Q_OBJECT
+
  public:
   // The view keeps this many lines; older ones drop off its top.
   static constexpr int kViewLines = 2000;
   // A line always fits into the bridge's empty queue, line end included.
   static constexpr int kLineLimit = 1000;
 
-  // Adds the page TabConsole to `pages`.
-  explicit ConsolePage(QTabWidget* pages);
-  ~ConsolePage();
+  explicit ConsolePage(PageContext& context, QWidget* parent = nullptr);
+  ~ConsolePage() override;
+
+  bool Running() const;
+  // Bytes each way of the console running, or of the last run.
+  BridgeCounts Counts() const;
+  void ApplyCaptions(int language);
+  // The control that stops the running console; it stays live while the others are locked.
+  QWidget* StopControl() const;
+
+  // The handlers: start the console, or stop the one running (what was already sent still goes
+  // out first); send the line (also Enter in it).
+  void StartOrStop();
+  void Send();
+
+ signals:
+  // After a step that showed bytes from the remote; `received` counts all of this run.
+  void Received(quint64 received);
+
+ private:
+  class Run;
 
   ConsoleMode Mode() const;
   std::string_view LineEnd() const;
   void ShowReceived(std::span<const std::uint8_t> bytes);
   void ShowSent(std::span<const std::uint8_t> bytes);
-  void ShowCounts(int language);
-  void ApplyCaptions(int language, bool running);
-  // The line and Send work only while the console runs and is not stopping.
-  void SetRunning(bool running);
-
-  QWidget* tab = nullptr;
-  QPushButton* button = nullptr;
-  QComboBox* mode = nullptr;
-  QComboBox* lineEnd = nullptr;
-  QLabel* counts = nullptr;
-  QPlainTextEdit* view = nullptr;
-  QLineEdit* line = nullptr;
-  QPushButton* send = nullptr;
-  QTimer* pump = nullptr;  // one bridge step per timeout, so that the window stays live
-
-  std::unique_ptr<DataBridge> bridge;
-  bool stopping = false;  // asked to stop: only what is already queued still goes out
-  BridgeCounts last;      // of the last run, shown after it ends
-
- private:
   void Append(const std::string& text, bool sent);
+  void ShowCounts();
+  // The line and Send work only while the console runs and is not stopping.
+  void SetLineLive(bool live);
+  void Ended(const BridgeCounts& counts);
+
+  PageContext& context_;
+  std::unique_ptr<Ui::ConsolePage> form_;
   ConsoleTranscript transcript_;
+  BridgeCounts last_;   // of the last run, shown after it ends
+  Run* run_ = nullptr;  // the console running, owned by the session
 };
 
 }  // namespace rukmox::window

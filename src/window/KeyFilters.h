@@ -3,6 +3,10 @@
 // is judged: an accented letter or any other character outside the lists is refused.
 #pragma once
 
+#include <optional>
+
+class QKeyEvent;
+
 namespace rukmox::window {
 
 inline constexpr char16_t KeyNone = 0;
@@ -16,5 +20,11 @@ bool NumericKey(char16_t& key);
 // The characters a name may hold (IsNameCharacter), Backspace and Escape pass; Enter passes and
 // answers true.
 bool NameKey(char16_t& key);
+
+// The character a key types into a field, or nothing for navigation, deletion and shortcuts
+// (Ctrl+V and the like stay with the field; what they insert passes the field's validator). One
+// UTF-16 unit stands for the key; anything longer (a composed or surrogate character) comes as a
+// character no filter lets through.
+std::optional<char16_t> TypedCharacter(const QKeyEvent& key);
 
 }  // namespace rukmox::window

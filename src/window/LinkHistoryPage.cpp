@@ -1,32 +1,23 @@
-// The link history's small page and the window's hooks for it.
 #include "LinkHistoryPage.h"
 
 #include <QChart>
 #include <QChartView>
 #include <QFileDialog>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLineSeries>
 #include <QList>
 #include <QPointF>
 #include <QPushButton>
 #include <QScatterSeries>
-#include <QTabWidget>
-#include <QTimer>
-#include <QVBoxLayout>
 #include <QValueAxis>
+#include <array>
 #include <chrono>
-#include <functional>
 #include <sstream>
 #include <string>
-#include <utility>
 
-#include "ConsolePage.h"
-#include "RangeTestPage.h"
-#include "Rukmoxlight.h"
+#include "Captions.h"
 #include "WindowWords.h"
 #include "platform/Files.h"
-#include "ui_DevicesPage.h"
+#include "ui_LinkHistoryPage.h"
 
 namespace rukmox::window {
 namespace {
@@ -40,26 +31,29 @@ constexpr int kSecondsTicks = 6;  // a minute apart
 constexpr int kMoveMarkSize = 8;
 constexpr qreal kSmallFont = 0.8;  // of the window's font: the page is small
 
-// Runs `action` whenever the watched widget is shown.
-class OnShow : public QObject {
- public:
-  explicit OnShow(std::function<void()> action) : action_(std::move(action)) {}
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Show) action_();
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  std::function<void()> action_;
-};
+constexpr std::array<Caption, 4> kCaptions = {{
+    {"TabHistory", extra::HistoryTab},
+    {"ButtonHistoryPause", extra::HistoryPause},
+    {"ButtonHistorySave", extra::HistorySave},
+    {"ChartHistory", extra::HistoryChart, Caption::Role::AccessibleName},
+}};
 
 }  // namespace
 
-LinkHistoryPage::LinkHistoryPage(QTabWidget* pages) {
-  tab = new QWidget;
-  tab->setObjectName(QStringLiteral("TabHistory"));
+LinkHistoryPage::LinkHistoryPage(PageContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), form_(std::make_unique<Ui::LinkHistoryPage>()) {
+  form_->setupUi(this);
+  BuildChart();
+  connect(form_->ButtonHistoryPause, &QPushButton::clicked, this,
+          [this] { history_.SetPaused(form_->ButtonHistoryPause->isChecked()); });
+  connect(form_->ButtonHistorySave, &QPushButton::clicked, this, &LinkHistoryPage::Save);
+  clock_.start();
+}
 
-  auto* plot = new QChart;
+LinkHistoryPage::~LinkHistoryPage() = default;
+
+void LinkHistoryPage::BuildChart() {
+  QChart* plot = form_->ChartHistory->chart();
   plot->legend()->setAlignment(Qt::AlignBottom);
   QFont small = plot->legend()->font();
   small.setPointSizeF(small.pointSizeF() * kSmallFont);
@@ -96,47 +90,29 @@ LinkHistoryPage::LinkHistoryPage(QTabWidget* pages) {
     series->attachAxis(seconds);
     series->attachAxis(values);
   }
+  form_->ChartHistory->setRenderHint(QPainter::Antialiasing);
+}
 
-  chart = new QChartView(plot);
-  chart->setObjectName(QStringLiteral("ChartHistory"));
-  chart->setRenderHint(QPainter::Antialiasing);
-  pause = new QPushButton;
-  pause->setObjectName(QStringLiteral("ButtonHistoryPause"));
-  pause->setCheckable(true);
-  save = new QPushButton;
-  save->setObjectName(QStringLiteral("ButtonHistorySave"));
-
-  // The buttons under the chart, so that the chart has the page's whole width.
-  auto* buttons = new QHBoxLayout;
-  buttons->addWidget(pause);
-  buttons->addWidget(save);
-  buttons->addStretch(1);
-  auto* layout = new QVBoxLayout(tab);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->setSpacing(2);
-  layout->addWidget(chart, 1);
-  layout->addLayout(buttons);
-  pages->addTab(tab, QString());
-  drawOnShow_ = std::make_unique<OnShow>([this] { Draw(); });
-  tab->installEventFilter(drawOnShow_.get());
-  clock_.start();
+void LinkHistoryPage::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  Draw();
 }
 
 void LinkHistoryPage::Add(std::int32_t quality, std::int32_t energy, std::int32_t channel,
                           bool linked, std::int32_t channelChanges) {
-  if (history.Paused()) return;
+  if (history_.Paused()) return;
   const bool moved = channelChanges > changesSeen_;
   changesSeen_ = channelChanges;
-  history.Add(
+  history_.Add(
       {std::chrono::milliseconds(clock_.elapsed()), quality, energy, channel, linked, moved});
-  if (tab->isVisible()) Draw();
+  if (isVisible()) Draw();
 }
 
 void LinkHistoryPage::Draw() {
   QList<QPointF> quality;
   QList<QPointF> energy;
   QList<QPointF> moves;
-  const auto& samples = history.Samples();
+  const auto& samples = history_.Samples();
   if (!samples.empty()) {
     const auto now = samples.back().time;
     quality.reserve(static_cast<qsizetype>(samples.size()));
@@ -154,73 +130,34 @@ void LinkHistoryPage::Draw() {
 }
 
 void LinkHistoryPage::ApplyCaptions(int language) {
-  quality_->setName(WordText(Word::HistoryQuality, language));
-  energy_->setName(WordText(Word::HistoryEnergy, language));
-  moves_->setName(WordText(Word::HistoryMove, language));
-  pause->setText(WordText(Word::HistoryPause, language));
-  save->setText(WordText(Word::HistorySave, language));
-  chart->setAccessibleName(WordText(Word::HistoryChart, language));
+  rukmox::window::ApplyCaptions(*this, kCaptions, language);
+  quality_->setName(WordText(extra::HistoryQuality, language));
+  energy_->setName(WordText(extra::HistoryEnergy, language));
+  moves_->setName(WordText(extra::HistoryMove, language));
 }
 
-void TRukMoxFormLight::BuildLinkPages() {
-  QTabWidget* pages = devices_->PageLink;
-  history_ = std::make_unique<LinkHistoryPage>(pages);
-  range_ = std::make_unique<RangeTestPage>(pages);
-  BuildConsolePage();
-  // Four small tabs need more room than the PIN group beside them: the bottom row shares its
-  // width by need instead of in the top row's two equal columns, and the tabs never scroll, so
-  // the window is sized for all four captions.
-  QGridLayout* grid = devices_->DevicesLayout;
-  grid->removeWidget(pages);
-  grid->removeWidget(devices_->PagePin);
-  auto* bottomRow = new QHBoxLayout;
-  bottomRow->addWidget(pages, 1);
-  bottomRow->addWidget(devices_->PagePin);
-  grid->addLayout(bottomRow, 1, 0, 1, 2);
-  pages->setUsesScrollButtons(false);
-  connect(history_->pause, &QPushButton::clicked, this, &TRukMoxFormLight::ButtonHistoryPauseClick);
-  connect(history_->save, &QPushButton::clicked, this, &TRukMoxFormLight::ButtonHistorySaveClick);
-  connect(range_->button, &QPushButton::clicked, this, &TRukMoxFormLight::ButtonRangeTestClick);
-  connect(range_->pace, &QTimer::timeout, this, &TRukMoxFormLight::RangeTestStep);
+void LinkHistoryPage::TogglePause() {
+  form_->ButtonHistoryPause->toggle();
+  history_.SetPaused(form_->ButtonHistoryPause->isChecked());
 }
 
-void TRukMoxFormLight::ApplyLinkPageCaptions(int language) {
-  QTabWidget* pages = devices_->PageLink;
-  pages->setTabText(pages->indexOf(history_->tab), WordText(Word::HistoryTab, language));
-  pages->setTabText(pages->indexOf(range_->tab), WordText(Word::RangeTab, language));
-  pages->setTabText(pages->indexOf(console_->tab), WordText(Word::ConsoleTab, language));
-  history_->ApplyCaptions(language);
-  range_->ApplyCaptions(language, RangeTestRunning());
-  console_->ApplyCaptions(language, ConsoleRunning());
+void LinkHistoryPage::Save() {
+  const QString path = QFileDialog::getSaveFileName(window(), WindowTitle(),
+                                                    QStringLiteral("rukmox-link-history.csv"),
+                                                    QStringLiteral("CSV (*.csv)"));
+  if (!path.isEmpty()) SaveCsv(path);
 }
 
-const LinkHistory& TRukMoxFormLight::History() const {
-  return history_->history;
-}
-
-void TRukMoxFormLight::ButtonHistoryPauseClick() {
-  // The button's own state says whether the history is paused; a call from the program flips it.
-  if (sender() != history_->pause) history_->pause->toggle();
-  history_->history.SetPaused(history_->pause->isChecked());
-}
-
-void TRukMoxFormLight::ButtonHistorySaveClick() {
-  const QString path =
-      QFileDialog::getSaveFileName(this, WindowTitle(), QStringLiteral("rukmox-link-history.csv"),
-                                   QStringLiteral("CSV (*.csv)"));
-  if (!path.isEmpty()) SaveHistoryCsv(path);
-}
-
-bool TRukMoxFormLight::SaveHistoryCsv(const QString& path) {
+bool LinkHistoryPage::SaveCsv(const QString& path) {
   std::ostringstream csv;
-  history_->history.WriteCsv(csv);
+  history_.WriteCsv(csv);
   // Written whole or not at all: an older file of that name is not left half overwritten.
   platform::FileProblem problem;
   const bool saved = platform::WriteWholeFile(path.toStdString(), csv.str(), &problem);
   if (!saved)
-    messages_.Error(
-        WordText(Word::HistoryUnwritable, Language,
-                 {path, QString::fromStdString(platform::FileProblemText(problem, Language))}));
+    context_.Error(context_.Word(
+        extra::HistoryUnwritable,
+        {path, QString::fromStdString(platform::FileProblemText(problem, context_.Language()))}));
   return saved;
 }
 

@@ -1,27 +1,29 @@
-// The link history's small page: a chart of quality and energy over the last five minutes, with
-// the channel moves marked, fed by the poll tick; pause and save as CSV.
+// The link history: a chart of the link quality and the channel energy of the last five minutes,
+// with the channel moves marked, fed by the poll tick's readings; pause, and save as CSV.
 #pragma once
 
 #include <QElapsedTimer>
-#include <QObject>
+#include <QWidget>
 #include <memory>
 
 #include "LinkHistory.h"
+#include "PageContext.h"
 
-class QChartView;
 class QLineSeries;
-class QPushButton;
 class QScatterSeries;
-class QTabWidget;
-class QValueAxis;
-class QWidget;
+
+namespace Ui {
+class LinkHistoryPage;
+}
 
 namespace rukmox::window {
 
-class LinkHistoryPage {
+class LinkHistoryPage : public QWidget {
+  Q_OBJECT
+
  public:
-  // Adds the page TabHistory to `pages`.
-  explicit LinkHistoryPage(QTabWidget* pages);
+  explicit LinkHistoryPage(PageContext& context, QWidget* parent = nullptr);
+  ~LinkHistoryPage() override;
 
   // One tick's readings, with the module's count of its own channel moves so far; the time is
   // taken here. Nothing is kept or drawn while paused, but a move made meanwhile is still marked
@@ -30,17 +32,25 @@ class LinkHistoryPage {
   // radio traffic), and drawn afresh when the page comes into view.
   void Add(std::int32_t quality, std::int32_t energy, std::int32_t channel, bool linked,
            std::int32_t channelChanges);
+  const LinkHistory& History() const { return history_; }
   void ApplyCaptions(int language);
 
-  LinkHistory history;
-  QWidget* tab = nullptr;
-  QChartView* chart = nullptr;
-  QPushButton* pause = nullptr;
-  QPushButton* save = nullptr;
+  // The handlers: pause or go on (a call from the program flips the button), save as CSV.
+  void TogglePause();
+  void Save();
+  // Writes the history held as CSV; false, after telling the operator, when it cannot.
+  bool SaveCsv(const QString& path);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
+  void BuildChart();
   void Draw();
-  std::unique_ptr<QObject> drawOnShow_;  // a deleted filter leaves its widget by itself
+
+  PageContext& context_;
+  std::unique_ptr<Ui::LinkHistoryPage> form_;
+  LinkHistory history_;
   QElapsedTimer clock_;
   std::int32_t changesSeen_ = 0;
   QLineSeries* quality_ = nullptr;

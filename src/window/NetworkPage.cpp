@@ -1,19 +1,14 @@
-// The network page: scan a channel range for remote devices, list them, connect the dongle to one
-// of them and drop the connection. The steps themselves are the shared workflow's; this file is
-// what the operator sees of them.
-#include <QCoreApplication>
+#include "NetworkPage.h"
+
+#include <QHeaderView>
 #include <QIcon>
 #include <QTableWidgetItem>
-#include <initializer_list>
-#include <optional>
+#include <array>
 
-#include "Connection.h"
-#include "NetworkScan.h"
+#include "Captions.h"
 #include "PanelText.h"
-#include "Rukmoxlight.h"
-#include "TextIds.h"
+#include "StringTable.h"
 #include "ui_NetworkPage.h"
-#include "ui_Rukmoxlight.h"
 
 namespace rukmox::window {
 namespace {
@@ -35,99 +30,80 @@ std::int32_t ChannelOf(const QString& text, std::int32_t fallback) {
 constexpr std::int32_t kFallbackFirst = 0;
 constexpr std::int32_t kFallbackLast = 15;
 constexpr int kPositionRole = Qt::UserRole;
+constexpr std::array<int, 4> kListColumnWidths = {150, 70, 70, 150};
+constexpr std::array<text::Id, 4> kListColumns = {text::ColumnName, text::ColumnAddress,
+                                                  text::ColumnChannel, text::ColumnConnection};
 
-// The stop button and the progress of a scan, shown only while one runs.
-void ShowScanProgress(const Ui::NetworkPage& n, bool shown) {
-  for (QWidget* control : std::initializer_list<QWidget*>{n.ButtonAbort, n.LabelCanali, n.LabelScan,
-                                                          n.BarraScansione, n.BarraCanali})
-    control->setVisible(shown);
-}
+constexpr std::array<Caption, 12> kCaptions = {{
+    {"TabScansione", text::NetworkTabCaption},
+    {"GroupDevice", text::DeviceListCaption},
+    {"ButtonConnectMcu", text::ConnectCaption},
+    {"ButtonDisconnectMcu", text::DisconnectCaption},
+    {"GroupScan", text::ScanGroupCaption},
+    {"ButtonScan", text::ScanButtonCaption},
+    {"LabelStartCh", text::FirstChannelCaption},
+    {"LabelEndCh", text::LastChannelCaption},
+    {"LabelCanali", text::ScanChannelCaption},
+    {"LabelScan", text::ScanProgressCaption},
+    {"ButtonAbort", text::AbortCaption},
+    // The list shows no caption of its own.
+    {"ListDevice", text::DeviceListCaption, Caption::Role::AccessibleName},
+}};
 
 }  // namespace
 
-// The scan's progress on the page, and the messages of the page's handlers.
-class TRukMoxFormLight::NetworkPageFace : public workflow::ScanFace,
-                                          public workflow::ConnectionFace {
- public:
-  explicit NetworkPageFace(TRukMoxFormLight& window) : window_(window) {}
+NetworkPage::NetworkPage(PageContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), form_(std::make_unique<Ui::NetworkPage>()) {
+  form_->setupUi(this);
+  for (int column = 0; column < static_cast<int>(kListColumnWidths.size()); ++column)
+    form_->ListDevice->setColumnWidth(column, kListColumnWidths[column]);
+  form_->ListDevice->horizontalHeader()->setStretchLastSection(true);
 
-  void ScanStarts(std::int32_t requests, std::int32_t channels) override {
-    // Nothing else starts on the module while the scan services messages.
-    lock_.emplace(window_);
-    const Ui::NetworkPage& n = *window_.network_;
-    n.BarraScansione->setRange(0, requests);
-    n.BarraCanali->setRange(0, channels);
-    n.BarraScansione->setValue(0);
-    n.BarraCanali->setValue(0);
-    ShowScanProgress(n, true);
-    window_.repaint();
-    n.ListDevice->setRowCount(0);
-    n.LabelCanali->setText(window_.LoadText(text::ChannelPrefix) + n.EditStartCh->text());
-  }
-  bool RequestDone(std::int32_t requests, std::int32_t request) override {
-    return window_.ScanAttemptProgress(requests, request);
-  }
-  bool ChannelDone(std::int32_t requests, std::int32_t channelIndex, std::int32_t found) override {
-    return window_.ScanChannelProgress(requests, channelIndex, found);
-  }
-  void ScanStops() override {
-    const Ui::NetworkPage& n = *window_.network_;
-    ShowScanProgress(n, false);
-    window_.repaint();
-    lock_.reset();
-  }
-  void ShowDevices(const std::vector<workflow::DeviceRow>&) override { window_.FillDeviceList(); }
-  void Inform(const workflow::Notice& notice) override {
-    window_.messages_.Information(Text(notice));
-  }
-  void ScanEnds() override {
-    window_.network_->LabelCanali->setText(window_.LoadText(text::ChannelPrefix));
-    window_.TabScansioneShow();
-  }
-
-  void Fail(const workflow::Notice& notice, std::int32_t) override {
-    window_.messages_.Error(Text(notice));
-  }
-  void LoadRemote() override { window_.LoadRemote(); }
-  void ShowConnection() override { window_.TabScansioneShow(); }
-
- private:
-  QString Text(const workflow::Notice& notice) const {
-    return QString::fromStdString(workflow::NoticeText(notice, window_.Language));
-  }
-
-  TRukMoxFormLight& window_;
-  std::optional<LongOperation> lock_;
-};
-
-void TRukMoxFormLight::ConnectNetworkPage() {
-  const Ui::NetworkPage& n = *network_;
-  connect(n.ButtonScan, &QPushButton::clicked, this, &TRukMoxFormLight::ButtonScanClick);
-  connect(n.ButtonAbort, &QPushButton::clicked, this, &TRukMoxFormLight::ButtonAbortClick);
-  connect(n.ButtonConnectMcu, &QPushButton::clicked, this,
-          &TRukMoxFormLight::ButtonConnectMcuClick);
-  connect(n.ButtonDisconnectMcu, &QPushButton::clicked, this,
-          &TRukMoxFormLight::ButtonDisconnectMcuClick);
-  connect(n.ListDevice, &QTableWidget::cellDoubleClicked, this,
-          &TRukMoxFormLight::ListDeviceDblClick);
-  connect(form_->PageControl, &QTabWidget::currentChanged, this, [this](int index) {
-    if (form_->PageControl->widget(index) == form_->TabScansione) TabScansioneShow();
-  });
+  connect(form_->ButtonScan, &QPushButton::clicked, this, &NetworkPage::Scan);
+  connect(form_->ButtonAbort, &QPushButton::clicked, this, &NetworkPage::Abort);
+  connect(form_->ButtonConnectMcu, &QPushButton::clicked, this, &NetworkPage::Connect);
+  connect(form_->ButtonDisconnectMcu, &QPushButton::clicked, this, &NetworkPage::Disconnect);
+  connect(form_->ListDevice, &QTableWidget::cellDoubleClicked, this, &NetworkPage::ListDoubleClick);
+  context_.Lock().Add({form_->ListDevice, form_->ButtonConnectMcu, form_->ButtonDisconnectMcu,
+                       form_->ButtonScan, form_->EditStartCh, form_->EditEndCh});
 }
 
-std::int32_t TRukMoxFormLight::FirstChannel() const {
-  return ChannelOf(network_->EditStartCh->text(), kFallbackFirst);
+NetworkPage::~NetworkPage() = default;
+
+void NetworkPage::Enable(bool on) {
+  OperationLock& lock = context_.Lock();
+  for (QWidget* control :
+       {static_cast<QWidget*>(form_->ListDevice), static_cast<QWidget*>(form_->ButtonScan),
+        static_cast<QWidget*>(form_->EditStartCh), static_cast<QWidget*>(form_->EditEndCh)})
+    lock.SetEnabled(control, on);
 }
 
-std::int32_t TRukMoxFormLight::LastChannel() const {
-  return ChannelOf(network_->EditEndCh->text(), kFallbackLast);
+void NetworkPage::ApplyCaptions(int language) {
+  rukmox::window::ApplyCaptions(*this, kCaptions, language);
+  for (int column = 0; column < static_cast<int>(kListColumns.size()); ++column)
+    form_->ListDevice->horizontalHeaderItem(column)->setText(
+        QString::fromStdString(rukmox::LoadText(kListColumns[column], language)));
 }
 
-void TRukMoxFormLight::FillDeviceList() {
-  QTableWidget* list = network_->ListDevice;
+std::int32_t NetworkPage::FirstChannel() const {
+  return ChannelOf(form_->EditStartCh->text(), kFallbackFirst);
+}
+
+std::int32_t NetworkPage::LastChannel() const {
+  return ChannelOf(form_->EditEndCh->text(), kFallbackLast);
+}
+
+bool NetworkPage::LinkedRemote() const {
+  const TRukMox* module = context_.Module();
+  return module != nullptr && HasLinkedRemote(*module);
+}
+
+void NetworkPage::FillDeviceList() {
+  QTableWidget* list = form_->ListDevice;
   list->setRowCount(0);
-  if (!Device) return;
-  for (const workflow::DeviceRow& row : workflow::DeviceRows(*Device)) {
+  const TRukMox* module = context_.Module();
+  if (module == nullptr) return;
+  for (const workflow::DeviceRow& row : workflow::DeviceRows(*module)) {
     const TRemoteDeviceRecord& record = *row.record;
     const int at = list->rowCount();
     list->insertRow(at);
@@ -143,58 +119,120 @@ void TRukMoxFormLight::FillDeviceList() {
   }
 }
 
-void TRukMoxFormLight::TabScansioneShow() {
+void NetworkPage::Showing() {
   FillDeviceList();
-  SetOperable(network_->ButtonConnectMcu, network_->ListDevice->rowCount() >= 1);
-  SetOperable(network_->ButtonDisconnectMcu, LinkedRemote());
+  context_.Lock().SetEnabled(form_->ButtonConnectMcu, form_->ListDevice->rowCount() >= 1);
+  context_.Lock().SetEnabled(form_->ButtonDisconnectMcu, LinkedRemote());
 }
 
-void TRukMoxFormLight::ButtonScanClick() {
-  if (!Device || LongOperationRunning()) return;
-  const Pause pause(*this);
-  AbortRequested = false;
-  NetworkPageFace face(*this);
-  workflow::RunNetworkScan(*Device, face, FirstChannel(), LastChannel());
+void NetworkPage::Scan() {
+  workflow::DeviceSession& session = context_.Session();
+  if (!session.CanStart()) return;
+  session.Start(workflow::OperationKind::Scan,
+                std::make_unique<workflow::NetworkScan>(*context_.Module(),
+                                                        static_cast<workflow::ScanFace&>(*this),
+                                                        FirstChannel(), LastChannel()));
 }
 
-bool TRukMoxFormLight::ScanAttemptProgress(std::int32_t, std::int32_t attempt) {
-  network_->BarraScansione->setValue(attempt + 1);
-  // The only place where the scan lets the operator in: the stop button is handled here.
-  QCoreApplication::processEvents();
-  return AbortRequested;
+void NetworkPage::Abort() {
+  context_.Session().Stop();
 }
 
-bool TRukMoxFormLight::ScanChannelProgress(std::int32_t, std::int32_t channelIndex,
-                                           std::int32_t found) {
-  network_->BarraScansione->setValue(0);
-  network_->BarraCanali->setValue(channelIndex + 1);
+void NetworkPage::ShowScanProgress(bool shown) {
+  for (QWidget* control :
+       {static_cast<QWidget*>(form_->ButtonAbort), static_cast<QWidget*>(form_->LabelCanali),
+        static_cast<QWidget*>(form_->LabelScan), static_cast<QWidget*>(form_->BarraScansione),
+        static_cast<QWidget*>(form_->BarraCanali)})
+    control->setVisible(shown);
+}
+
+void NetworkPage::ScanStarts(std::int32_t requests, std::int32_t channels) {
+  form_->BarraScansione->setRange(0, requests);
+  form_->BarraCanali->setRange(0, channels);
+  form_->BarraScansione->setValue(0);
+  form_->BarraCanali->setValue(0);
+  ShowScanProgress(true);
+  window()->repaint();
+  form_->ListDevice->setRowCount(0);
+  form_->LabelCanali->setText(context_.Text(text::ChannelPrefix) + form_->EditStartCh->text());
+}
+
+bool NetworkPage::RequestDone(std::int32_t requests, std::int32_t request) {
+  return ScanAttemptProgress(requests, request);
+}
+
+bool NetworkPage::ChannelDone(std::int32_t requests, std::int32_t channelIndex,
+                              std::int32_t found) {
+  return ScanChannelProgress(requests, channelIndex, found);
+}
+
+bool NetworkPage::ScanAttemptProgress(std::int32_t, std::int32_t attempt) {
+  form_->BarraScansione->setValue(attempt + 1);
+  // The operator's clicks, the stop button's among them, are handled once this step is over.
+  return context_.Session().StopRequested();
+}
+
+bool NetworkPage::ScanChannelProgress(std::int32_t, std::int32_t channelIndex, std::int32_t found) {
+  form_->BarraScansione->setValue(0);
+  form_->BarraCanali->setValue(channelIndex + 1);
   if (found != 0) FillDeviceList();
   // Names the channel that comes next.
-  network_->LabelCanali->setText(LoadText(text::ChannelPrefix) +
-                                 QString::number(FirstChannel() + channelIndex + 1));
-  return AbortRequested;
+  form_->LabelCanali->setText(context_.Text(text::ChannelPrefix) +
+                              QString::number(FirstChannel() + channelIndex + 1));
+  return context_.Session().StopRequested();
 }
 
-void TRukMoxFormLight::ListDeviceDblClick() {
-  ButtonConnectMcuClick();
+void NetworkPage::ScanStops() {
+  ShowScanProgress(false);
+  window()->repaint();
 }
 
-void TRukMoxFormLight::ButtonConnectMcuClick() {
-  if (!Device || LongOperationRunning()) return;
-  const Pause pause(*this);
-  const QList<QTableWidgetItem*> selected = network_->ListDevice->selectedItems();
+void NetworkPage::ShowDevices(const std::vector<workflow::DeviceRow>&) {
+  FillDeviceList();
+}
+
+void NetworkPage::Inform(const workflow::Notice& notice) {
+  context_.Inform(notice);
+}
+
+void NetworkPage::ScanEnds() {
+  form_->LabelCanali->setText(context_.Text(text::ChannelPrefix));
+  Showing();
+}
+
+void NetworkPage::ListDoubleClick() {
+  Connect();
+}
+
+void NetworkPage::Connect() {
+  TRukMox* module = context_.Module();
+  if (module == nullptr || !context_.Session().CanStart()) return;
+  const workflow::DeviceSession::Exchange exchange(context_.Session());
+  const QList<QTableWidgetItem*> selected = form_->ListDevice->selectedItems();
   if (selected.isEmpty()) return;
-  const QTableWidgetItem* first = network_->ListDevice->item(selected.front()->row(), 0);
+  const QTableWidgetItem* first = form_->ListDevice->item(selected.front()->row(), 0);
   if (first == nullptr) return;
-  NetworkPageFace face(*this);
-  workflow::ConnectDevice(*Device, face, first->data(kPositionRole).toInt());
+  workflow::ConnectDevice(*module, static_cast<workflow::ConnectionFace&>(*this),
+                          first->data(kPositionRole).toInt());
 }
 
-void TRukMoxFormLight::ButtonDisconnectMcuClick() {
-  if (!Device || LongOperationRunning()) return;
-  const Pause pause(*this);
-  NetworkPageFace face(*this);
-  workflow::DisconnectDevice(*Device, face);
+void NetworkPage::Disconnect() {
+  TRukMox* module = context_.Module();
+  if (module == nullptr || !context_.Session().CanStart()) return;
+  const workflow::DeviceSession::Exchange exchange(context_.Session());
+  workflow::DisconnectDevice(*module, static_cast<workflow::ConnectionFace&>(*this));
+}
+
+void NetworkPage::Fail(const workflow::Notice& notice, std::int32_t) {
+  context_.Fail(notice);
+}
+
+void NetworkPage::LoadRemote() {
+  emit ReadAgain(ReRead::Remote);
+}
+
+void NetworkPage::ShowConnection() {
+  Showing();
 }
 
 }  // namespace rukmox::window

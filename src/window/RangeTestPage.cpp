@@ -1,35 +1,32 @@
-// The range test's small page and the window's running of it: one ping per pace tick, under the
-// lock of a long operation so that nothing else starts on the module while the test runs.
 #include "RangeTestPage.h"
 
 #include <QChart>
 #include <QChartView>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineSeries>
-#include <QPushButton>
 #include <QScatterSeries>
-#include <QSpinBox>
-#include <QTabWidget>
-#include <QTimer>
 #include <QValueAxis>
+#include <array>
 #include <optional>
 
-#include "Rukmoxlight.h"
+#include "Captions.h"
+#include "PropertySteps.h"
 #include "WindowWords.h"
+#include "ui_RangeTestPage.h"
 
 namespace rukmox::window {
 namespace {
 
-constexpr int kDefaultPings = 100;
-constexpr int kMostPings = 100000;
-constexpr int kPaceMs = 50;  // leaves the poll tick and the operator their turn between pings
+// Leaves the poll tick and the operator their turn between pings.
+constexpr workflow::Operation::Wait kPace{50};
 constexpr double kTripAxisStart = 40;  // ms; grows with the slowest answer
 constexpr int kLostMarkSize = 7;
 constexpr int kAxisTicks = 3;
-constexpr int kFiguresWidth = 150;
 constexpr qreal kSmallFont = 0.8;  // of the window's font: the page is small
+
+constexpr std::array<Caption, 2> kCaptions = {{
+    {"TabRange", extra::RangeTab},
+    {"ChartRange", extra::RangeTab, Caption::Role::AccessibleName},
+}};
 
 QString OrDash(const std::optional<double>& value) {
   return value ? QString::number(*value, 'f', 1) : QStringLiteral("-");
@@ -41,28 +38,50 @@ QString OrDash(const std::optional<std::int32_t>& value) {
 
 }  // namespace
 
-RangeTestPage::RangeTestPage(QTabWidget* pages) {
-  tab = new QWidget;
-  tab->setObjectName(QStringLiteral("TabRange"));
-  button = new QPushButton;
-  button->setObjectName(QStringLiteral("ButtonRangeTest"));
-  count = new QSpinBox;
-  count->setObjectName(QStringLiteral("SpinRangeCount"));
-  count->setRange(1, kMostPings);
-  count->setValue(kDefaultPings);
-  counts = new QLabel;
-  counts->setObjectName(QStringLiteral("LabelRangeCounts"));
-  trip = new QLabel;
-  trip->setObjectName(QStringLiteral("LabelRangeTrip"));
-  quality = new QLabel;
-  quality->setObjectName(QStringLiteral("LabelRangeQuality"));
-  // The figures wrap rather than widen the fixed window.
-  for (QLabel* figures : {counts, trip, quality}) {
-    figures->setWordWrap(true);
-    figures->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+// The test as an operation of the session: one ping a step, each shown on the page.
+class RangeTestPage::Run : public workflow::Operation {
+ public:
+  Run(RangeTestPage& page, TRukMox& device, int count)
+      : page_(page), device_(device), test_(device, count) {}
+
+  std::optional<Wait> Step() override {
+    if (stopped_) return End();
+    const RangeStep step = test_.Step();
+    page_.Show(step, test_.Figures());
+    // A dongle that went away would only add lost pings, each after its time-out.
+    const bool done = test_.Done() || !device_.IsOpen();
+    if (done) page_.Ended();
+    emit page_.StepShown(step.number);
+    if (done) return std::nullopt;
+    return kPace;
+  }
+  void Stop() override { stopped_ = true; }
+
+ private:
+  std::optional<Wait> End() {
+    page_.Ended();
+    return std::nullopt;
   }
 
-  auto* plot = new QChart;
+  RangeTestPage& page_;
+  TRukMox& device_;
+  RangeTest test_;
+  bool stopped_ = false;
+};
+
+RangeTestPage::RangeTestPage(PageContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), form_(std::make_unique<Ui::RangeTestPage>()) {
+  form_->setupUi(this);
+  BuildChart();
+  connect(form_->ButtonRangeTest, &QPushButton::clicked, this, &RangeTestPage::StartOrStop);
+  context_.Lock().Add({form_->ButtonRangeTest, form_->SpinRangeCount});
+  Clear();
+}
+
+RangeTestPage::~RangeTestPage() = default;
+
+void RangeTestPage::BuildChart() {
+  QChart* plot = form_->ChartRange->chart();
   plot->legend()->hide();
   plot->setMargins(QMargins(0, 0, 0, 0));
   auto* pings = new QValueAxis;
@@ -94,58 +113,44 @@ RangeTestPage::RangeTestPage(QTabWidget* pages) {
     series->attachAxis(pings);
     series->attachAxis(ms);
   }
-  chart = new QChartView(plot);
-  chart->setObjectName(QStringLiteral("ChartRange"));
-  chart->setRenderHint(QPainter::Antialiasing);
-
-  // The controls and figures in a narrow column, the chart taking the rest.
-  auto* figuresColumn = new QWidget;
-  figuresColumn->setMaximumWidth(kFiguresWidth);
-  auto* column = new QGridLayout(figuresColumn);
-  column->setContentsMargins(0, 0, 0, 0);
-  column->addWidget(button, 0, 0);
-  column->addWidget(count, 0, 1);
-  column->addWidget(counts, 1, 0, 1, 2);
-  column->addWidget(trip, 2, 0, 1, 2);
-  column->addWidget(quality, 3, 0, 1, 2);
-  column->setRowStretch(4, 1);
-  auto* layout = new QHBoxLayout(tab);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->addWidget(figuresColumn);
-  layout->addWidget(chart, 1);
-  pages->addTab(tab, QString());
-
-  pace = new QTimer(tab);
-  pace->setObjectName(QStringLiteral("TimerRangeTest"));
-  pace->setInterval(kPaceMs);
-  pace->setSingleShot(true);  // the next ping is paced from the end of this one
-  Clear();
+  form_->ChartRange->setRenderHint(QPainter::Antialiasing);
 }
 
-RangeTestPage::~RangeTestPage() = default;
+bool RangeTestPage::Running() const {
+  return run_ != nullptr;
+}
+
+QWidget* RangeTestPage::StopControl() const {
+  return form_->ButtonRangeTest;
+}
 
 void RangeTestPage::Clear() {
-  last = RangeFigures{};
+  last_ = RangeFigures{};
   trips_->clear();
   lost_->clear();
-  for (QAbstractAxis* axis : chart->chart()->axes()) {
-    if (axis->objectName() == QStringLiteral("AxisRangePing")) axis->setRange(0, count->value());
+  for (QAbstractAxis* axis : form_->ChartRange->chart()->axes()) {
+    if (axis->objectName() == QStringLiteral("AxisRangePing"))
+      axis->setRange(0, form_->SpinRangeCount->value());
     if (axis->objectName() == QStringLiteral("AxisRangeMs")) axis->setRange(0, kTripAxisStart);
   }
 }
 
-void RangeTestPage::Show(const RangeStep& step, const RangeFigures& figures, int language) {
-  last = figures;
+void RangeTestPage::Show(const RangeStep& step, const RangeFigures& figures) {
+  const int language = context_.Language();
+  last_ = figures;
   const TripFigures& p = figures.pings;
-  counts->setText(WordText(Word::RangeCounts, language,
-                           {QString::number(p.sent), QString::number(p.answered),
-                            QString::number(p.lost), QString::number(p.lossRate * 100, 'f', 1)}));
-  trip->setText(WordText(Word::RangeTrip, language, {OrDash(p.medianMs), OrDash(p.p95Ms)}));
-  quality->setText(WordText(Word::RangeQuality, language,
-                            {OrDash(figures.localQuality), OrDash(figures.remoteQuality)}));
+  form_->LabelRangeCounts->setText(
+      WordText(extra::RangeCounts, language,
+               {QString::number(p.sent), QString::number(p.answered), QString::number(p.lost),
+                QString::number(p.lossRate * 100, 'f', 1)}));
+  form_->LabelRangeTrip->setText(
+      WordText(extra::RangeTrip, language, {OrDash(p.medianMs), OrDash(p.p95Ms)}));
+  form_->LabelRangeQuality->setText(
+      WordText(extra::RangeQuality, language,
+               {OrDash(figures.localQuality), OrDash(figures.remoteQuality)}));
   if (step.answered) {
     trips_->append(step.number, step.roundTripMs);
-    for (QAbstractAxis* axis : chart->chart()->axes(Qt::Vertical))
+    for (QAbstractAxis* axis : form_->ChartRange->chart()->axes(Qt::Vertical))
       if (auto* ms = qobject_cast<QValueAxis*>(axis); ms && step.roundTripMs > ms->max())
         ms->setMax(step.roundTripMs * 1.2);
   } else {
@@ -153,64 +158,45 @@ void RangeTestPage::Show(const RangeStep& step, const RangeFigures& figures, int
   }
 }
 
-void RangeTestPage::ApplyCaptions(int language, bool running) {
-  button->setText(WordText(running ? Word::RangeStop : Word::RangeStart, language));
-  chart->setAccessibleName(WordText(Word::RangeTab, language));
-  if (last.pings.sent == 0) {
-    counts->setText(WordText(
-        Word::RangeCounts, language,
+void RangeTestPage::ApplyCaptions(int language) {
+  rukmox::window::ApplyCaptions(*this, kCaptions, language);
+  form_->ButtonRangeTest->setText(
+      WordText(Running() ? extra::RangeStop : extra::RangeStart, language));
+  if (last_.pings.sent == 0) {
+    form_->LabelRangeCounts->setText(WordText(
+        extra::RangeCounts, language,
         {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0.0")}));
-    trip->setText(WordText(Word::RangeTrip, language, {QStringLiteral("-"), QStringLiteral("-")}));
-    quality->setText(
-        WordText(Word::RangeQuality, language, {QStringLiteral("-"), QStringLiteral("-")}));
+    form_->LabelRangeTrip->setText(
+        WordText(extra::RangeTrip, language, {QStringLiteral("-"), QStringLiteral("-")}));
+    form_->LabelRangeQuality->setText(
+        WordText(extra::RangeQuality, language, {QStringLiteral("-"), QStringLiteral("-")}));
   }
 }
 
-bool TRukMoxFormLight::RangeTestRunning() const {
-  return range_->test != nullptr;
-}
-
-void TRukMoxFormLight::ButtonRangeTestClick() {
-  if (RangeTestRunning()) {
-    StopRangeTest();
+void RangeTestPage::StartOrStop() {
+  workflow::DeviceSession& session = context_.Session();
+  if (Running()) {
+    // A range test is only pings: it ends at once.
+    session.StopNow();
     return;
   }
-  if (LongOperationRunning() || !Device) return;
-  if (!LinkedRemote()) {
-    messages_.Error(WordText(Word::NoRemoteConnected, Language));
+  TRukMox* module = context_.Module();
+  if (!session.CanStart()) return;
+  if (!HasLinkedRemote(*module)) {
+    context_.Error(context_.Word(extra::NoRemoteConnected));
     return;
   }
-  range_->Clear();
-  range_->test = std::make_unique<RangeTest>(*Device, range_->count->value());
-  rangeLock_ = std::make_unique<LongOperation>(*this);
-  range_->count->setEnabled(false);
-  range_->ApplyCaptions(Language, true);
-  range_->pace->start();
+  Clear();
+  auto run = std::make_unique<Run>(*this, *module, form_->SpinRangeCount->value());
+  Run* started = run.get();
+  if (!session.Start(workflow::OperationKind::RangeTest, std::move(run))) return;
+  run_ = started;
+  ApplyCaptions(context_.Language());
 }
 
-void TRukMoxFormLight::RangeTestStep() {
-  if (!RangeTestRunning()) return;
-  RangeStep step;
-  {
-    const Pause pause(*this);
-    step = range_->test->Step();
-  }
-  range_->Show(step, range_->test->Figures(), Language);
-  // A dongle that went away would only add lost pings, each after its time-out.
-  const bool done = range_->test->Done() || !Device->IsOpen();
-  if (done)
-    StopRangeTest();
-  else
-    range_->pace->start();
-  emit RangeStepShown(step.number);
-}
-
-void TRukMoxFormLight::StopRangeTest() {
-  range_->pace->stop();
-  range_->test.reset();
-  range_->count->setEnabled(true);
-  range_->ApplyCaptions(Language, false);
-  rangeLock_.reset();  // last: the unlock may close a window whose close waited for the test
+void RangeTestPage::Ended() {
+  run_ = nullptr;
+  form_->ButtonRangeTest->setText(context_.Word(extra::RangeStart));
 }
 
 }  // namespace rukmox::window

@@ -1,48 +1,57 @@
-// The range test's small page: start/stop, the number of pings, the running figures and a chart
-// of each ping's round trip (lost pings marked).
+// The range test: pings to the remote, one at a time at a steady pace, with the answered and lost
+// counts, the round trip's median and 95th percentile, the quality at both ends and a chart of
+// each ping's round trip (lost pings marked). The test runs as an operation of the device
+// session, one ping a step; the poll tick goes on between the pings.
 #pragma once
 
+#include <QWidget>
 #include <memory>
 
+#include "PageContext.h"
 #include "RangeTest.h"
 
-class QChartView;
-class QLabel;
 class QLineSeries;
-class QPushButton;
 class QScatterSeries;
-class QSpinBox;
-class QTabWidget;
-class QTimer;
-class QWidget;
+
+namespace Ui {
+class RangeTestPage;
+}
 
 namespace rukmox::window {
 
-class RangeTestPage {
+class RangeTestPage : public QWidget {
+  Q_OBJECT
+
  public:
-  // Adds the page TabRange to `pages`.
-  explicit RangeTestPage(QTabWidget* pages);
-  ~RangeTestPage();
+  explicit RangeTestPage(PageContext& context, QWidget* parent = nullptr);
+  ~RangeTestPage() override;
 
-  void Clear();
-  void Show(const RangeStep& step, const RangeFigures& figures, int language);
-  void ApplyCaptions(int language, bool running);
+  bool Running() const;
+  void ApplyCaptions(int language);
+  // The control that stops the running test; it stays live while the others are locked.
+  QWidget* StopControl() const;
 
-  QWidget* tab = nullptr;
-  QPushButton* button = nullptr;
-  QSpinBox* count = nullptr;
-  QLabel* counts = nullptr;
-  QLabel* trip = nullptr;
-  QLabel* quality = nullptr;
-  QChartView* chart = nullptr;
-  QTimer* pace = nullptr;  // one step per timeout, so that the window stays live between pings
+  // The handler: starts a test, or stops the one running.
+  void StartOrStop();
 
-  std::unique_ptr<RangeTest> test;
-  RangeFigures last;
+ signals:
+  // After each ping has been shown; `number` counts it from 1.
+  void StepShown(int number);
 
  private:
+  class Run;
+
+  void BuildChart();
+  void Clear();
+  void Show(const RangeStep& step, const RangeFigures& figures);
+  void Ended();
+
+  PageContext& context_;
+  std::unique_ptr<Ui::RangeTestPage> form_;
   QLineSeries* trips_ = nullptr;
   QScatterSeries* lost_ = nullptr;
+  RangeFigures last_;
+  Run* run_ = nullptr;  // the test running, owned by the session
 };
 
 }  // namespace rukmox::window

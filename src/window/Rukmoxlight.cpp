@@ -1,30 +1,33 @@
 #include "Rukmoxlight.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTimer>
 #include <array>
 
+#include "Captions.h"
 #include "ConsolePage.h"
-#include "FieldText.h"
-#include "FieldValidator.h"
-#include "KeyFilters.h"
+#include "DevicePanel.h"
 #include "LinkHistoryPage.h"
-#include "Notice.h"
-#include "PanelText.h"
-#include "PropertySteps.h"
+#include "LinkMonitorPage.h"
+#include "NetworkPage.h"
+#include "PageContext.h"
+#include "PinPage.h"
+#include "ProfileActions.h"
 #include "RangeTestPage.h"
+#include "SpectrumPage.h"
 #include "StringTable.h"
-#include "TextIds.h"
 #include "WindowWords.h"
-#include "ui_DevicesPage.h"
-#include "ui_NetworkPage.h"
 #include "ui_Rukmoxlight.h"
-#include "ui_SpectrumPage.h"
 
 // The artwork lives in this static library; a program linking it must register it explicitly.
 static void InitArtwork() {
@@ -34,195 +37,159 @@ static void InitArtwork() {
 namespace rukmox::window {
 namespace {
 
-constexpr int kPollIntervalMs = 100;
-const QString kEmptyVersionText = QStringLiteral("H0 - F0 - M0 - P0");
-const QString kEmptyEnergyText = QStringLiteral("Energy (0)");
+constexpr int kPollIntervalMs = std::chrono::milliseconds(workflow::PollInterval).count();
 
-// The controls whose caption comes from the string table.
-struct Caption {
-  const char* control;
-  text::Id id;
-};
-constexpr std::array<Caption, 41> kCaptions = {{
+// The captions of the window's own frames; each page has its own.
+constexpr std::array<Caption, 3> kCaptions = {{
     {"TabDevices", text::TabDevicesCaption},
     {"TabSettingsDongle", text::LocalDeviceCaption},
     {"TabSettingsMcu", text::RemoteDeviceCaption},
-    {"LabelVersionDongle", text::VersionCaption},
-    {"LabelVersionMcu", text::VersionCaption},
-    {"GroupPropertyDongle", text::PropertiesCaption},
-    {"GroupPropertyMcu", text::PropertiesCaption},
-    {"LabelNomeDongle", text::NameCaption},
-    {"LabelNomeMcu", text::NameCaption},
-    {"LabelIndirizzoDongle", text::AddressCaption},
-    {"LabelIndirizzoMcu", text::AddressCaption},
-    {"LabelPotenzaDongle", text::PowerCaption},
-    {"LabelPotenzaMcu", text::PowerCaption},
-    {"GroupProgramDongle", text::ReprogrammingCaption},
-    {"GroupProgramMcu", text::ReprogrammingCaption},
-    {"LabelFileDongle", text::ProgrammingFileCaption},
-    {"LabelFileMcu", text::ProgrammingFileCaption},
-    {"ButtonProgramDongle", text::ProgramButtonCaption},
-    {"ButtonProgramMcu", text::ProgramButtonCaption},
-    {"ButtonSfogliaDongle", text::BrowseCaption},
-    {"ButtonSfogliaMcu", text::BrowseCaption},
-    {"TabPin", text::PinTabCaption},
-    {"ButtonRemovePin", text::RemovePinCaption},
-    {"ButtonChangePin", text::ChangePinCaption},
-    {"ButtonReadPin", text::ReadPinCaption},
-    {"TabLink", text::LinkTabCaption},
-    {"LabelCanale", text::ChannelCaption},
-    {"TabScansione", text::NetworkTabCaption},
-    {"GroupDevice", text::DeviceListCaption},
-    {"ButtonConnectMcu", text::ConnectCaption},
-    {"ButtonDisconnectMcu", text::DisconnectCaption},
-    {"GroupScan", text::ScanGroupCaption},
-    {"ButtonScan", text::ScanButtonCaption},
-    {"LabelStartCh", text::FirstChannelCaption},
-    {"LabelEndCh", text::LastChannelCaption},
-    {"LabelCanali", text::ScanChannelCaption},
-    {"LabelScan", text::ScanProgressCaption},
-    {"ButtonAbort", text::AbortCaption},
-    {"TabTest", text::SpectrumTabCaption},
-    {"ButtonScanEnergy", text::SpectrumScanCaption},
-    {"ButtonStopEnergy", text::SpectrumStopCaption},
 }};
-constexpr std::array<int, 4> kListColumnWidths = {150, 70, 70, 150};
-
-// The page control a page belongs to (its parent is the page control's stack), or null.
-QTabWidget* PageControlOf(QWidget* page) {
-  QWidget* stack = page->parentWidget();
-  auto* tabs = stack != nullptr ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
-  return tabs != nullptr && tabs->indexOf(page) >= 0 ? tabs : nullptr;
-}
-
-void SetCaption(QWidget* control, const QString& text) {
-  if (auto* group = qobject_cast<QGroupBox*>(control))
-    group->setTitle(text);
-  else if (auto* button = qobject_cast<QAbstractButton*>(control))
-    button->setText(text);
-  else if (auto* label = qobject_cast<QLabel*>(control))
-    label->setText(text);
-  else if (QTabWidget* tabs = PageControlOf(control))
-    tabs->setTabText(tabs->indexOf(control), text);
-}
 
 }  // namespace
-
-TRukMoxFormLight::Pause::Pause(TRukMoxFormLight& window) : window_(window) {
-  window_.TimerUpdate->stop();
-  ++window_.pauses_;
-}
-
-TRukMoxFormLight::Pause::~Pause() {
-  --window_.pauses_;
-  window_.NoticeDongleGone();
-  // Once the window has released the module, nothing polls it again; nor while the console runs.
-  if (window_.Device && !window_.ConsoleRunning()) window_.TimerUpdate->start();
-  window_.CloseIfPending();
-}
 
 TRukMoxFormLight::TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& messages,
                                    DonglePlace place, QWidget* parent)
     : QMainWindow(parent),
       messages_(messages),
       place_(std::move(place)),
-      form_(std::make_unique<Ui::RukMoxFormLight>()),
-      devices_(std::make_unique<Ui::DevicesPage>()),
-      network_(std::make_unique<Ui::NetworkPage>()),
-      spectrum_(std::make_unique<Ui::SpectrumPage>()) {
-  BuildControls();
-  Device = makeModule(&DeviceError);
-  DeviceCreated = Device != nullptr;
-  TimerUpdate->setInterval(kPollIntervalMs);
-  if (Device && !Device->IsOpen()) Device->Open();
-  dongleWasOpen_ = Device && Device->IsOpen();
-  Busy = false;
-  AbortRequested = false;
-  ChannelMoves = 0;
-  LoadLocal();
-  LoadRemote();
-  FixSizeAndCentre();
-  Language = LanguageItalian;
-  ApplyLanguage();
-  ConnectHandlers();
-  TimerUpdate->start();
-}
-
-TRukMoxFormLight::~TRukMoxFormLight() {
-  qApp->removeEventFilter(this);
-  if (RangeTestRunning()) StopRangeTest();
-  if (ConsoleRunning()) StopConsole();  // the bridge gives the module back before it goes
-  if (Device) FormClose();
-}
-
-void TRukMoxFormLight::BuildControls() {
+      form_(std::make_unique<Ui::RukMoxFormLight>()) {
   InitArtwork();
   form_->setupUi(this);
-  devices_->setupUi(form_->TabDevices);
-  network_->setupUi(form_->TabScansione);
-  spectrum_->setupUi(form_->TabTest);
   setWindowTitle(WindowTitle());
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-
-  // What is pasted passes the filters that typed keys pass.
-  for (QLineEdit* name : {devices_->EditNomeDongle, devices_->EditNomeMcu, devices_->EditPin})
-    name->setValidator(new FieldValidator(IsNameCharacter, name));
-  for (QLineEdit* address : {devices_->EditIndirizzoDongle, devices_->EditIndirizzoMcu})
-    address->setValidator(new FieldValidator(IsDigitCharacter, address));
-  // The longest name and PIN, and the power entries, as the modules take them.
-  devices_->EditNomeDongle->setMaxLength(NameLengthMax);
-  devices_->EditNomeMcu->setMaxLength(NameLengthMax);
-  devices_->EditPin->setMaxLength(PinSize);
-  for (QComboBox* power : {devices_->ComboPotenzaDongle, devices_->ComboPotenzaMcu}) {
-    for (int entry = 0; entry < PowerEntryCount; ++entry)
-      power->addItem(QString::fromUtf8(PowerEntryText(entry)));
-    power->setCurrentIndex(-1);  // the first entry added became the current one
-  }
-
-  for (int column = 0; column < static_cast<int>(kListColumnWidths.size()); ++column)
-    network_->ListDevice->setColumnWidth(column, kListColumnWidths[column]);
-  network_->ListDevice->horizontalHeader()->setStretchLastSection(true);
-
   TimerUpdate = new QTimer(this);
   TimerUpdate->setObjectName(QStringLiteral("TimerUpdate"));
   TimerUpdate->setSingleShot(true);  // each tick starts the next one when it ends
-
+  TimerUpdate->setInterval(kPollIntervalMs);
+  connect(TimerUpdate, &QTimer::timeout, this, &TRukMoxFormLight::TimerUpdateTimer);
+  stepTimer_ = new QTimer(this);
+  stepTimer_->setObjectName(QStringLiteral("TimerOperation"));
+  stepTimer_->setSingleShot(true);
+  connect(stepTimer_, &QTimer::timeout, this, [this] { session_->StepOperation(); });
   statusLabel_ = new QLabel(form_->StatusLine);
   statusLabel_->setObjectName(QStringLiteral("LabelStatus"));
   statusLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   form_->StatusLine->addWidget(statusLabel_, 1);
 
-  BuildSpectrum();
-  BuildServiceMode();
-  BuildReconnect();
-  BuildLinkPages();
-  BuildProfileMenu();
+  session_ = std::make_unique<workflow::DeviceSession>(makeModule,
+                                                       static_cast<workflow::SessionFace&>(*this));
+  context_ = std::make_unique<PageContext>(*session_, messages_, lock_);
+  BuildPages();
+  BuildMenus();
+  {
+    // The only attempt to reach the dongle, but for the operator's Reconnect and the programming
+    // jobs; the poll timer starts when it has ended.
+    const workflow::DeviceSession::Exchange start(*session_);
+    if (!session_->IsOpen()) session_->Open();
+    LoadLocal();
+    LoadRemote();
+  }
+  FixSizeAndCentre();
+  context_->SetLanguage(0);  // Italian
+  ApplyLanguage();
+  // Escape anywhere in the window reaches the window before the control that has the focus.
+  qApp->installEventFilter(this);
 }
 
-void TRukMoxFormLight::ConnectHandlers() {
-  // Only the operator's own signals: setting a control from the program runs no handler.
-  connect(TimerUpdate, &QTimer::timeout, this, &TRukMoxFormLight::TimerUpdateTimer);
-  connect(devices_->ComboPotenzaDongle, &QComboBox::activated, this,
-          &TRukMoxFormLight::ComboPotenzaDongleChange);
-  connect(devices_->ComboPotenzaMcu, &QComboBox::activated, this,
-          &TRukMoxFormLight::ComboPotenzaMcuChange);
-  connect(devices_->ComboCanale, &QComboBox::activated, this, &TRukMoxFormLight::ComboCanaleChange);
-  connect(devices_->ButtonReadPin, &QPushButton::clicked, this,
-          &TRukMoxFormLight::ButtonReadPinClick);
-  connect(devices_->ButtonChangePin, &QPushButton::clicked, this,
-          &TRukMoxFormLight::ButtonChangePinClick);
-  connect(devices_->ButtonRemovePin, &QPushButton::clicked, this,
-          &TRukMoxFormLight::ButtonRemovePinClick);
-  for (QToolButton* flag : {devices_->ImageIta, devices_->ImageEng})
-    connect(flag, &QToolButton::clicked, this,
-            [this, flag] { ImageLanguageClick(flag->property("tag").toInt()); });
-  ConnectNetworkPage();
-  ConnectProgrammingGroups();
-  // Keys and focus changes of the fields, and Escape anywhere in the window, reach the window
-  // before the control that has the focus.
-  qApp->installEventFilter(this);
+TRukMoxFormLight::~TRukMoxFormLight() {
+  qApp->removeEventFilter(this);
+  // The pages go with the window's widgets, after this: what their removal signals is not ours.
+  disconnect(form_->PageControl, nullptr, this, nullptr);
+  // The operation goes before its page; the module is closed and released.
+  session_.reset();
+}
+
+void TRukMoxFormLight::BuildPages() {
+  PageContext& context = *context_;
+  Ui::RukMoxFormLight& f = *form_;
+  using workflow::ProgrammingTarget;
+  localPanel_ = new DevicePanel(DevicePanel::Device::Local, context, f.TabSettingsDongle);
+  dongleProgramming_ =
+      new ProgrammingGroup(ProgrammingTarget::Dongle, context, f.TabSettingsDongle);
+  remotePanel_ = new DevicePanel(DevicePanel::Device::Remote, context, f.TabSettingsMcu);
+  mcuProgramming_ = new ProgrammingGroup(ProgrammingTarget::Mcu, context, f.TabSettingsMcu);
+  f.DongleLayout->addWidget(localPanel_);
+  f.DongleLayout->addWidget(dongleProgramming_);
+  f.McuLayout->addWidget(remotePanel_);
+  f.McuLayout->addWidget(mcuProgramming_);
+
+  linkPage_ = new LinkMonitorPage(context);
+  historyPage_ = new LinkHistoryPage(context);
+  rangePage_ = new RangeTestPage(context);
+  consolePage_ = new ConsolePage(context);
+  for (QWidget* page :
+       std::initializer_list<QWidget*>{linkPage_, historyPage_, rangePage_, consolePage_})
+    f.PageLink->addTab(page, QString());
+  pinPage_ = new PinPage(context);
+  f.PagePin->addTab(pinPage_, QString());
+  networkPage_ = new NetworkPage(context);
+  spectrumPage_ = new SpectrumPage(context);
+  f.PageControl->addTab(networkPage_, QString());
+  f.PageControl->addTab(spectrumPage_, QString());
+  profiles_ = new ProfileActions(context, this);
+
+  // The keyboard goes through the panels in their order.
+  for (auto [from, to] :
+       std::initializer_list<std::pair<QWidget*, QWidget*>>{{localPanel_, dongleProgramming_},
+                                                            {dongleProgramming_, remotePanel_},
+                                                            {remotePanel_, mcuProgramming_}})
+    setTabOrder(from, to);
+
+  // What one page changes on a device, the others show.
+  const auto follow = [this](auto* page) {
+    connect(page, &std::remove_pointer_t<decltype(page)>::ReadAgain, this,
+            [this](ReRead devices) { ReadAgain(devices); });
+  };
+  follow(localPanel_);
+  follow(remotePanel_);
+  follow(dongleProgramming_);
+  follow(mcuProgramming_);
+  follow(linkPage_);
+  follow(pinPage_);
+  follow(networkPage_);
+  follow(profiles_);
+  for (ProgrammingGroup* group : {dongleProgramming_, mcuProgramming_}) {
+    connect(group, &ProgrammingGroup::DevicesReleased, this,
+            [this](ReRead devices) { Release(devices); });
+    connect(group, &ProgrammingGroup::Progressed, this, &TRukMoxFormLight::ProgrammingProgress);
+  }
+  connect(linkPage_, &LinkMonitorPage::LanguageChosen, this, &TRukMoxFormLight::ImageLanguageClick);
+  connect(f.PageControl, &QTabWidget::currentChanged, this, [this](int index) {
+    if (form_->PageControl->widget(index) == networkPage_) TabScansioneShow();
+  });
+  connect(spectrumPage_, &SpectrumPage::SweepDrawn, this, &TRukMoxFormLight::SweepDrawn);
+  connect(rangePage_, &RangeTestPage::StepShown, this, &TRukMoxFormLight::RangeStepShown);
+  connect(consolePage_, &ConsolePage::Received, this, &TRukMoxFormLight::ConsoleReceived);
+}
+
+void TRukMoxFormLight::BuildMenus() {
+  QMenu* menu = menuBar()->addMenu(QString());
+  menu->setObjectName(QStringLiteral("MenuDongle"));
+  reconnectAction_ = menu->addAction(QString());
+  reconnectAction_->setObjectName(QStringLiteral("ActionReconnect"));
+  reconnectAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  reconnectAction_->setShortcutContext(Qt::WindowShortcut);
+  connect(reconnectAction_, &QAction::triggered, this, &TRukMoxFormLight::Reconnect);
+  menu->addSeparator();
+  saveProfileAction_ = menu->addAction(QString());
+  saveProfileAction_->setObjectName(QStringLiteral("ActionSaveProfile"));
+  connect(saveProfileAction_, &QAction::triggered, this, [this] { profiles_->AskAndSave(this); });
+  applyProfileAction_ = menu->addAction(QString());
+  applyProfileAction_->setObjectName(QStringLiteral("ActionApplyProfile"));
+  connect(applyProfileAction_, &QAction::triggered, this, [this] { profiles_->AskAndApply(this); });
+  // Reopening the module or changing it under a running operation would pull it from under it.
+  lock_.Add(reconnectAction_);
+  lock_.Add(applyProfileAction_);
+
+  serviceModeAction_ = new QAction(this);
+  serviceModeAction_->setObjectName(QStringLiteral("ActionServiceMode"));
+  serviceModeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  serviceModeAction_->setShortcutContext(Qt::WindowShortcut);
+  addAction(serviceModeAction_);  // a shortcut only: no menu offers it to the operator
+  connect(serviceModeAction_, &QAction::triggered, this, [this] { SetServiceMode(!serviceMode_); });
 }
 
 void TRukMoxFormLight::FixSizeAndCentre() {
@@ -235,91 +202,100 @@ void TRukMoxFormLight::FixSizeAndCentre() {
 void TRukMoxFormLight::FitToContents() {
   // Large enough for the captions of either language, so a switch never squeezes a control.
   ensurePolished();
-  PinReadingLabels();
+  linkPage_->FixReadingSizes();
+  spectrumPage_->FixReadingSizes();
   QSize size;
   for (int language : {LanguageEnglish, LanguageItalian}) {
     ApplyCaptions(language);
     // Before the first show no layout passes a new caption's size up by itself.
     for (QWidget* control : findChildren<QWidget*>()) control->updateGeometry();
+    for (QLayout* layout : findChildren<QLayout*>()) layout->invalidate();  // pages added late
     size = size.expandedTo(sizeHint());
   }
   setFixedSize(size);
 }
 
-QString TRukMoxFormLight::LoadText(int id) const {
-  return QString::fromStdString(rukmox::LoadText(id, Language));
+void TRukMoxFormLight::ApplyLanguage() {
+  ApplyCaptions(context_->Language());
+  // The status line is ours, not the table's; it follows the language all the same.
+  ShowStatusLine();
 }
 
-void TRukMoxFormLight::Fail(int id) {
-  messages_.Error(LoadText(id));
+void TRukMoxFormLight::ApplyCaptions(int language) {
+  rukmox::window::ApplyCaptions(*this, kCaptions, language);
+  localPanel_->ApplyCaptions(language);
+  remotePanel_->ApplyCaptions(language);
+  dongleProgramming_->ApplyCaptions(language);
+  mcuProgramming_->ApplyCaptions(language);
+  linkPage_->ApplyCaptions(language);
+  historyPage_->ApplyCaptions(language);
+  rangePage_->ApplyCaptions(language);
+  consolePage_->ApplyCaptions(language);
+  pinPage_->ApplyCaptions(language);
+  networkPage_->ApplyCaptions(language);
+  spectrumPage_->ApplyCaptions(language);
+  if (auto* menu = findChild<QMenu*>(QStringLiteral("MenuDongle")))
+    menu->setTitle(WordText(Word::DongleMenu, language));
+  reconnectAction_->setText(WordText(Word::Reconnect, language));
+  saveProfileAction_->setText(WordText(Word::ProfileSaveAction, language));
+  applyProfileAction_->setText(WordText(Word::ProfileApplyAction, language));
 }
 
-void TRukMoxFormLight::Inform(int id) {
-  messages_.Information(LoadText(id));
-}
-
-bool TRukMoxFormLight::LinkedRemote() const {
-  return Device && HasLinkedRemote(*Device);
+void TRukMoxFormLight::ShowStatusLine() {
+  const int language = context_->Language();
+  QString where = place_.path.isEmpty() ? WordText(Word::UsbDongle, language) : place_.path;
+  if (place_.simulated) where += WordText(Word::Simulated, language);
+  QString line;
+  if (session_->IsOpen())
+    line = WordText(Word::DongleInUse, language) + where;
+  else if (session_->DongleGone())
+    line = WordText(Word::DongleGone, language) + where;
+  else if (const QString why =
+               place_.whyNotOpen ? place_.whyNotOpen(session_->ErrorWord(), language) : QString();
+           !why.isEmpty())
+    line = why;
+  else if (place_.path.isEmpty())
+    line = WordText(Word::NoDongleFound, language);
+  else
+    line = WordText(Word::NoDongleAt, language) + where;
+  if (serviceMode_) line += WordText(Word::ServiceModeOn, language);
+  statusLabel_->setText(line);
 }
 
 void TRukMoxFormLight::EnableLocal(bool on) {
-  const Ui::DevicesPage& d = *devices_;
-  const Ui::NetworkPage& n = *network_;
-  for (QWidget* control :
-       {static_cast<QWidget*>(d.LabVersionDongle), static_cast<QWidget*>(d.LabelEnergy),
-        static_cast<QWidget*>(d.ProgressBarEnergy), static_cast<QWidget*>(d.EditNomeDongle),
-        static_cast<QWidget*>(d.EditIndirizzoDongle), static_cast<QWidget*>(d.ComboPotenzaDongle),
-        static_cast<QWidget*>(d.ButtonRemovePin), static_cast<QWidget*>(d.ButtonChangePin),
-        static_cast<QWidget*>(d.ButtonReadPin), static_cast<QWidget*>(d.EditPin),
-        static_cast<QWidget*>(spectrum_->ButtonScanEnergy),
-        static_cast<QWidget*>(spectrum_->ButtonScanChannel), static_cast<QWidget*>(n.ListDevice),
-        static_cast<QWidget*>(n.ButtonScan), static_cast<QWidget*>(n.EditStartCh),
-        static_cast<QWidget*>(n.EditEndCh)})
-    SetOperable(control, on);
+  localPanel_->Enable(on);
+  linkPage_->EnableLocal(on);
+  pinPage_->Enable(on);
+  spectrumPage_->Enable(on);
+  networkPage_->Enable(on);
 }
 
 void TRukMoxFormLight::EnableRemote(bool on) {
-  const Ui::DevicesPage& d = *devices_;
-  for (QWidget* control :
-       {static_cast<QWidget*>(d.LabVersionMcu), static_cast<QWidget*>(d.EditNomeMcu),
-        static_cast<QWidget*>(d.EditIndirizzoMcu), static_cast<QWidget*>(d.ComboPotenzaMcu),
-        static_cast<QWidget*>(d.ComboCanale), static_cast<QWidget*>(d.ProgressBarLink),
-        static_cast<QWidget*>(d.LabelLink)})
-    SetOperable(control, on);
+  remotePanel_->Enable(on);
+  linkPage_->EnableRemote(on);
 }
 
 void TRukMoxFormLight::ClearLocal() {
-  devices_->LabVersionDongle->setText(kEmptyVersionText);
-  devices_->LabelEnergy->setText(kEmptyEnergyText);
-  devices_->ProgressBarEnergy->setValue(0);
-  devices_->EditNomeDongle->clear();
-  devices_->EditIndirizzoDongle->clear();
-  devices_->ComboPotenzaDongle->setCurrentIndex(-1);
-  devices_->EditPin->clear();
+  localPanel_->Clear();
+  linkPage_->ClearLocal();
+  pinPage_->Clear();
 }
 
 void TRukMoxFormLight::ClearRemote() {
-  devices_->LabVersionMcu->setText(kEmptyVersionText);
-  devices_->EditNomeMcu->clear();
-  devices_->EditIndirizzoMcu->clear();
-  devices_->ComboPotenzaMcu->setCurrentIndex(-1);
-  devices_->ComboCanale->setCurrentIndex(-1);
+  remotePanel_->Clear();
+  linkPage_->ShowChannel(-1);
 }
 
 void TRukMoxFormLight::LoadLocal() {
-  if (Device && Device->IsOpen()) {
-    if (Device->ReadLocalInfo()) {
-      const TLocalDeviceRecord& local = Device->Local;
+  TRukMox* module = session_->Module();
+  if (module != nullptr && module->IsOpen()) {
+    if (module->ReadLocalInfo()) {
       EnableLocal(true);
-      devices_->LabVersionDongle->setText(QString::fromStdString(VersionText(local)));
-      devices_->EditNomeDongle->setText(QString::fromStdString(NameOf(local.Name)));
-      devices_->EditIndirizzoDongle->setText(QString::number(local.Address));
-      devices_->ComboPotenzaDongle->setCurrentIndex(PowerEntryOf(local.PowerLevel));
+      localPanel_->Show(module->Local);
       ShowStatusLine();
       return;
     }
-    messages_.Error(QString::fromStdString(
-        workflow::NoticeText(workflow::Notice(text::LoadFailed, DeviceError), Language)));
+    context_->Fail(workflow::Notice(text::LoadFailed, session_->ErrorWord()));
   }
   EnableLocal(false);
   ClearLocal();
@@ -327,79 +303,98 @@ void TRukMoxFormLight::LoadLocal() {
 }
 
 void TRukMoxFormLight::LoadRemote() {
-  if (Device && Device->IsOpen() && LinkedRemote() && Device->ReadRemoteInfo() &&
-      Device->Current != nullptr) {
-    const TRemoteDeviceRecord& remote = *Device->Current;
+  TRukMox* module = session_->Module();
+  if (module != nullptr && module->IsOpen() && HasLinkedRemote(*module) &&
+      module->ReadRemoteInfo() && module->Current != nullptr) {
     EnableRemote(true);
-    devices_->LabVersionMcu->setText(QString::fromStdString(VersionText(remote)));
-    devices_->EditNomeMcu->setText(QString::fromStdString(NameOf(remote.Name)));
-    devices_->EditIndirizzoMcu->setText(QString::number(remote.Address));
-    devices_->ComboPotenzaMcu->setCurrentIndex(PowerEntryOf(remote.PowerLevel));
-    const bool known = remote.Channel >= 0 && remote.Channel < RadioChannelCount;
-    devices_->ComboCanale->setCurrentIndex(known ? remote.Channel : -1);
+    remotePanel_->Show(*module->Current);
+    linkPage_->ShowChannel(module->Current->Channel);
     return;
   }
   EnableRemote(false);
   ClearRemote();
 }
 
-void TRukMoxFormLight::ApplyCaptions(int language) {
-  const auto text = [language](text::Id id) {
-    return QString::fromStdString(rukmox::LoadText(id, language));
-  };
-  for (const Caption& caption : kCaptions)
-    if (auto* control = findChild<QWidget*>(QString::fromLatin1(caption.control)))
-      SetCaption(control, text(caption.id));
-  const std::array<text::Id, 4> columns = {text::ColumnName, text::ColumnAddress,
-                                           text::ColumnChannel, text::ColumnConnection};
-  for (int column = 0; column < static_cast<int>(columns.size()); ++column)
-    network_->ListDevice->horizontalHeaderItem(column)->setText(text(columns[column]));
-
-  // Names that assistive technology reads for the controls that show no caption of their own.
-  const Ui::DevicesPage& d = *devices_;
-  d.ImageConnected->setAccessibleName(WordText(Word::LinkUp, language));
-  d.ImageNotConnected->setAccessibleName(WordText(Word::LinkDown, language));
-  d.ImageIta->setAccessibleName(WordText(Word::ItalianFlag, language));
-  d.ImageIta->setToolTip(WordText(Word::ItalianFlag, language));
-  d.ImageEng->setAccessibleName(WordText(Word::EnglishFlag, language));
-  d.ImageEng->setToolTip(WordText(Word::EnglishFlag, language));
-  network_->ListDevice->setAccessibleName(text(text::DeviceListCaption));
-  spectrum_->ChartScan->setAccessibleName(WordText(Word::SpectrumChart, language));
-  ApplyServiceCaptions(language);
-  ApplyLinkPageCaptions(language);
-  ApplyProfileCaptions(language);
+void TRukMoxFormLight::ReadAgain(ReRead devices) {
+  if (devices != ReRead::Remote) LoadLocal();
+  if (devices != ReRead::Local) LoadRemote();
 }
 
-void TRukMoxFormLight::ApplyLanguage() {
-  ApplyCaptions(Language);
-  // The status line is ours, not the table's; it follows the language all the same.
-  ShowStatusLine();
+void TRukMoxFormLight::Release(ReRead devices) {
+  if (devices != ReRead::Remote) {
+    EnableLocal(false);
+    ClearLocal();
+  }
+  EnableRemote(false);
+  ClearRemote();
 }
 
-void TRukMoxFormLight::ShowStatusLine() {
-  const bool open = Device && Device->IsOpen();
-  QString where = place_.path.isEmpty() ? WordText(Word::UsbDongle, Language) : place_.path;
-  if (place_.simulated) where += WordText(Word::Simulated, Language);
-  QString line;
-  if (open)
-    line = WordText(Word::DongleInUse, Language) + where;
-  else if (dongleGone_)
-    line = WordText(Word::DongleGone, Language) + where;
-  else if (const QString why =
-               place_.whyNotOpen ? place_.whyNotOpen(DeviceError, Language) : QString();
-           !why.isEmpty())
-    line = why;
-  else if (place_.path.isEmpty())
-    line = WordText(Word::NoDongleFound, Language);
+void TRukMoxFormLight::PollMayRun(bool may) {
+  if (may)
+    TimerUpdate->start();  // the interval starts afresh
   else
-    line = WordText(Word::NoDongleAt, Language) + where;
-  if (serviceMode_) line += WordText(Word::ServiceModeOn, Language);
-  statusLabel_->setText(line);
+    TimerUpdate->stop();
 }
 
-void TRukMoxFormLight::ShowLinkPicture(bool linked) {
-  devices_->ImageConnected->setVisible(linked);
-  devices_->ImageNotConnected->setVisible(!linked);
+void TRukMoxFormLight::OperationStarts(workflow::OperationKind kind) {
+  // Only the running operation's own stop control stays live; the scan's and the sweeps' stop
+  // buttons start nothing and are not locked.
+  QWidget* stop = nullptr;
+  if (kind == workflow::OperationKind::RangeTest) stop = rangePage_->StopControl();
+  if (kind == workflow::OperationKind::Console) stop = consolePage_->StopControl();
+  lock_.Lock(stop);
+}
+
+void TRukMoxFormLight::OperationEnded(workflow::OperationKind) {
+  stepTimer_->stop();
+  lock_.Unlock();
+  emit OperationFinished();
+}
+
+void TRukMoxFormLight::StepDue(workflow::Operation::Wait wait) {
+  stepTimer_->start(wait);
+}
+
+void TRukMoxFormLight::DongleLost() {
+  // Found between operations: the status line says so and both panels go to the no-local-device
+  // state.
+  linkPage_->ShowNoLink();
+  LoadLocal();
+  LoadRemote();
+}
+
+void TRukMoxFormLight::CloseNow() {
+  QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void TRukMoxFormLight::closeEvent(QCloseEvent* event) {
+  // The sweeps and a handler inside the module refuse the close; a scan or a job is waited for;
+  // a range test or the console is stopped first (the console sends what it already took).
+  if (session_->AskToClose() != workflow::DeviceSession::CloseAnswer::Now) {
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+void TRukMoxFormLight::FormClose() {
+  // After this no poll tick and no handler touches the module again.
+  session_->Release();
+}
+
+bool TRukMoxFormLight::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape || widget == nullptr) return false;
+  if (widget != this && !isAncestorOf(widget)) return false;  // another window's Escape
+  close();
+  return true;
+}
+
+void TRukMoxFormLight::SetProgrammerMaker(const ProgrammerMaker& make) {
+  dongleProgramming_->SetProgrammerMaker(make);
+  mcuProgramming_->SetProgrammerMaker(make);
 }
 
 bool TRukMoxFormLight::ShowPage(const QString& objectName) {
@@ -410,62 +405,60 @@ bool TRukMoxFormLight::ShowPage(const QString& objectName) {
   return true;
 }
 
-void TRukMoxFormLight::ImageLanguageClick(int tag) {
-  Language = tag;
-  ApplyLanguage();
+bool TRukMoxFormLight::SaveProfile(const QString& path) {
+  return profiles_->Save(path);
 }
 
-bool TRukMoxFormLight::FormCloseQuery() const {
-  // Also while a handler is inside the module (a message box of its own is open): releasing the
-  // module under it would leave the handler with nothing to finish on.
-  return !Busy && pauses_ == 0;
+bool TRukMoxFormLight::ApplyProfileFile(const QString& path) {
+  return profiles_->Apply(path);
 }
 
-void TRukMoxFormLight::FormClose() {
-  TimerUpdate->stop();
-  if (DeviceCreated && Device) {
-    if (Device->IsOpen()) Device->Close();
-    Device.reset();
-  }
+bool TRukMoxFormLight::SaveHistoryCsv(const QString& path) {
+  return historyPage_->SaveCsv(path);
 }
 
-void TRukMoxFormLight::closeEvent(QCloseEvent* event) {
-  // A range test is only pings: closing ends it rather than waiting for its last one.
-  if (RangeTestRunning() && pauses_ == 0) StopRangeTest();
-  // The console first sends what the operator already sent; the close waits for that.
-  if (ConsoleRunning() && pauses_ == 0) ButtonConsoleClick();
-  if (!Busy && LongOperationRunning()) {
-    // A scan or a programming job still uses the module: close once it has ended.
-    closePending_ = true;
-    event->ignore();
-    return;
-  }
-  if (!FormCloseQuery()) {
-    event->ignore();
-    return;
-  }
-  FormClose();
-  event->accept();
+TRukMox* TRukMoxFormLight::Device() const {
+  return session_->Module();
 }
 
-bool TRukMoxFormLight::eventFilter(QObject* watched, QEvent* event) {
-  switch (event->type()) {
-    case QEvent::KeyPress:
-      return FormKeyPress(watched, event) || FieldKeyPress(watched, event);
-    case QEvent::FocusOut:
-      return FieldExit(watched, event);
-    default:
-      return false;
-  }
+std::int32_t TRukMoxFormLight::DeviceError() const {
+  return session_->ErrorWord();
 }
 
-bool TRukMoxFormLight::FormKeyPress(QObject* watched, QEvent* event) {
-  auto* key = static_cast<QKeyEvent*>(event);
-  auto* widget = qobject_cast<QWidget*>(watched);
-  if (key->key() != Qt::Key_Escape || widget == nullptr) return false;
-  if (widget != this && !isAncestorOf(widget)) return false;  // another window's Escape
-  close();                                                    // asks FormCloseQuery first
-  return true;
+bool TRukMoxFormLight::Busy() const {
+  return session_->Busy();
+}
+
+bool TRukMoxFormLight::AbortRequested() const {
+  return session_->StopRequested();
+}
+
+std::int32_t TRukMoxFormLight::ChannelMoves() const {
+  return session_->ChannelMoves();
+}
+
+bool TRukMoxFormLight::OperationRunning() const {
+  return session_->Running().has_value();
+}
+
+bool TRukMoxFormLight::DongleGone() const {
+  return session_->DongleGone();
+}
+
+const LinkHistory& TRukMoxFormLight::History() const {
+  return historyPage_->History();
+}
+
+bool TRukMoxFormLight::RangeTestRunning() const {
+  return rangePage_->Running();
+}
+
+bool TRukMoxFormLight::ConsoleRunning() const {
+  return consolePage_->Running();
+}
+
+BridgeCounts TRukMoxFormLight::ConsoleCounts() const {
+  return consolePage_->Counts();
 }
 
 }  // namespace rukmox::window

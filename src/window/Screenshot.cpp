@@ -41,6 +41,13 @@ bool Save(TRukMoxFormLight& window, const QString& file, QString* error) {
 
 }  // namespace
 
+void WaitForOperation(TRukMoxFormLight& window) {
+  if (!window.OperationRunning()) return;
+  QEventLoop loop;
+  QObject::connect(&window, &TRukMoxFormLight::OperationFinished, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
 bool SaveScreenshot(TRukMoxFormLight& window, const QString& file, int ticks, QString* error) {
   window.show();
   QEventLoop loop;
@@ -60,16 +67,21 @@ bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int swee
   bool drawn = false;
   bool saved = false;
   QString why;
+  QEventLoop loop;
   const auto counted =
       QObject::connect(&window, &TRukMoxFormLight::SweepDrawn, &window, [&](int done) {
-        if (done < sweeps) return;
+        if (done < sweeps || drawn) return;
         drawn = true;
         QApplication::processEvents();  // the chart's repaint
         saved = Save(window, file, &why);
         window.ButtonAbortClick();
       });
-  window.ButtonScanEnergyClick();  // returns once the sweeps have stopped
+  const auto ended =
+      QObject::connect(&window, &TRukMoxFormLight::OperationFinished, &loop, &QEventLoop::quit);
+  window.ButtonScanEnergyClick();
+  if (window.Busy()) loop.exec();  // until the sweeps have stopped
   QObject::disconnect(counted);
+  QObject::disconnect(ended);
   if (!drawn) {
     if (error != nullptr) *error = QStringLiteral("the spectrum sweeps did not run");
     return false;

@@ -8,6 +8,9 @@ namespace rukmox::window {
 
 class TRukMoxFormLight;
 
+// Lets the operation that runs (a scan started for the picture) run to its end.
+void WaitForOperation(TRukMoxFormLight& window);
+
 // Shows the window, lets `ticks` poll ticks run (so the link page shows live readings) and writes
 // the window into `file` as PNG. False with a reason when the file cannot be written.
 bool SaveScreenshot(TRukMoxFormLight& window, const QString& file, int ticks, QString* error);

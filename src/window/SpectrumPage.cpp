@@ -1,24 +1,21 @@
-// The spectrum page: sweep after sweep of the energy on the 16 channels, the last 20 drawn on top
-// of each other; and the channel delta-signal report of service mode.
+#include "SpectrumPage.h"
+
 #include <QApplication>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
-#include <QLabel>
 #include <QLineSeries>
 #include <QList>
 #include <QPointF>
-#include <QTimer>
 #include <QValueAxis>
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstdint>
 #include <optional>
-#include <thread>
 #include <utility>
 
-#include "Rukmoxlight.h"
+#include "Captions.h"
+#include "ReadingLabel.h"
 #include "ui_SpectrumPage.h"
 
 namespace rukmox::window {
@@ -30,13 +27,21 @@ constexpr double kChannelAxisMin = -0.5;
 constexpr double kChannelAxisMax = 15.5;
 constexpr double kEnergyAxisMax = 50;
 constexpr int kEnergyTicks = 6;  // 0, 10, ... 50
-constexpr int kNoReading = -94;
 // Between two frames at least this many times what the last frame took to draw, so that the
 // chart costs the sweeping loop about 2 % of its time; but no less than a 60 Hz screen's frame
 // and no more than a tenth of a second, so that the picture still moves on a slow machine.
 constexpr int kDrawingShareDivisor = 50;
 constexpr std::chrono::milliseconds kFrameInterval{16};
 constexpr std::chrono::milliseconds kLongestFrameInterval{100};
+
+constexpr std::array<Caption, 5> kCaptions = {{
+    {"TabTest", text::SpectrumTabCaption},
+    {"ButtonScanEnergy", text::SpectrumScanCaption},
+    {"ButtonStopEnergy", text::SpectrumStopCaption},
+    {"ButtonScanChannel", extra::DeltaSignal},
+    // The chart shows no caption of its own.
+    {"ChartScan", extra::SpectrumChart, Caption::Role::AccessibleName},
+}};
 
 QList<QLineSeries*> SeriesOf(const QChartView& view) {
   QList<QLineSeries*> series;
@@ -45,10 +50,8 @@ QList<QLineSeries*> SeriesOf(const QChartView& view) {
   return series;
 }
 
-using Sweep = std::array<std::uint8_t, RadioChannelCount>;
-
 // One bar per channel: the thick line rises from 0 to the value and falls back at x = channel.
-QList<QPointF> SweepPoints(const Sweep& values) {
+QList<QPointF> SweepPoints(const workflow::EnergyValues& values) {
   QList<QPointF> points;
   points.reserve(3 * RadioChannelCount);
   for (int channel = 0; channel < RadioChannelCount; ++channel) {
@@ -59,6 +62,8 @@ QList<QPointF> SweepPoints(const Sweep& values) {
   return points;
 }
 
+}  // namespace
+
 // The sweeps read since the chart was last drawn, one slot per series of the ring. A fast dongle
 // sweeps many times between two screen frames; each series is then filled once a frame with the
 // newest sweep that went to it, and a sweep that no frame would show costs nothing to draw.
@@ -67,7 +72,7 @@ class SweepRing {
   explicit SweepRing(QList<QLineSeries*> series) : series_(std::move(series)) {}
 
   // A failed read leaves its series empty.
-  void Put(int sweep, std::optional<Sweep> values) {
+  void Put(int sweep, const std::optional<workflow::EnergyValues>& values) {
     const auto slot = static_cast<std::size_t>(sweep % kSeriesCount);
     pending_[slot] = values;
     changed_[slot] = true;
@@ -86,31 +91,33 @@ class SweepRing {
     }
   }
 
+  void Clear() {
+    changed_.fill(false);
+    for (QLineSeries* series : series_) series->clear();
+  }
+
  private:
   QList<QLineSeries*> series_;
-  std::array<std::optional<Sweep>, kSeriesCount> pending_{};
+  std::array<std::optional<workflow::EnergyValues>, kSeriesCount> pending_{};
   std::array<bool, kSeriesCount> changed_{};
 };
 
-// Reads one sweep into the ring. `elapsedMs` takes the duration of a read that succeeded.
-void SweepOnce(TRukMox& device, SweepRing& ring, int sweep, std::int64_t& elapsedMs) {
-  Sweep values{};
-  // The duration of the read alone, on a clock that no change of the wall time moves.
-  const auto start = std::chrono::steady_clock::now();
-  if (!device.ReadEnergyScan(values.data(), RadioChannelCount)) {
-    ring.Put(sweep, std::nullopt);
-    return;
-  }
-  elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                  std::chrono::steady_clock::now() - start)
-                  .count();
-  ring.Put(sweep, values);
+SpectrumPage::SpectrumPage(PageContext& context, QWidget* parent)
+    : QWidget(parent), context_(context), form_(std::make_unique<Ui::SpectrumPage>()) {
+  form_->setupUi(this);
+  BuildChart();
+  frame_.setSingleShot(true);
+  connect(&frame_, &QTimer::timeout, this, &SpectrumPage::DrawFrame);
+  connect(form_->ButtonScanEnergy, &QPushButton::clicked, this, &SpectrumPage::ScanEnergy);
+  connect(form_->ButtonStopEnergy, &QPushButton::clicked, this, &SpectrumPage::Stop);
+  connect(form_->ButtonScanChannel, &QPushButton::clicked, this, &SpectrumPage::DeltaSignal);
+  context_.Lock().Add({form_->ButtonScanEnergy, form_->ButtonScanChannel});
 }
 
-}  // namespace
+SpectrumPage::~SpectrumPage() = default;
 
-void TRukMoxFormLight::BuildSpectrum() {
-  QChartView& view = *spectrum_->ChartScan;
+void SpectrumPage::BuildChart() {
+  QChartView& view = *form_->ChartScan;
   // The view's own chart: handing it another one with setChart() leaks the first (Qt 6.4).
   QChart* chart = view.chart();
   chart->legend()->hide();
@@ -151,105 +158,104 @@ void TRukMoxFormLight::BuildSpectrum() {
   view.setRubberBand(QChartView::NoRubberBand);
   view.setInteractive(false);
   view.setRenderHint(QPainter::Antialiasing, false);
-
-  connect(spectrum_->ButtonScanEnergy, &QPushButton::clicked, this,
-          &TRukMoxFormLight::ButtonScanEnergyClick);
-  connect(spectrum_->ButtonStopEnergy, &QPushButton::clicked, this,
-          &TRukMoxFormLight::ButtonAbortClick);
+  ring_ = std::make_unique<SweepRing>(SeriesOf(view));
 }
 
-void TRukMoxFormLight::ClearSpectrum() {
-  for (QLineSeries* series : SeriesOf(*spectrum_->ChartScan)) series->clear();
+void SpectrumPage::Enable(bool on) {
+  context_.Lock().SetEnabled(form_->ButtonScanEnergy, on);
+  context_.Lock().SetEnabled(form_->ButtonScanChannel, on);
 }
 
-void TRukMoxFormLight::ButtonScanEnergyClick() {
-  if (!Device || LongOperationRunning()) return;
-  const Pause pause(*this);
-  AbortRequested = false;
-  Busy = true;  // the window refuses to close while the loop services messages
-  {
-    const LongOperation operation(*this);  // ButtonScanEnergy among the controls it locks
-    spectrum_->ButtonStopEnergy->show();
-    spectrum_->LabelScanTime->show();
-    ClearSpectrum();
-
-    QChartView* view = spectrum_->ChartScan;
-    QLabel* time = spectrum_->LabelScanTime;
-    SweepRing ring(SeriesOf(*view));
-    std::int64_t elapsedMs = 0;
-    time->setText(QStringLiteral("Time: 0"));
-    // The chart is drawn by a frame timer, not after each sweep: a fast dongle sweeps in less
-    // time than drawing takes. Each frame waits long enough for drawing to stay a small share of
-    // the loop's time.
-    view->setViewportUpdateMode(QGraphicsView::NoViewportUpdate);
-    QTimer frame;
-    frame.setSingleShot(true);
-    connect(&frame, &QTimer::timeout, view, [&] {
-      const auto start = std::chrono::steady_clock::now();
-      ring.Draw();
-      time->setText(QStringLiteral("Time: %1").arg(elapsedMs));
-      // What the new points leave queued (the scene's bookkeeping of changed items) is part of
-      // the frame's cost as well.
-      QCoreApplication::sendPostedEvents();
-      view->viewport()->repaint();
-      const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
-          (std::chrono::steady_clock::now() - start) * kDrawingShareDivisor);
-      frame.start(std::clamp(wait, kFrameInterval, kLongestFrameInterval));
-    });
-    frame.start(kFrameInterval);
-
-    std::int32_t sweep = 0;
-    while (!AbortRequested) {
-      // The stop button is handled here; the sweep that follows still runs and is drawn.
-      QApplication::processEvents();
-      std::this_thread::yield();
-      SweepOnce(*Device, ring, sweep, elapsedMs);
-      ++sweep;
-      emit SweepDrawn(sweep);
-      // With the dongle gone every read would fail at once: nothing more to draw.
-      if (!Device->IsOpen()) break;
-    }
-
-    frame.stop();
-    ring.Draw();  // the sweeps since the last frame
-    time->setText(QStringLiteral("Time: %1").arg(elapsedMs));
-    view->setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
-    view->viewport()->update();
-
-    Busy = false;
-    spectrum_->ButtonStopEnergy->hide();
-    spectrum_->LabelScanTime->hide();
-  }
+void SpectrumPage::SetServiceMode(bool on) {
+  form_->ButtonScanChannel->setVisible(on);
 }
 
-void TRukMoxFormLight::ButtonAbortClick() {
-  AbortRequested = true;
+void SpectrumPage::ApplyCaptions(int language) {
+  rukmox::window::ApplyCaptions(*this, kCaptions, language);
 }
 
-void TRukMoxFormLight::ButtonScanChannelClick() {
-  if (!Device || LongOperationRunning()) return;
-  const Pause pause(*this);
+void SpectrumPage::FixReadingSizes() {
+  FixReadingLabelSize(*form_->LabelScanTime, QStringLiteral("Time: 000000"));
+}
+
+void SpectrumPage::ShowTime() {
+  form_->LabelScanTime->setText(QStringLiteral("Time: %1").arg(elapsedMs_));
+}
+
+void SpectrumPage::ScanEnergy() {
+  workflow::DeviceSession& session = context_.Session();
+  if (!session.CanStart()) return;
+  // ButtonScanEnergy is among the controls the running sweeps lock.
+  if (!session.Start(workflow::OperationKind::Sweeps,
+                     std::make_unique<workflow::EnergySweeps>(
+                         *context_.Module(), static_cast<workflow::SweepFace&>(*this))))
+    return;
+  form_->ButtonStopEnergy->show();
+  form_->LabelScanTime->show();
+  ring_->Clear();
+  elapsedMs_ = 0;
+  ShowTime();
+  // Each frame waits long enough for drawing to stay a small share of the sweeps' time.
+  form_->ChartScan->setViewportUpdateMode(QGraphicsView::NoViewportUpdate);
+  frame_.start(kFrameInterval);
+}
+
+void SpectrumPage::Stop() {
+  context_.Session().Stop();
+}
+
+void SpectrumPage::SweepRead(const workflow::Sweep& sweep) {
+  ring_->Put(sweep.number, sweep.values);
+  elapsedMs_ = sweep.elapsedMs;
+  emit SweepDrawn(sweep.number + 1);
+}
+
+void SpectrumPage::DrawFrame() {
+  const auto start = std::chrono::steady_clock::now();
+  ring_->Draw();
+  ShowTime();
+  // What the new points leave queued (the scene's bookkeeping of changed items) is part of the
+  // frame's cost as well.
+  QCoreApplication::sendPostedEvents();
+  form_->ChartScan->viewport()->repaint();
+  const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(
+      (std::chrono::steady_clock::now() - start) * kDrawingShareDivisor);
+  frame_.start(std::clamp(wait, kFrameInterval, kLongestFrameInterval));
+}
+
+void SpectrumPage::SweepsEnd() {
+  frame_.stop();
+  ring_->Draw();  // the sweeps since the last frame
+  ShowTime();
+  form_->ChartScan->setViewportUpdateMode(QGraphicsView::MinimalViewportUpdate);
+  form_->ChartScan->viewport()->update();
+  form_->ButtonStopEnergy->hide();
+  form_->LabelScanTime->hide();
+}
+
+void SpectrumPage::DeltaSignal() {
+  TRukMox* module = context_.Module();
+  if (module == nullptr || !context_.Session().CanStart()) return;
+  const workflow::DeviceSession::Exchange exchange(context_.Session());
   std::array<std::int32_t, RadioChannelCount> delta{};
-  {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::int32_t home = Device->GetLocalChannel();
-    for (int channel = 0; channel < RadioChannelCount; ++channel) {
-      Device->ChangeChannel(channel);
-      std::int32_t local = kNoReading;
-      if (!Device->ReadEnergy(local, false)) local = kNoReading;
-      std::int32_t remote = kNoReading;
-      if (!Device->ReadLinkQuality(remote, true)) remote = kNoReading;
-      delta[static_cast<std::size_t>(channel)] = remote - local;
-    }
-    Device->ChangeChannel(home);
-    QApplication::restoreOverrideCursor();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const std::int32_t home = module->GetLocalChannel();
+  for (int channel = 0; channel < RadioChannelCount; ++channel) {
+    module->ChangeChannel(channel);
+    std::int32_t local = NoLevel;
+    if (!module->ReadEnergy(local, false)) local = NoLevel;
+    std::int32_t remote = NoLevel;
+    if (!module->ReadLinkQuality(remote, true)) remote = NoLevel;
+    delta[static_cast<std::size_t>(channel)] = remote - local;
   }
+  module->ChangeChannel(home);
+  QApplication::restoreOverrideCursor();
   QString report = QStringLiteral("Delta signal: ");
   for (int channel = 0; channel < RadioChannelCount; ++channel)
     report += QStringLiteral("\nChannel %1: %2")
                   .arg(channel)
                   .arg(delta[static_cast<std::size_t>(channel)]);
-  messages_.Information(report);
+  context_.Inform(report);
 }
 
 }  // namespace rukmox::window

@@ -20,8 +20,8 @@
 #include "StartOptions.h"
 #include "WindowWords.h"
 #include "platform/PortList.h"
-#include "platform/StopSignals.h"
 #include "platform/StandardStreams.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -150,7 +150,10 @@ int Run(QApplication& app, const StartOptions& options) {
   const auto endedBySignal = [] { return StopSignals::ExitStatus(StopSignals::Caught()); };
 
   if (screenshot) {
-    if (options.scan && !StopSignals::Requested()) window.ButtonScanClick();
+    if (options.scan && !StopSignals::Requested()) {
+      window.ButtonScanClick();
+      WaitForOperation(window);  // a signal meanwhile stops the scan as its stop button does
+    }
     if (StopSignals::Requested()) {
       window.close();
       return endedBySignal();

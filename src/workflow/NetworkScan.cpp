@@ -1,36 +1,8 @@
 #include "NetworkScan.h"
 
-#include <optional>
-#include <string>
-#include <utility>
-
 #include "PanelText.h"
 
 namespace rukmox::workflow {
-namespace {
-
-// The device the dongle was linked with before the scan, to link it again afterwards.
-struct PreviousLink {
-  std::string name;
-  std::int64_t address = -1;
-};
-
-PreviousLink LinkBeforeScan(const TRukMox& device) {
-  const TRemoteDeviceRecord* current = device.Current;
-  if (current != nullptr && current->Linked && device.Local.Linked)
-    return {NameOf(current->Name), static_cast<std::int64_t>(current->Address)};
-  return {};
-}
-
-void Relink(TRukMox& device, const PreviousLink& previous) {
-  const auto address = static_cast<std::uint32_t>(previous.address);
-  if (previous.name.empty() || address < 1 || address > 65535) return;
-  // Silent: a device that is gone simply stays unconnected.
-  device.SelectDeviceByName(previous.name, address);
-  device.ConnectRemote(false);
-}
-
-}  // namespace
 
 std::vector<DeviceRow> DeviceRows(const TRukMox& device) {
   std::vector<DeviceRow> rows;
@@ -45,44 +17,85 @@ std::int32_t ScannedChannels(std::int32_t first, std::int32_t last) {
   return last - first + 1;
 }
 
-std::vector<DeviceRow> RunNetworkScan(TRukMox& device, ScanFace& face, std::int32_t first,
-                                      std::int32_t last) {
-  const std::int32_t savedTimeout = device.GetTimeout();
-  device.SetTimeout(ScanTimeoutMs);
-  device.ScanRepeat = ScanRequestsPerChannel;
-  face.ScanStarts(ScanRequestsPerChannel, ScannedChannels(first, last));
-  device.OnScanStep = [&face](std::int32_t repeat, std::int32_t request) {
-    return face.RequestDone(repeat, request);
-  };
-  device.OnChannelStep = [&face](std::int32_t repeat, std::int32_t channelIndex,
-                                 std::int32_t found) {
-    return face.ChannelDone(repeat, channelIndex, found);
-  };
+NetworkScan::NetworkScan(TRukMox& device, ScanFace& face, std::int32_t first, std::int32_t last)
+    : device_(device), face_(face), first_(first), last_(last) {}
 
-  const PreviousLink previous = LinkBeforeScan(device);
-  device.ScanNetwork(first, last);  // empties Devices first, so Current is gone
-  const bool gone = device.DeviceGone();
-  if (!gone) Relink(device, previous);
-  face.ScanStops();
+NetworkScan::~NetworkScan() {
+  if (scan_ && !ended_) PutBack();
+}
+
+void NetworkScan::Begin() {
+  savedTimeout_ = device_.GetTimeout();
+  device_.SetTimeout(ScanTimeoutMs);
+  device_.ScanRepeat = ScanRequestsPerChannel;
+  face_.ScanStarts(ScanRequestsPerChannel, ScannedChannels(first_, last_));
+  device_.OnScanStep = [this](std::int32_t repeat, std::int32_t request) {
+    return face_.RequestDone(repeat, request);
+  };
+  device_.OnChannelStep = [this](std::int32_t repeat, std::int32_t channelIndex,
+                                 std::int32_t found) {
+    return face_.ChannelDone(repeat, channelIndex, found);
+  };
+  // The device the dongle is linked with now, to link it again afterwards: the scan empties the
+  // device list, so Current is gone after it.
+  const TRemoteDeviceRecord* current = device_.Current;
+  if (current != nullptr && current->Linked && device_.Local.Linked) {
+    previousName_ = NameOf(current->Name);
+    previousAddress_ = static_cast<std::int64_t>(current->Address);
+  }
+  scan_.emplace(module::ScanRun::Network(device_, first_, last_));
+}
+
+std::optional<Operation::Wait> NetworkScan::Step() {
+  if (ended_) return std::nullopt;
+  if (!scan_) Begin();
+  if (stopRequested_)
+    scan_->Stop();
+  else
+    scan_->Step();
+  if (!scan_->Done()) return Wait{0};
+  Finish();
+  return std::nullopt;
+}
+
+void NetworkScan::Finish() {
+  ended_ = true;
+  const bool gone = device_.DeviceGone();
+  const auto address = static_cast<std::uint32_t>(previousAddress_);
+  if (!gone && !previousName_.empty() && address >= 1 && address <= 65535) {
+    // Silent: a device that is gone simply stays unconnected.
+    device_.SelectDeviceByName(previousName_, address);
+    device_.ConnectRemote(false);
+  }
+  face_.ScanStops();
 
   if (gone) {
-    face.DongleGone();
+    face_.DongleGone();
   } else {
-    const std::vector<DeviceRow> rows = DeviceRows(device);
-    face.ShowDevices(rows);
+    const std::vector<DeviceRow> rows = DeviceRows(device_);
+    face_.ShowDevices(rows);
     if (rows.empty())
-      face.Inform(Notice(text::NothingFound));
+      face_.Inform(Notice(text::NothingFound));
     else
-      face.Inform(
+      face_.Inform(
           Notice(text::FoundPrefix, static_cast<std::int64_t>(rows.size()), text::FoundSuffix));
   }
+  PutBack();
+  face_.ScanEnds();
+}
 
-  device.OnScanStep = nullptr;
-  device.OnChannelStep = nullptr;
-  device.SetTimeout(savedTimeout);
-  face.ScanEnds();
+void NetworkScan::PutBack() {
+  device_.OnScanStep = nullptr;
+  device_.OnChannelStep = nullptr;
+  device_.SetTimeout(savedTimeout_);
+}
+
+std::vector<DeviceRow> RunNetworkScan(TRukMox& device, ScanFace& face, std::int32_t first,
+                                      std::int32_t last) {
+  NetworkScan scan(device, face, first, last);
+  RunToEnd(scan);
   // The face may have rebuilt its list meanwhile; the records are the module's and unchanged.
-  return DeviceRows(device);
+  return scan.Rows();
 }
 
 }  // namespace rukmox::workflow

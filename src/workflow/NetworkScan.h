@@ -4,10 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "Notice.h"
+#include "Operation.h"
 #include "Rukmox.h"
+#include "ScanRun.h"
 
 namespace rukmox::workflow {
 
@@ -51,9 +55,42 @@ class ScanFace {
   virtual void ScanEnds() {}
 };
 
-// Runs the scan over first..last and returns the rows of the list it ended with. The module's
-// read time-out is restored and the notifications removed on every path; `ScanRepeat` stays at
-// ScanRequestsPerChannel.
+// The scan over first..last, one scan request a step. The module's read time-out is restored and
+// the notifications removed when it ends, and when it is given up before its end; `ScanRepeat`
+// stays at ScanRequestsPerChannel.
+class NetworkScan final : public Operation {
+ public:
+  // The scan starts, and shows it does, at the first step.
+  NetworkScan(TRukMox& device, ScanFace& face, std::int32_t first, std::int32_t last);
+  ~NetworkScan() override;
+  NetworkScan(const NetworkScan&) = delete;
+  NetworkScan& operator=(const NetworkScan&) = delete;
+
+  std::optional<Wait> Step() override;
+  // Ends the scan at the next request boundary; it ends as a complete one does.
+  void Stop() override { stopRequested_ = true; }
+
+  // The rows of the list it ended with.
+  std::vector<DeviceRow> Rows() const { return DeviceRows(device_); }
+
+ private:
+  void Begin();
+  void Finish();
+  void PutBack();
+
+  TRukMox& device_;
+  ScanFace& face_;
+  std::int32_t first_;
+  std::int32_t last_;
+  std::int32_t savedTimeout_ = 0;
+  std::string previousName_;
+  std::int64_t previousAddress_ = -1;
+  std::optional<module::ScanRun> scan_;
+  bool stopRequested_ = false;
+  bool ended_ = false;
+};
+
+// Runs the scan over first..last to its end and returns the rows of the list it ended with.
 std::vector<DeviceRow> RunNetworkScan(TRukMox& device, ScanFace& face, std::int32_t first,
                                       std::int32_t last);
 

@@ -1,8 +1,7 @@
 #include "ProgrammingJob.h"
 
 #include <span>
-#include <thread>
-#include <vector>
+#include <utility>
 
 #include "ProgrammingChecks.h"
 #include "ProgrammingFile.h"
@@ -19,79 +18,6 @@ constexpr std::size_t kSizeFieldLength = 4;
 
 Notice Plain(text::Id id) {
   return Notice(id);
-}
-
-// A preparation step failed: because the dongle went away, or with the step's own message.
-void FailOrGone(TRukMox& device, const Notice& notice, ProgrammingFace& face) {
-  if (device.DeviceGone())
-    face.DeviceGone(ProgrammingTarget::Dongle, {}, *device.GetErrorWord());
-  else
-    face.Fail(notice, *device.GetErrorWord());
-}
-
-// Sends the dongle to its boot loader and closes the module link. False (after telling why) when
-// the dongle refused.
-bool PrepareDongle(TRukMox& device, ProgrammingFace& face) {
-  if (!device.SendToBootLoader()) {
-    FailOrGone(device, Plain(text::BootLoaderRefused), face);
-    return false;
-  }
-  device.Close();
-  face.DongleReleased();
-  return true;
-}
-
-// Makes the linked remote's MCU restart into its boot loader; the module link stays open.
-bool PrepareMcu(TRukMox& device, const ProgrammingSetup& setup, ProgrammingFace& face) {
-  if (!device.WriteCheckupRegister(kCheckupLow, kCheckupHigh, true)) {
-    FailOrGone(device, Plain(text::CheckupFailed), face);
-    return false;
-  }
-  if (!device.StoreRemoteSettings()) {
-    FailOrGone(device, Plain(text::RemoteStoreFailed), face);
-    return false;
-  }
-  device.StartRemoteReprogramming(true);
-  std::this_thread::sleep_for(setup.afterRemoteStart);
-  face.RemoteReleased();
-  return true;
-}
-
-// Where the search ended: the port whose boot loader answered, the ports that could not be opened
-// and why, and whether it was asked to stop first.
-struct Search {
-  std::optional<std::int32_t> port;
-  std::vector<NoticeNote> unopened;
-  bool stopped = false;
-};
-
-// Tries the ports one after the other and leaves the programmer open on the first one where the
-// target's boot loader answers.
-Search FindBootLoader(TRukMoxProg& programmer, std::int32_t& programError, std::int32_t kind,
-                      const ProgrammingSetup& setup, const std::function<bool()>& stop) {
-  Search search;
-  const std::vector<std::string>& paths = programmer.PortPaths();
-  for (std::int32_t port = 0; port < setup.portCount; ++port) {
-    if (stop()) {
-      search.stopped = true;
-      return search;
-    }
-    programError = 0;
-    programmer.SetPort(port);
-    programmer.Open();
-    if (!programmer.IsOpen()) {  // no such port, or one that cannot be opened
-      if (port < static_cast<std::int32_t>(paths.size()))
-        if (auto why = PortTroubleNote(paths[port], programmer.Settings()))
-          search.unopened.push_back(std::move(*why));
-      continue;
-    }
-    if (programmer.EnterBootLoader(kind)) {
-      search.port = port;
-      return search;
-    }
-    programmer.Close();
-  }
-  return search;
 }
 
 // What a stopped job tells: how far it got, and that the target waits in its boot loader.
@@ -131,130 +57,240 @@ bool ResultIsSuccess(std::int32_t code) {
   return code == ProgramOk;
 }
 
-ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError,
-                                     ProgrammingTarget target, const std::string& path,
-                                     const ProgrammingSetup& setup, ProgrammingFace& face) {
-  ProgrammingOutcome outcome;
-  const bool dongle = target == ProgrammingTarget::Dongle;
-  const text::Id notFound = dongle ? text::NoDongleFound : text::NoMcuFound;
-  const std::function<bool()> stop = [&setup] {
-    return setup.stopRequested && setup.stopRequested();
-  };
-  face.Repaint();
-  if (std::optional<Notice> refusal = CheckFileChoice(path)) {
-    face.Fail(*refusal, 0);
-    return outcome;
-  }
+ProgrammingJob::ProgrammingJob(TRukMox& device, ProgrammingTarget target, std::string path,
+                               ProgrammingSetup setup, ProgrammingFace& face)
+    : device_(device),
+      target_(target),
+      path_(std::move(path)),
+      setup_(std::move(setup)),
+      face_(face) {}
 
+ProgrammingJob::~ProgrammingJob() {
+  if (programmer_) {
+    programmer_->OnProgress = nullptr;
+    programmer_->StopRequested = nullptr;
+  }
+}
+
+void ProgrammingJob::Stop() {
+  stopAsked_ = true;
+}
+
+bool ProgrammingJob::StopAsked() const {
+  return stopAsked_ || (setup_.stopRequested && setup_.stopRequested());
+}
+
+std::optional<Operation::Wait> ProgrammingJob::Step() {
+  switch (phase_) {
+    case Phase::LookAtFile:
+      return LookAtFile();
+    case Phase::Prepare:
+      return Prepare();
+    case Phase::Search:
+      return SearchNextPort();
+    case Phase::Write:
+      return WriteNextRecord();
+    case Phase::Reopen:
+      return Reopen();
+    case Phase::Ended:
+      break;
+  }
+  return std::nullopt;
+}
+
+std::optional<Operation::Wait> ProgrammingJob::End() {
+  phase_ = Phase::Ended;
+  return std::nullopt;
+}
+
+std::optional<Operation::Wait> ProgrammingJob::LookAtFile() {
+  face_.Repaint();
+  if (std::optional<Notice> refusal = CheckFileChoice(path_)) {
+    face_.Fail(*refusal, 0);
+    return End();
+  }
   // The whole file is read and looked at before any device is touched: a file that cannot be
   // programmed must not leave a device waiting in its boot loader.
-  std::optional<std::vector<std::uint8_t>> buffer = programming::ReadSizedBuffer(path);
-  if (!buffer) {
-    face.FileUnreadable();
-    return outcome;
+  buffer_ = programming::ReadSizedBuffer(path_);
+  if (!buffer_) {
+    face_.FileUnreadable();
+    return End();
   }
-  const std::span<std::uint8_t> data = std::span(*buffer).subspan(kSizeFieldLength);
+  const std::span<std::uint8_t> data = std::span(*buffer_).subspan(kSizeFieldLength);
   const programming::FileCheck file = programming::CheckFile(data);
   if (file.result != ProgramOk) {
-    outcome.result = file.result;
-    face.Fail(FileFaultNotice(file), 0);
-    return outcome;
+    outcome_.result = file.result;
+    face_.Fail(FileFaultNotice(file), 0);
+    return End();
   }
   programming::UpperCaseRecordLetters(data);
+  records_ = file.records;
 
   // The programming object is made now, closed, for the ports it will search: the dongle and the
   // ports are looked at while nothing has been sent yet.
-  std::unique_ptr<TRukMoxProg> programmer = setup.makeProgrammer(&programError);
-  const platform::TransportSettings& settings = programmer->Settings();
+  programmer_ = setup_.makeProgrammer(&programError_);
+  const platform::TransportSettings& settings = programmer_->Settings();
+  const bool dongle = target_ == ProgrammingTarget::Dongle;
   std::optional<Notice> refusal;
-  if (!device.IsOpen()) refusal = CheckDongleFree(settings, notFound);
+  if (!device_.IsOpen()) refusal = CheckDongleFree(settings, NotFound());
   if (!refusal)
     refusal =
-        CheckSearchPorts(settings, programmer->PortPaths(), setup.portCount, dongle, notFound);
+        CheckSearchPorts(settings, programmer_->PortPaths(), setup_.portCount, dongle, NotFound());
   if (refusal) {
-    face.Fail(*refusal, 0);
-    return outcome;
+    programmer_.reset();
+    face_.Fail(*refusal, 0);
+    return End();
   }
-  if (stop()) {
-    outcome.stopped = true;  // nothing was touched
-    return outcome;
+  if (StopAsked()) {
+    programmer_.reset();
+    outcome_.stopped = true;  // nothing was touched
+    return End();
   }
+  phase_ = Phase::Prepare;
+  return Wait{0};
+}
 
+text::Id ProgrammingJob::NotFound() const {
+  return target_ == ProgrammingTarget::Dongle ? text::NoDongleFound : text::NoMcuFound;
+}
+
+std::optional<Operation::Wait> ProgrammingJob::FailOrGone(text::Id id) {
+  if (device_.DeviceGone())
+    face_.DeviceGone(ProgrammingTarget::Dongle, {}, *device_.GetErrorWord());
+  else
+    face_.Fail(Plain(id), *device_.GetErrorWord());
+  return End();
+}
+
+std::optional<Operation::Wait> ProgrammingJob::Prepare() {
   // Prepare the target while the module link is open; without it the boot loader search alone
   // brings the target into its boot loader.
-  bool prepared = false;
-  if (dongle && device.IsOpen()) {
-    if (!PrepareDongle(device, face)) return outcome;
-    prepared = true;
-  } else if (!dongle && device.IsOpen() && HasLinkedRemote(device)) {
-    if (!PrepareMcu(device, setup, face)) return outcome;
-    prepared = true;
+  phase_ = Phase::Search;
+  if (target_ == ProgrammingTarget::Dongle && device_.IsOpen()) {
+    // The dongle goes to its boot loader; its module link closes.
+    if (!device_.SendToBootLoader()) return FailOrGone(text::BootLoaderRefused);
+    device_.Close();
+    face_.DongleReleased();
+    prepared_ = true;
+  } else if (target_ == ProgrammingTarget::Mcu && device_.IsOpen() && HasLinkedRemote(device_)) {
+    // The linked remote's MCU restarts into its boot loader; the module link stays open.
+    if (!device_.WriteCheckupRegister(kCheckupLow, kCheckupHigh, true))
+      return FailOrGone(text::CheckupFailed);
+    if (!device_.StoreRemoteSettings()) return FailOrGone(text::RemoteStoreFailed);
+    device_.StartRemoteReprogramming(true);
+    prepared_ = true;
+    remoteReleasing_ = true;
+    return setup_.afterRemoteStart;
   }
+  return Wait{0};
+}
 
-  face.Repaint();
-  const Search search =
-      FindBootLoader(*programmer, programError, dongle ? DeviceDongle : DeviceMcu, setup, stop);
-  outcome.port = search.port;
-  if (search.stopped) {
-    programmer.reset();
-    outcome.stopped = true;
-    face.Stopped(StopNotes(0, file.records, prepared));
-    return outcome;
+std::optional<Operation::Wait> ProgrammingJob::SearchNextPort() {
+  if (nextPort_ == 0) {
+    if (remoteReleasing_) face_.RemoteReleased();
+    face_.Repaint();
   }
-  if (!outcome.port) {
-    programmer.reset();
-    Notice notice(notFound);
-    notice.notes = search.unopened;
-    if (prepared) notice.Note(extra::WaitingInBootLoader);
-    face.Fail(notice, programError);
-    return outcome;
+  // Each port in turn, from the first; the programmer stays open on the first one where the
+  // target's boot loader answers.
+  if (nextPort_ < setup_.portCount) {
+    if (StopAsked()) {
+      programmer_.reset();
+      outcome_.stopped = true;
+      face_.Stopped(StopNotes(0, records_, prepared_));
+      return End();
+    }
+    const std::int32_t port = nextPort_++;
+    programError_ = 0;
+    programmer_->SetPort(port);
+    programmer_->Open();
+    if (!programmer_->IsOpen()) {  // no such port, or one that cannot be opened
+      const std::vector<std::string>& paths = programmer_->PortPaths();
+      if (port < static_cast<std::int32_t>(paths.size()))
+        if (auto why = PortTroubleNote(paths[port], programmer_->Settings()))
+          unopened_.push_back(std::move(*why));
+      return Wait{0};
+    }
+    if (!programmer_->EnterBootLoader(target_ == ProgrammingTarget::Dongle ? DeviceDongle
+                                                                           : DeviceMcu)) {
+      programmer_->Close();
+      return Wait{0};
+    }
+    outcome_.port = port;
+    face_.WritingStarts();
+    face_.Repaint();
+    programmer_->OnProgress = [this](std::int32_t position, std::int32_t) {
+      face_.Progress(position);
+    };
+    programmer_->StopRequested = [this] { return StopAsked(); };
+    writing_.emplace(*programmer_, *buffer_);
+    phase_ = Phase::Write;
+    return Wait{0};
   }
+  programmer_.reset();
+  Notice notice(NotFound());
+  notice.notes = std::move(unopened_);
+  if (prepared_) notice.Note(extra::WaitingInBootLoader);
+  face_.Fail(notice, programError_);
+  return End();
+}
 
-  face.WritingStarts();
-  face.Repaint();
-  programmer->OnProgress = [&face](std::int32_t position, std::int32_t) {
-    face.Progress(position);
-  };
-  programmer->StopRequested = stop;
-  const std::int32_t code = programmer->ProgramFile(*buffer);
-  programmer->OnProgress = nullptr;
-  programmer->StopRequested = nullptr;
-  const std::int32_t accepted = programmer->RecordsAccepted;
-  const std::int32_t errorWord = programError;
-  const bool portGone = programmer->DeviceGone();
-  const std::vector<std::string>& paths = programmer->PortPaths();
+std::optional<Operation::Wait> ProgrammingJob::WriteNextRecord() {
+  writing_->Step();
+  if (!writing_->Done()) return Wait{0};
+
+  const std::int32_t code = writing_->Result();
+  writing_.reset();
+  programmer_->OnProgress = nullptr;
+  programmer_->StopRequested = nullptr;
+  const std::int32_t accepted = programmer_->RecordsAccepted;
+  const std::int32_t errorWord = programError_;
+  const bool portGone = programmer_->DeviceGone();
+  const std::vector<std::string>& paths = programmer_->PortPaths();
   const std::string portPath =
-      *outcome.port < static_cast<std::int32_t>(paths.size()) ? paths[*outcome.port] : "";
-  programmer.reset();  // closes its port
-  buffer.reset();
-  outcome.result = code;
-  face.WritingEnds();
-  face.Repaint();
+      *outcome_.port < static_cast<std::int32_t>(paths.size()) ? paths[*outcome_.port] : "";
+  programmer_.reset();  // closes its port
+  buffer_.reset();
+  outcome_.result = code;
+  face_.WritingEnds();
+  face_.Repaint();
   if (portGone) {
     // Opening the module link again has no point while its device is unplugged.
-    face.DeviceGone(target, portPath, errorWord);
-    return outcome;
+    face_.DeviceGone(target_, portPath, errorWord);
+    return End();
   }
   if (code == ProgramStopped) {
     // The boot loader was found, so the target waits in it for a whole file.
-    outcome.stopped = true;
-    face.Stopped(StopNotes(accepted, file.records, true));
-    return outcome;
+    outcome_.stopped = true;
+    face_.Stopped(StopNotes(accepted, records_, true));
+    return End();
   }
 
   // Every result, failures included, ends with the module link opened again and re-read.
   if (ResultIsSuccess(code)) {
-    face.Inform(ResultNotice(code));
+    face_.Inform(ResultNotice(code));
   } else {
     // The boot loader was found, so the target now waits in it.
     Notice notice = ResultNotice(code);
     notice.Note(extra::WaitingInBootLoader);
-    face.Fail(notice, errorWord);
+    face_.Fail(notice, errorWord);
   }
-  std::this_thread::sleep_for(setup.beforeReopen);
-  device.Open();
-  face.Reopened();
-  return outcome;
+  phase_ = Phase::Reopen;
+  return setup_.beforeReopen;
+}
+
+std::optional<Operation::Wait> ProgrammingJob::Reopen() {
+  device_.Open();
+  face_.Reopened();
+  return End();
+}
+
+ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError,
+                                     ProgrammingTarget target, const std::string& path,
+                                     const ProgrammingSetup& setup, ProgrammingFace& face) {
+  ProgrammingJob job(device, target, path, setup, face);
+  RunToEnd(job);
+  programError = job.ErrorWord();
+  return job.Outcome();
 }
 
 std::optional<std::string> PortListBeyondSearch(const std::vector<std::string>& ports,

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "Notice.h"
+#include "Operation.h"
+#include "ProgramRun.h"
 #include "Rukmox.h"
 #include "Rukmoxprog.h"
 
@@ -77,8 +79,65 @@ struct ProgrammingOutcome {
   bool stopped = false;  // asked to stop before its end
 };
 
-// Runs one job for `target` with the file at `path`. `programError` is the error word the
-// programming object reports into.
+// One job for `target` with the file at `path`, a step at a time: the look at the file, the
+// target's preparation, each port of the search, the boot loader's set-up, each record, and the
+// opening of the module link again. The waits the devices need between these are the job's
+// waits between steps. The job makes its programming object and owns the error word it reports
+// into.
+class ProgrammingJob final : public Operation {
+ public:
+  ProgrammingJob(TRukMox& device, ProgrammingTarget target, std::string path,
+                 ProgrammingSetup setup, ProgrammingFace& face);
+  ~ProgrammingJob() override;
+  ProgrammingJob(const ProgrammingJob&) = delete;
+  ProgrammingJob& operator=(const ProgrammingJob&) = delete;
+
+  std::optional<Wait> Step() override;
+  // Ends the job at its next step boundary: before the target is touched, between two ports of
+  // the search, or between two records (the record in flight is finished). The target then waits
+  // in its boot loader, and the face is told how far the job got.
+  void Stop() override;
+
+  const ProgrammingOutcome& Outcome() const { return outcome_; }
+  // The programming object's error word (the reason of its last failure).
+  std::int32_t ErrorWord() const { return programError_; }
+
+ private:
+  enum class Phase { LookAtFile, Prepare, Search, Write, Reopen, Ended };
+
+  std::optional<Wait> LookAtFile();
+  std::optional<Wait> Prepare();
+  std::optional<Wait> SearchNextPort();
+  std::optional<Wait> WriteNextRecord();
+  std::optional<Wait> Reopen();
+  std::optional<Wait> End();
+  // A preparation step failed: because the dongle went away, or with the step's own message.
+  std::optional<Wait> FailOrGone(text::Id id);
+  // The message for a target no port answered for.
+  text::Id NotFound() const;
+  // Asked to stop, by Stop or by the setup's stopRequested.
+  bool StopAsked() const;
+
+  TRukMox& device_;
+  ProgrammingTarget target_;
+  std::string path_;
+  ProgrammingSetup setup_;
+  ProgrammingFace& face_;
+  Phase phase_ = Phase::LookAtFile;
+  ProgrammingOutcome outcome_;
+  std::int32_t programError_ = 0;
+  std::optional<std::vector<std::uint8_t>> buffer_;
+  bool prepared_ = false;
+  bool remoteReleasing_ = false;
+  bool stopAsked_ = false;
+  std::int32_t records_ = 0;  // the file's records, for a stopped job's account
+  std::unique_ptr<TRukMoxProg> programmer_;
+  std::int32_t nextPort_ = 0;
+  std::vector<NoticeNote> unopened_;  // why ports of the search could not be opened
+  std::optional<programming::ProgramRun> writing_;
+};
+
+// Runs one job to its end; `programError` gets the programming object's error word.
 ProgrammingOutcome RunProgrammingJob(TRukMox& device, std::int32_t& programError,
                                      ProgrammingTarget target, const std::string& path,
                                      const ProgrammingSetup& setup, ProgrammingFace& face);

@@ -5,6 +5,7 @@
 
 #include "ModuleFixture.h"
 #include "NamedRows.h"
+#include "ScanRun.h"
 
 namespace rukmox::test {
 namespace {
@@ -98,6 +99,46 @@ TEST_F(ScanTest, ChannelStepStopsTheScanAndRestores) {
   mox->ScanNetwork(0, 9);
   EXPECT_EQ(ChannelCommands(), (std::vector<int>{0, kChannel}));
 }
+
+// A scan stepped by its caller, stopped between two requests: what a stop button does.
+struct StopCase {
+  const char* name;
+  int steps;                      // requests made before the stop
+  std::vector<int> channels;      // channel commands sent, the restore included
+  std::vector<int> channelSteps;  // channels reported to OnChannelStep
+};
+
+class ScanStopTest : public ScanTest, public ::testing::WithParamInterface<StopCase> {};
+
+TEST_P(ScanStopTest, EndsAtTheRequestBoundaryAndRestores) {
+  const StopCase& c = GetParam();
+  std::vector<int> channelSteps;
+  mox->OnChannelStep = [&](std::int32_t, std::int32_t index, std::int32_t) {
+    channelSteps.push_back(index);
+    return false;
+  };
+  module::ScanRun run = module::ScanRun::Network(*mox, 0, 2);
+  for (int step = 1; step <= c.steps; ++step) {
+    run.Step();
+    EXPECT_EQ(state->Count(TRukMox::CmdScan, 1), static_cast<std::size_t>(step));
+  }
+  run.Stop();
+  EXPECT_TRUE(run.Done());
+  run.Step();  // a stopped scan sends nothing more
+  EXPECT_EQ(state->Count(TRukMox::CmdScan, 1), static_cast<std::size_t>(c.steps));
+  EXPECT_EQ(ChannelCommands(), c.channels);
+  EXPECT_EQ(channelSteps, c.channelSteps);
+  EXPECT_EQ(localChannel, kChannel);
+  EXPECT_TRUE(mox->Devices.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stops, ScanStopTest,
+    ::testing::Values(StopCase{"BeforeTheFirstRequest", 0, {}, {}},
+                      StopCase{"PartWayThroughAChannel", 2, {0, kChannel}, {0}},
+                      StopCase{"BetweenTwoChannels", 3, {0, kChannel}, {0}},
+                      StopCase{"AfterTheLastRequest", 9, {0, 1, 2, kChannel}, {0, 1, 2}}),
+    RowName());
 
 TEST_F(ModuleTest, SelectingRecords) {
   OpenLinked();

@@ -12,6 +12,7 @@
 
 #include "FirmwareImage.h"
 #include "NamedRows.h"
+#include "ProgramRun.h"
 #include "ProgrammingFile.h"
 #include "Rukmoxprog.h"
 #include "Simulator.h"
@@ -166,6 +167,27 @@ TEST_F(ProgOnSimulator, ProgramsEveryRecordInOrderAndReportsProgress) {
   EXPECT_EQ(positions.front(), 0);
   EXPECT_EQ(positions.back(), 100);
   EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+}
+
+// Stepped by a caller that stays responsive: the boot loader is got ready first, then one record
+// goes out per step.
+TEST_F(ProgOnSimulator, StepsOneRecordAtATime) {
+  StartWith(DonglePort(true));
+  ASSERT_TRUE(prog->EnterBootLoader(DeviceDongle));
+  const std::vector<std::uint8_t> sized = Sized(FirmwareFile(Records));
+  rukmox::programming::ProgramRun run(*prog, sized);
+  run.Step();
+  EXPECT_TRUE(BootLoader().records.empty());
+  for (std::size_t sent = 1; sent <= 2; ++sent) {
+    run.Step();
+    EXPECT_EQ(BootLoader().records.size(), sent);
+  }
+  EXPECT_FALSE(run.Done());
+  const std::vector<Bytes> all = FramesOf(Records);
+  EXPECT_EQ(BootLoader().records, std::vector<Bytes>(all.begin(), all.begin() + 2));
+  while (!run.Done()) run.Step();
+  EXPECT_EQ(run.Result(), ProgramOk);
+  EXPECT_THAT(BootLoader().records, ElementsAreArray(FramesOf(Records)));
 }
 
 TEST_F(ProgOnSimulator, ProgramsTheMcuAfterSwitchingItOver) {

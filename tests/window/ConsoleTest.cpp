@@ -101,7 +101,9 @@ class ConsoleTest : public QObject {
     QVERIFY(w.messages.messages[0].error);
     QVERIFY(w.messages.messages[0].text.contains(QStringLiteral("nothing was sent")));
     QCOMPARE(w.Edit("EditConsoleLine")->text(), QStringLiteral("48 6"));
-    QTest::qWait(200);
+    // A line that had been queued would go out at the console's first steps.
+    QSignalSpy steps(w.Find<QTimer>("TimerOperation"), &QTimer::timeout);
+    QTRY_VERIFY(steps.count() >= 3);
     QCOMPARE(w.window->ConsoleCounts().toRemote, quint64{0});
     QVERIFY(AtHost(w).empty());
     QVERIFY(View(w).isEmpty());
@@ -125,7 +127,9 @@ class ConsoleTest : public QObject {
 
     SendLine(w, QStringLiteral("hello"));
     QTRY_COMPARE_WITH_TIMEOUT(w.window->ConsoleCounts().fromRemote, quint64{7}, kEchoWaitMs);
-    QTest::qWait(500);  // five poll intervals
+    // Half a second of console steps (one each 10 ms at most): five poll intervals.
+    QSignalSpy steps(w.Find<QTimer>("TimerOperation"), &QTimer::timeout);
+    QTRY_VERIFY(steps.count() >= 50);
     QCOMPARE(ticks.count(), 0);
     QVERIFY(!w.Timer()->isActive());
     const auto during = w.Frames();
@@ -134,11 +138,11 @@ class ConsoleTest : public QObject {
 
     button->click();
     QVERIFY(!w.window->ConsoleRunning());
-    QVERIFY(!w.window->LongOperationRunning());
+    QVERIFY(!w.window->OperationRunning());
     QCOMPARE(button->text(), QStringLiteral("Start"));
     QVERIFY(w.Combo("ComboCanale")->isEnabled());
     QVERIFY(!w.Edit("EditConsoleLine")->isEnabled());
-    QVERIFY(w.window->Device->GetPurgeBeforeWrite());
+    QVERIFY(w.window->Device()->GetPurgeBeforeWrite());
     QTRY_VERIFY_WITH_TIMEOUT(ticks.count() >= 1, 5000);
     const auto after = w.Frames();
     QVERIFY(std::any_of(after.begin(), after.end(),
@@ -166,7 +170,7 @@ class ConsoleTest : public QObject {
       QVERIFY(!w.window->close());  // waits for the console
       QVERIFY(!w.Edit("EditConsoleLine")->isEnabled());
       QTRY_VERIFY_WITH_TIMEOUT(!w.window->isVisible(), kEchoWaitMs);
-      QVERIFY(w.window->Device == nullptr);
+      QVERIFY(w.window->Device() == nullptr);
     } else {
       w.window->ButtonConsoleClick();
       QVERIFY(w.window->ConsoleRunning());
@@ -195,9 +199,9 @@ class ConsoleTest : public QObject {
     if (hangUp)
       w.sim->HangUp();
     else
-      w.window->Device->Close();
+      w.window->Device()->Close();
     QTRY_VERIFY_WITH_TIMEOUT(!w.window->ConsoleRunning(), kEchoWaitMs);
-    QVERIFY(!w.window->LongOperationRunning());
+    QVERIFY(!w.window->OperationRunning());
     QVERIFY(w.window->DongleGone());
     QVERIFY(w.Label("LabelStatus")->text().startsWith(QStringLiteral("Dongle gone")));
     QVERIFY(!w.Edit("EditNomeDongle")->isEnabled());
@@ -216,17 +220,18 @@ class ConsoleTest : public QObject {
     QVERIFY(!w.Find<QWidget>("ButtonConsoleSend")->isEnabled());
     w.window->ButtonConsoleClick();
     QVERIFY(!w.window->ConsoleRunning());
-    QVERIFY(!w.window->LongOperationRunning());
+    QVERIFY(!w.window->OperationRunning());
     QVERIFY(w.Timer()->isActive());
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
     QVERIFY(w.messages.messages[0].error);
     QCOMPARE(w.messages.messages[0].text, QStringLiteral("Nessun dispositivo remoto collegato."));
 
     auto* button = w.Find<QAbstractButton>("ButtonConsole");
-    {
-      const TRukMoxFormLight::LongOperation scan(*w.window);  // a scan, the sweeps or a job
-      QVERIFY(!button->isEnabled());
-    }
+    w.window->ButtonScanEnergyClick();  // a scan, the sweeps or a job
+    QVERIFY(w.window->OperationRunning());
+    QVERIFY(!button->isEnabled());
+    w.window->ButtonAbortClick();
+    QVERIFY(w.WaitForOperation());
     QVERIFY(button->isEnabled());
   }
 };

@@ -67,6 +67,7 @@ class Job {
     w_.Edit(dongle ? "EditFileNameDongle" : "EditFileNameMcu")->setText(file);
     w_.messages.messages.clear();
     w_.Find<QPushButton>(dongle ? "ButtonProgramDongle" : "ButtonProgramMcu")->click();
+    QVERIFY(w_.WaitForOperation());
   }
 
   QProgressBar* Bar(bool dongle) const {
@@ -125,7 +126,7 @@ class FirmwareTest : public QObject {
     QCOMPARE(otherBar.size(), 0);
 
     // The module link is open again and both panels are read afresh.
-    QVERIFY(w.window->Device->IsOpen());
+    QVERIFY(w.window->Device()->IsOpen());
     QCOMPARE(w.Edit("EditNomeDongle")->text(), QString("RUKDONGLE"));
     QVERIFY(w.Edit("EditNomeDongle")->isEnabled());
     QCOMPARE(w.Edit("EditNomeMcu")->text(), QString("SENSOR-A"));
@@ -169,13 +170,13 @@ class FirmwareTest : public QObject {
     QVERIFY(w.Timer()->isActive());
     if (dongle) {
       // The dongle waits in its boot loader: the opening finds no module there.
-      QVERIFY(!w.window->Device->IsOpen());
+      QVERIFY(!w.window->Device()->IsOpen());
       QVERIFY(!w.Edit("EditNomeDongle")->isEnabled());
       return;
     }
     // After a failure as after a success: the link is opened again and the panels re-read.
     QVERIFY(SimulatedWindow::Count(w.Frames(), TRukMox::CmdInfo, 0) >= 1);
-    QVERIFY(w.window->Device->IsOpen());
+    QVERIFY(w.window->Device()->IsOpen());
     QVERIFY(w.Edit("EditNomeDongle")->isEnabled());
     QCOMPARE(w.Edit("EditNomeMcu")->text(), QString("SENSOR-A"));
   }
@@ -335,7 +336,7 @@ class FirmwareTest : public QObject {
       QCOMPARE(world.ports[0].rawReceived.size() + world.ports[1].rawReceived.size(),
                std::size_t{0});
     });
-    QVERIFY(w.window->Device->IsOpen());
+    QVERIFY(w.window->Device()->IsOpen());
     QCOMPARE(w.Edit("EditNomeMcu")->text(), QString("SENSOR-A"));
   }
 
@@ -360,7 +361,7 @@ class FirmwareTest : public QObject {
     Job job(w);
     job.UsePorts({w.sim->PortPaths()[1]});  // only the MCU's port
     job.Program(true, job.WriteFile(Image()));
-    QVERIFY(!w.window->Device->IsOpen());
+    QVERIFY(!w.window->Device()->IsOpen());
     QVERIFY(!w.Edit("EditNomeDongle")->isEnabled());
     QCOMPARE(w.Edit("EditNomeDongle")->text(), QString());
     QVERIFY(!w.Edit("EditNomeMcu")->isEnabled());
@@ -371,7 +372,7 @@ class FirmwareTest : public QObject {
     QVERIFY(w.Start(Linked()));
     Job job(w);
     // Another program has the dongle; the window has let it go.
-    w.window->Device->Close();
+    w.window->Device()->Close();
     rukmox::test::LockHolder holder(w.sim->DonglePath());
     QVERIFY(holder.Held());
     w.Frames();
@@ -396,16 +397,27 @@ class FirmwareTest : public QObject {
     });
   }
 
-  // SIGTERM, SIGHUP or Ctrl-C on the terminal that started the window: the job ends between two
-  // records and says how to bring the device back.
+  // SIGTERM, SIGHUP or Ctrl-C on the terminal that started the window, or the window's stop that
+  // the program's end calls: the job ends between two records and says how to bring the device
+  // back.
+  void aSignalToEndStopsTheJobBetweenTwoRecords_data() {
+    QTest::addColumn<bool>("signal");
+    QTest::newRow("a signal, seen by the job") << true;
+    QTest::newRow("the window's stop") << false;
+  }
   void aSignalToEndStopsTheJobBetweenTwoRecords() {
+    QFETCH(bool, signal);
     const rukmox::platform::StopSignals stopSignals;
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
     Job job(w);
     int moves = 0;
-    connect(job.Bar(false), &QProgressBar::valueChanged, this, [&moves](int value) {
-      if (value > 0 && ++moves == 2) std::raise(SIGTERM);
+    connect(job.Bar(false), &QProgressBar::valueChanged, this, [&](int value) {
+      if (value <= 0 || ++moves != 2) return;
+      if (signal)
+        std::raise(SIGTERM);
+      else
+        w.window->ButtonAbortClick();
     });
 
     job.Program(false, job.WriteFile(Image()));
@@ -450,8 +462,8 @@ class FirmwareTest : public QObject {
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
     QCOMPARE(w.messages.messages[0].text, QString("Programmazione eseguita correttamente."));
     QCOMPARE(job.Records(true), std::size_t{0});
-    QVERIFY(w.window->Device != nullptr);  // the close waited for the job
-    QTRY_VERIFY(w.window->Device == nullptr);
+    QVERIFY(w.window->Device() != nullptr);  // the close waited for the job
+    QTRY_VERIFY(w.window->Device() == nullptr);
   }
 
   void progressMovesOnlyTheBarThatIsShown() {

@@ -182,18 +182,19 @@ class LinkPageTest : public QObject {
     QCOMPARE(Points(w, "SeriesRangeLost"), 2);
     QCOMPARE(button->text(), QString("Start"));
     QVERIFY(w.Combo("ComboCanale")->isEnabled());
-    QVERIFY(!w.window->LongOperationRunning());
+    QVERIFY(!w.window->OperationRunning());
   }
 
   void rangeTestCannotStartInsideAnotherOperation() {
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
     auto* button = w.Find<QAbstractButton>("ButtonRangeTest");
-    {
-      const TRukMoxFormLight::LongOperation scan(*w.window);  // a scan, the sweeps or a job
-      QVERIFY(!button->isEnabled());
-      QVERIFY(!w.Find<QWidget>("SpinRangeCount")->isEnabled());
-    }
+    w.window->ButtonScanEnergyClick();  // a scan, the sweeps or a job
+    QVERIFY(w.window->OperationRunning());
+    QVERIFY(!button->isEnabled());
+    QVERIFY(!w.Find<QWidget>("SpinRangeCount")->isEnabled());
+    w.window->ButtonAbortClick();
+    QVERIFY(w.WaitForOperation());
     QVERIFY(button->isEnabled());
     QVERIFY(w.Find<QWidget>("SpinRangeCount")->isEnabled());
   }
@@ -207,11 +208,13 @@ class LinkPageTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(steps.count() >= 2, 10000);
     w.window->ButtonRangeTestClick();
     QVERIFY(!w.window->RangeTestRunning());
-    QVERIFY(!w.window->LongOperationRunning());
+    QVERIFY(!w.window->OperationRunning());
     QVERIFY(w.Combo("ComboCanale")->isEnabled());
     const int shown = static_cast<int>(steps.count());
-    QTest::qWait(300);
-    QCOMPARE(static_cast<int>(steps.count()), shown);  // no ping after the stop
+    // No ping after the stop: nothing is left to step.
+    QVERIFY(!w.Find<QTimer>("TimerOperation")->isActive());
+    QCoreApplication::processEvents();
+    QCOMPARE(static_cast<int>(steps.count()), shown);
     QVERIFY(shown < 1000);
   }
 
@@ -222,10 +225,10 @@ class LinkPageTest : public QObject {
     QSignalSpy steps(w.window.get(), &TRukMoxFormLight::RangeStepShown);
     w.window->ButtonRangeTestClick();
     QTRY_VERIFY_WITH_TIMEOUT(steps.count() >= 1, 10000);
-    w.window->Device->Close();
+    w.window->Device()->Close();
     QTRY_VERIFY_WITH_TIMEOUT(!w.window->RangeTestRunning(), 10000);
     QVERIFY(steps.count() < 5);
-    QVERIFY(!w.window->LongOperationRunning());
+    QVERIFY(!w.window->OperationRunning());
   }
 
   void rangeTestNeedsALinkedRemote() {
@@ -233,7 +236,7 @@ class LinkPageTest : public QObject {
     QVERIFY(w.Start(DongleAlone()));
     w.window->ButtonRangeTestClick();
     QVERIFY(!w.window->RangeTestRunning());
-    QVERIFY(!w.window->LongOperationRunning());
+    QVERIFY(!w.window->OperationRunning());
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
     QVERIFY(w.messages.messages[0].error);
   }

@@ -126,16 +126,21 @@ class LinkTest : public QObject {
     SimulatedWindow w;
     QVERIFY(w.Start(DongleAlone()));
     QVERIFY(w.ShowActive());
+    PaintCounter energy;
+    w.Label("LabelEnergy")->installEventFilter(&energy);
     Tick(w);
-    QTest::qWait(300);  // the first show's layout passes and paints run out
+    // The first show's layout passes and paints have run out once the reading is painted.
+    QTRY_VERIFY(energy.paints > 0);
     w.Timer()->stop();
     PaintCounter pages;
     for (const char* page : {"PageDongle", "PageRemote", "PagePin"})
       w.Find<QWidget>(page)->installEventFilter(&pages);
     for (int dbm : {-88, -84, -86}) {
       w.sim->With([dbm](World& world) { world.PinNoise(3, dbm); });
+      const int painted = energy.paints;
       Tick(w);
-      QTest::qWait(50);
+      // The new reading is painted; whatever else its change repaints is painted with it.
+      QTRY_VERIFY(energy.paints > painted);
       w.Timer()->stop();
     }
     QCOMPARE(w.Label("LabelEnergy")->text(), QString("Energy (8)"));
@@ -147,7 +152,7 @@ class LinkTest : public QObject {
     QVERIFY(w.Start(Linked()));
     Tick(w);
     QCOMPARE(w.Label("LabelEnergy")->text(), QString("Energy (4)"));
-    w.window->Device->Close();
+    w.window->Device()->Close();
     Tick(w);
     // A reading of a dongle that is no longer there would pass for a live one.
     QCOMPARE(w.Label("LabelEnergy")->text(), QString("Energy (0)"));
@@ -163,7 +168,7 @@ class LinkTest : public QObject {
     SimulatedWindow w;
     QVERIFY(w.Start(strong));
     Tick(w);
-    TRukMox& module = *w.window->Device;
+    TRukMox& module = *w.window->Device();
     // Noise on the channel in use makes the module move the pair, twice.
     w.sim->With([](World& world) { world.PinNoise(3, -60); });
     QVERIFY(module.AdaptChannel());
@@ -177,7 +182,7 @@ class LinkTest : public QObject {
     QCOMPARE(w.Combo("ComboCanale")->currentIndex(), 3);  // not re-read yet
 
     auto frames = Tick(w);
-    QCOMPARE(w.window->ChannelMoves, 2);
+    QCOMPARE(w.window->ChannelMoves(), 2);
     QCOMPARE(SimulatedWindow::Count(frames, kInfo, 0), std::size_t{1});
     QCOMPARE(SimulatedWindow::Count(frames, kInfo, 1), std::size_t{1});
     QCOMPARE(w.Combo("ComboCanale")->currentIndex(), second);
@@ -202,7 +207,7 @@ class LinkTest : public QObject {
     });
     QCOMPARE(channels, std::make_pair(7, 7));
     QCOMPARE(w.Combo("ComboCanale")->currentText(), QString("7"));
-    QCOMPARE(w.window->Device->Local.Channel, 7);
+    QCOMPARE(w.window->Device()->Local.Channel, 7);
   }
 
   void aChannelTheRemoteCannotReachShowsItsMessage() {

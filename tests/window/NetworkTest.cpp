@@ -42,6 +42,7 @@ class NetworkPage {
     w_.Edit("EditEndCh")->setText(last);
     w_.messages.messages.clear();
     Button("ButtonScan")->click();
+    QVERIFY(w_.WaitForOperation());
   }
 
   int RowOf(const QString& name) const {
@@ -68,7 +69,7 @@ class NetworkTest : public QObject {
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
     NetworkPage page(w);
-    w.window->Device->SetTimeout(250);
+    w.window->Device()->SetTimeout(250);
     QSignalSpy channelBar(page.Bar("BarraCanali"), &QProgressBar::valueChanged);
     QStringList labelPerChannel;  // the label while the first request of each channel is made
     connect(page.Bar("BarraScansione"), &QProgressBar::valueChanged, this, [&](int value) {
@@ -120,9 +121,9 @@ class NetworkTest : public QObject {
     for (const char* hidden :
          {"ButtonAbort", "LabelCanali", "LabelScan", "BarraCanali", "BarraScansione"})
       QVERIFY2(!w.Find<QWidget>(hidden)->isVisibleTo(w.window.get()), hidden);
-    QCOMPARE(w.window->Device->GetTimeout(), 250);
-    QCOMPARE(w.window->Device->ScanRepeat, 5);
-    QVERIFY(!w.window->Device->OnScanStep && !w.window->Device->OnChannelStep);
+    QCOMPARE(w.window->Device()->GetTimeout(), 250);
+    QCOMPARE(w.window->Device()->ScanRepeat, 5);
+    QVERIFY(!w.window->Device()->OnScanStep && !w.window->Device()->OnChannelStep);
     QVERIFY(w.Timer()->isActive());
   }
 
@@ -176,7 +177,7 @@ class NetworkTest : public QObject {
              rows.isEmpty() ? QString("Nessun dispostivo remoto individuato.")
                             : "Sono stati individuati " + QString::number(rows.size()) +
                                   " dispositivi remoti.");
-    const TRemoteDeviceRecord* current = w.window->Device->Current;
+    const TRemoteDeviceRecord* current = w.window->Device()->Current;
     QCOMPARE(current != nullptr && current->Linked, relinked);
     QCOMPARE(page.Button("ButtonDisconnectMcu")->isEnabled(), relinked);
     QCOMPARE(page.Button("ButtonConnectMcu")->isEnabled(), !rows.isEmpty());
@@ -205,7 +206,7 @@ class NetworkTest : public QObject {
     QCOMPARE(ListNames(page.List()), QStringList{"PUMP-7"});
     QCOMPARE(w.messages.messages.back().text,
              QString("Sono stati individuati 1 dispositivi remoti."));
-    QVERIFY(w.window->AbortRequested);  // until the next scan starts
+    QVERIFY(w.window->AbortRequested());  // until the next scan starts
   }
 
   void aRowConnectsItsOwnDeviceEvenBehindAnUnnamedOne_data() {
@@ -224,7 +225,7 @@ class NetworkTest : public QObject {
     NetworkPage page(w);
     page.Scan("5", "6");
     QCOMPARE(ListNames(page.List()), QStringList{"PUMP-7"});
-    QCOMPARE(w.window->Device->Devices.size(), std::size_t{2});
+    QCOMPARE(w.window->Device()->Devices.size(), std::size_t{2});
 
     page.List()->selectRow(0);
     w.messages.messages.clear();
@@ -329,13 +330,27 @@ class NetworkTest : public QObject {
   void disconnectWithTheModuleClosedOnlyRefreshes() {
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
-    w.window->Device->Close();
+    w.window->Device()->Close();
     w.Frames();
     NetworkPage(w).Button("ButtonDisconnectMcu")->setEnabled(true);
     NetworkPage(w).Button("ButtonDisconnectMcu")->click();
     QVERIFY(w.messages.messages.empty());
     QVERIFY(w.Frames().empty());
     QVERIFY(!NetworkPage(w).Button("ButtonDisconnectMcu")->isEnabled());
+  }
+
+  // The lock takes the focus from a field; leaving it so must not read the device inside the scan.
+  void aFieldTheLockDisablesReadsNothingDuringTheScan() {
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    QVERIFY(w.ShowActive());
+    w.Edit("EditNomeDongle")->setFocus();
+    QTRY_VERIFY(w.Edit("EditNomeDongle")->hasFocus());
+    w.Timer()->stop();
+    w.Frames();
+    NetworkPage(w).Scan("6", "6");
+    QVERIFY(!w.Edit("EditNomeDongle")->hasFocus());
+    QCOMPARE(SimulatedWindow::Count(w.Frames(), TRukMox::CmdInfo, 0), std::size_t{0});
   }
 
   void whileAScanRunsNothingElseStartsAndACloseWaitsForItsEnd() {
@@ -376,9 +391,9 @@ class NetworkTest : public QObject {
     QCOMPARE(SimulatedWindow::Count(frames, TRukMox::CmdConnect, 1), std::size_t{0});
     QCOMPARE(SimulatedWindow::Count(frames, TRukMox::CmdScan, 1), std::size_t{10});
     QCOMPARE(w.messages.messages.size(), std::size_t{1});  // one scan, announced once
-    QVERIFY(w.window->Device != nullptr);                  // the close waited
+    QVERIFY(w.window->Device() != nullptr);                // the close waited
 
-    QTRY_VERIFY(w.window->Device == nullptr);  // and came once the scan had ended
+    QTRY_VERIFY(w.window->Device() == nullptr);  // and came once the scan had ended
   }
 };
 

@@ -73,9 +73,9 @@ class ReconnectTest : public QObject {
     if (hangUp)
       w.sim->HangUp();
     else
-      w.window->Device->Close();
+      w.window->Device()->Close();
     w.window->TimerUpdateTimer();
-    if (hangUp && w.window->Device->IsOpen())
+    if (hangUp && w.window->Device()->IsOpen())
       QSKIP("the transport does not close itself on a hang-up yet");
     QVERIFY(w.window->DongleGone());
     QCOMPARE(StatusLine(w), "Dongle scollegata (Ctrl+R per riconnettere): " + link);
@@ -128,7 +128,7 @@ class ReconnectTest : public QObject {
     // Poll ticks and a handler come and go; the dongle stays unopened until asked for.
     for (int tick = 0; tick < 3; ++tick) w.window->TimerUpdateTimer();
     w.window->ButtonScanChannelClick();
-    QVERIFY(!w.window->Device->IsOpen());
+    QVERIFY(!w.window->Device()->IsOpen());
     QVERIFY(w.sim->With([](World& world) { return world.dongle.rawReceived.empty(); }));
   }
 };

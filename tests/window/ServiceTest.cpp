@@ -114,7 +114,7 @@ class ServiceTest : public QObject {
     QVERIFY(w.Start(Linked()));
     w.window->SetServiceMode(true);
     w.Timer()->stop();
-    if (!dongle) w.window->Device->Close();
+    if (!dongle) w.window->Device()->Close();
     w.Find<QAbstractButton>("ButtonScanChannel")->click();
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
     QVERIFY(!w.messages.messages[0].error);

@@ -39,6 +39,7 @@ void Sweep(SimulatedWindow& w, const std::function<void(int)>& drawn) {
   const auto connection =
       QObject::connect(w.window.get(), &TRukMoxFormLight::SweepDrawn, w.window.get(), drawn);
   w.window->ButtonScanEnergyClick();
+  QVERIFY(w.WaitForOperation());  // until they are stopped
   QObject::disconnect(connection);
 }
 
@@ -87,7 +88,7 @@ class SpectrumTest : public QObject {
     QCOMPARE(pointByPoint.count(), 0);  // a sweep is drawn in one go
 
     // After the run: the page as before it, the poll timer running again, the traces kept.
-    QVERIFY(!w.window->Busy);
+    QVERIFY(!w.window->Busy());
     QVERIFY(w.Find<QWidget>("ButtonScanEnergy")->isEnabled());
     QVERIFY(w.Find<QWidget>("ButtonStopEnergy")->isHidden());
     QVERIFY(w.Label("LabelScanTime")->isHidden());
@@ -203,14 +204,14 @@ class SpectrumTest : public QObject {
         if (hangUp)
           w.sim->HangUp();
         else
-          w.window->Device->Close();
+          w.window->Device()->Close();
       }
       if (sweeps >= kRunaway) w.window->ButtonAbortClick();
     });
-    if (hangUp && w.window->Device->IsOpen())
+    if (hangUp && w.window->Device()->IsOpen())
       QSKIP("the transport does not close itself on a hang-up yet");
     QCOMPARE(swept, sweeps);
-    QVERIFY(!w.window->Busy);
+    QVERIFY(!w.window->Busy());
     QVERIFY(w.window->DongleGone());
     QVERIFY(!w.Find<QWidget>("ButtonScanEnergy")->isEnabled());
     QVERIFY(w.Find<QWidget>("ButtonStopEnergy")->isHidden());

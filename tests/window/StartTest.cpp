@@ -247,7 +247,7 @@ class StartTest : public QObject {
     QVERIFY(m.error);
     const QString prefix = "Unable to load the parameters of the device. \nError n. ";
     QVERIFY2(m.text.startsWith(prefix), qPrintable(m.text));
-    QCOMPARE(m.text, prefix + QString::number(w.window->DeviceError) + ".");
+    QCOMPARE(m.text, prefix + QString::number(w.window->DeviceError()) + ".");
     QVERIFY(!w.Edit("EditNomeDongle")->isEnabled());
     QVERIFY(w.Edit("EditNomeDongle")->text().isEmpty());
   }
@@ -307,19 +307,22 @@ class StartTest : public QObject {
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
     QVERIFY(w.ShowActive());
-    w.window->Busy = true;
+    w.window->ButtonScanEnergyClick();  // the sweeps: busy
+    QVERIFY(w.window->Busy());
     QTest::keyClick(w.Edit("EditNomeDongle"), Qt::Key_Escape);
     QVERIFY(w.window->isVisible());
     QVERIFY(!w.window->close());  // the system menu's close, refused silently
-    QVERIFY(w.window->Device != nullptr);
+    QVERIFY(w.window->Device() != nullptr);
     QVERIFY(w.messages.messages.empty());
 
-    w.window->Busy = false;
+    w.window->ButtonAbortClick();
+    QVERIFY(w.WaitForOperation());
+    QVERIFY(!w.window->Busy());
     QTest::keyClick(w.Edit("EditNomeDongle"), Qt::Key_Escape);
     QVERIFY(!w.window->isVisible());
-    QVERIFY(w.window->Device == nullptr);  // closed and released
-    // No tick touches the released module.
-    QTest::qWait(250);
+    QVERIFY(w.window->Device() == nullptr);  // closed and released
+    // No tick touches the released module: the poll timer, single-shot, is not running, and
+    // only a tick or a handler would start it again.
     QVERIFY(!w.window->findChild<QTimer*>("TimerUpdate")->isActive());
   }
 
@@ -328,7 +331,7 @@ class StartTest : public QObject {
     w.StartWithoutDongle();
     QVERIFY(w.ShowActive());
     QVERIFY(w.window->close());
-    QVERIFY(w.window->Device == nullptr);
+    QVERIFY(w.window->Device() == nullptr);
   }
 };
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -123,6 +124,14 @@ class SimulatedWindow {
     window->show();
     QApplication::setActiveWindow(window.get());
     return QTest::qWaitForWindowActive(window.get());
+  }
+
+  // Lets the operation the window runs (a scan, the sweeps, a programming job, a range test, the
+  // console) go on to its end; false when it has not ended within `timeoutMs`.
+  bool WaitForOperation(int timeoutMs = 30000) {
+    if (!window->OperationRunning()) return true;
+    QSignalSpy ended(window.get(), &TRukMoxFormLight::OperationFinished);
+    return ended.wait(timeoutMs);
   }
 
   // Types as a keyboard does, one key per character; a character beyond ASCII comes as the text

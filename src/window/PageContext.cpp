@@ -1,0 +1,35 @@
+#include "PageContext.h"
+
+#include "StringTable.h"
+#include "WindowWords.h"
+
+namespace rukmox::window {
+
+QString PageContext::Text(text::Id id) const {
+  return QString::fromStdString(rukmox::LoadText(id, language_));
+}
+
+QString PageContext::Word(extra::Id word) const {
+  return WordText(word, language_);
+}
+
+QString PageContext::Word(extra::Id word, std::initializer_list<QString> values) const {
+  return WordText(word, language_, values);
+}
+
+void PageContext::Fail(const workflow::Notice& notice) const {
+  Error(QString::fromStdString(workflow::NoticeText(notice, language_)));
+}
+
+void PageContext::Fail(const StepResult& step) const {
+  if (step.reason)
+    Error(Text(step.failure) + '\n' + Word(*step.reason));
+  else
+    Fail(step.failure);
+}
+
+void PageContext::Inform(const workflow::Notice& notice) const {
+  Inform(QString::fromStdString(workflow::NoticeText(notice, language_)));
+}
+
+}  // namespace rukmox::window
