@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 
+#include "FileFolderFixture.h"
 #include "NamedRows.h"
 #include "platform/Files.h"
 
@@ -23,42 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
-class FilesWin32Test : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = info->name();
-    for (char& c : name)
-      if (c == '/') c = '-';  // the row of a table test
-    folder_ = fs::temp_directory_path() /
-              ("rukmox-files-" + std::to_string(GetCurrentProcessId()) + "-" + name);
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(folder_, ignored))
-      SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
-    fs::remove_all(folder_, ignored);
-  }
-
-  std::string At(const std::string& name) const { return (folder_ / name).string(); }
-  static void Put(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-  }
-  static std::string Content(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  std::set<std::string> Names() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
-
-  fs::path folder_;
-};
+class FilesWin32Test : public test::FileFolderTest {};
 
 struct RefusedReadCase {
   const char* name;
