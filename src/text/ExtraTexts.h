@@ -141,6 +141,38 @@ enum Id : int {
   ConsoleStillSending,
   ConsoleSendFailed,
 
+  // The tools window and its menu.
+  ToolsTitle,
+  ToolsMenu,
+  ToolsHistoryAction,
+  ToolsRangeAction,
+  ToolsConsoleAction,
+  ToolsLogAction,
+  RangeCopy,
+  ConsoleClear,
+  ConsoleSave,
+  ConsoleTimestamps,
+  ConsoleUnwritable,  // %1 the file
+
+  // What a programming job will do, asked before it starts, and how far it has got.
+  ProgramQuestion,     // %1 the target
+  TargetTheDongle,     // the target as ProgramQuestion and SummaryTarget name it
+  TargetTheRemote,     // %1 its name, %2 its address
+  SummaryFile,         // %1 the file
+  SummaryRecords,      // %1 record lines, %2 data bytes
+  SummaryAddresses,    // %1 the first address, %2 the last
+  SummaryNoAddresses,  // a file without data records
+  SummaryTarget,       // %1 the target, %2 its version now
+  VersionUnknown,
+  PhasePreparing,
+  PhaseSearching,  // %1 the port, %2 of how many
+  PhaseWriting,    // %1 the record, %2 of how many
+  PhaseReconnecting,
+  ProgressLeft,       // %1 percent, %2 the time left as m:ss
+  VersionChange,      // %1 the version before, %2 after
+  FileFilterSRecord,  // the file dialog's filters
+  FileFilterAll,
+
   Count
 };
 

@@ -1,5 +1,6 @@
 #include "PageContext.h"
 
+#include "Remembered.h"
 #include "StringTable.h"
 #include "WindowWords.h"
 
@@ -15,6 +16,14 @@ QString PageContext::Word(extra::Id word) const {
 
 QString PageContext::Word(extra::Id word, std::initializer_list<QString> values) const {
   return WordText(word, language_, values);
+}
+
+QString PageContext::LastFirmwareFolder() const {
+  return remembered_ != nullptr ? remembered_->FirmwareFolder() : QString();
+}
+
+void PageContext::RememberFirmwareFolder(const QString& folder) const {
+  if (remembered_ != nullptr) remembered_->SetFirmwareFolder(folder);
 }
 
 void PageContext::Fail(const workflow::Notice& notice) const {

@@ -15,6 +15,8 @@
 
 namespace rukmox::window {
 
+class Remembered;
+
 class PageContext {
  public:
   PageContext(workflow::DeviceSession& session, MessageSink& messages, OperationLock& lock)
@@ -24,6 +26,12 @@ class PageContext {
   // The module, or null once the window has released it.
   TRukMox* Module() const { return session_.Module(); }
   OperationLock& Lock() const { return lock_; }
+
+  // What is kept between runs; none when the window keeps nothing (tests that do not ask).
+  Remembered* Remember() const { return remembered_; }
+  void SetRemembered(Remembered* remembered) { remembered_ = remembered; }
+  QString LastFirmwareFolder() const;
+  void RememberFirmwareFolder(const QString& folder) const;
 
   int Language() const { return language_; }
   void SetLanguage(int language) { language_ = language; }
@@ -46,6 +54,7 @@ class PageContext {
   MessageSink& messages_;
   OperationLock& lock_;
   int language_ = 0;  // 0 Italian, 1 English
+  Remembered* remembered_ = nullptr;
 };
 
 }  // namespace rukmox::window

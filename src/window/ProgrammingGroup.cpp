@@ -1,21 +1,24 @@
 #include "ProgrammingGroup.h"
 
+#include <QFileInfo>
 #include <array>
 
 #include "Captions.h"
 #include "DeviceNames.h"
 #include "FirmwareFolder.h"
 #include "ModuleFactory.h"
+#include "ProgrammingPreview.h"
 #include "ui_ProgrammingGroup.h"
 
 namespace rukmox::window {
 namespace {
 
-constexpr std::array<Caption, 4> kCaptions = {{
+constexpr std::array<Caption, 5> kCaptions = {{
     {"GroupProgram", text::ReprogrammingCaption},
     {"LabelFile", text::ProgrammingFileCaption},
     {"ButtonProgram", text::ProgramButtonCaption},
     {"ButtonSfoglia", text::BrowseCaption},
+    {"ButtonStopProgram", text::AbortCaption},
 }};
 
 QString SuffixOf(workflow::ProgrammingTarget target) {
@@ -35,6 +38,7 @@ ProgrammingGroup::ProgrammingGroup(workflow::ProgrammingTarget target, PageConte
 
   connect(form_->ButtonSfoglia, &QPushButton::clicked, this, &ProgrammingGroup::Browse);
   connect(form_->ButtonProgram, &QPushButton::clicked, this, &ProgrammingGroup::Program);
+  connect(form_->ButtonStopProgram, &QPushButton::clicked, this, &ProgrammingGroup::StopJob);
   context_.Lock().Add({form_->ButtonSfoglia, form_->ButtonProgram});
   // Until the program hands in its own, the serial ports of the machine.
   makeProgrammer_ = [](std::int32_t* errorWord) {
@@ -49,20 +53,49 @@ void ProgrammingGroup::ApplyCaptions(int language) {
 }
 
 void ProgrammingGroup::Browse() {
-  // A cancelled dialog leaves the edit as it was.
-  if (auto file = AskForProgrammingFile(window(), FirmwareStartFolder(ProgramFirmwarePlaces())))
+  // The folder used last, else the first firmware folder there is; a cancelled dialog leaves the
+  // edit as it was.
+  QString folder = context_.LastFirmwareFolder();
+  if (folder.isEmpty()) folder = FirmwareStartFolder(ProgramFirmwarePlaces());
+  const QStringList filters = {context_.Word(extra::FileFilterSRecord),
+                               context_.Word(extra::FileFilterAll)};
+  if (auto file = AskForProgrammingFile(window(), folder, filters)) {
     form_->EditFileName->setText(*file);
+    context_.RememberFirmwareFolder(QFileInfo(*file).absolutePath());
+  }
 }
 
 void ProgrammingGroup::Program() {
   workflow::DeviceSession& session = context_.Session();
   if (!session.CanStart()) return;
+  // Nothing is sent before the operator has seen what the file holds and what it goes into; the
+  // poll tick rests while the question is open.
+  workflow::PreviewResult look;
+  {
+    const workflow::DeviceSession::Exchange asking(session);
+    look = workflow::PreviewProgramming(context_.Module(), target_,
+                                        form_->EditFileName->text().trimmed().toStdString());
+    if (look.refusal) {
+      context_.Fail(*look.refusal);
+      return;
+    }
+    if (!context_.Ask(QString::fromStdString(
+            workflow::PreviewQuestionText(look.preview, context_.Language()))))
+      return;
+  }
+  if (!session.CanStart()) return;  // the window was closed while the question was open
+  versionBefore_ = look.preview.version;
+  succeeded_.reset();
   workflow::ProgrammingSetup setup;
   setup.makeProgrammer = makeProgrammer_;
   session.Start(workflow::OperationKind::Programming,
                 std::make_unique<workflow::ProgrammingJob>(
-                    *context_.Module(), target_, form_->EditFileName->text().toStdString(),
-                    std::move(setup), static_cast<workflow::ProgrammingFace&>(*this)));
+                    *context_.Module(), target_, look.preview.path, std::move(setup),
+                    static_cast<workflow::ProgrammingFace&>(*this)));
+}
+
+void ProgrammingGroup::StopJob() {
+  context_.Session().Stop();
 }
 
 void ProgrammingGroup::ShowProgress(int position) {
@@ -74,7 +107,8 @@ void ProgrammingGroup::Fail(const workflow::Notice& notice, std::int32_t) {
 }
 
 void ProgrammingGroup::Inform(const workflow::Notice& notice) {
-  context_.Inform(notice);
+  // The success is told once the target has been read again, with its version before and after.
+  succeeded_ = notice;
 }
 
 void ProgrammingGroup::DongleReleased() {
@@ -113,6 +147,14 @@ void ProgrammingGroup::DeviceGone(workflow::ProgrammingTarget target, const std:
 
 void ProgrammingGroup::Reopened() {
   emit ReadAgain(ReRead::Both);
+  if (succeeded_) {
+    const auto after = workflow::TargetVersion(context_.Module(), target_);
+    context_.Inform(QString::fromStdString(workflow::NoticeText(*succeeded_, context_.Language())) +
+                    '\n' +
+                    QString::fromStdString(
+                        workflow::VersionChangeText(versionBefore_, after, context_.Language())));
+    succeeded_.reset();
+  }
 }
 
 }  // namespace rukmox::window

@@ -8,6 +8,8 @@
 #include <QGroupBox>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "PageContext.h"
 #include "ProgrammingJob.h"
@@ -36,6 +38,8 @@ class ProgrammingGroup : public QGroupBox, private workflow::ProgrammingFace {
   // The handlers: choose the file, program it.
   void Browse();
   void Program();
+  // Ends the running job at the next record boundary.
+  void StopJob();
   // Moves the bar when it is shown; the other group's bar keeps its place.
   void ShowProgress(int position);
 
@@ -65,6 +69,8 @@ class ProgrammingGroup : public QGroupBox, private workflow::ProgrammingFace {
   PageContext& context_;
   std::unique_ptr<Ui::ProgrammingGroup> form_;
   ProgrammerMaker makeProgrammer_;
+  std::optional<std::string> versionBefore_;   // of the target, when the job was asked for
+  std::optional<workflow::Notice> succeeded_;  // the success, told once the target was re-read
 };
 
 }  // namespace rukmox::window

@@ -26,6 +26,7 @@
 #include "RangeTestPage.h"
 #include "SpectrumPage.h"
 #include "StringTable.h"
+#include "ToolsWindow.h"
 #include "WindowWords.h"
 #include "ui_Rukmoxlight.h"
 
@@ -120,9 +121,11 @@ void TRukMoxFormLight::BuildPages() {
   historyPage_ = new LinkHistoryPage(context);
   rangePage_ = new RangeTestPage(context);
   consolePage_ = new ConsolePage(context);
-  for (QWidget* page :
-       std::initializer_list<QWidget*>{linkPage_, historyPage_, rangePage_, consolePage_})
-    f.PageLink->addTab(page, QString());
+  f.PageLink->addTab(linkPage_, QString());
+  // What the fixed window has no room for lives in the tools window.
+  tools_ = new ToolsWindow(this);
+  for (QWidget* page : std::initializer_list<QWidget*>{historyPage_, rangePage_, consolePage_})
+    tools_->AddPage(page);
   pinPage_ = new PinPage(context);
   f.PagePin->addTab(pinPage_, QString());
   networkPage_ = new NetworkPage(context);
@@ -184,6 +187,17 @@ void TRukMoxFormLight::BuildMenus() {
   lock_.Add(reconnectAction_);
   lock_.Add(applyProfileAction_);
 
+  QMenu* tools = menuBar()->addMenu(QString());
+  tools->setObjectName(QStringLiteral("MenuTools"));
+  for (auto [name, page] :
+       std::initializer_list<std::pair<const char*, QWidget*>>{{"ActionLinkHistory", historyPage_},
+                                                               {"ActionRangeTest", rangePage_},
+                                                               {"ActionConsole", consolePage_}}) {
+    QAction* action = tools->addAction(QString());
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, [this, page] { tools_->Open(page); });
+  }
+
   serviceModeAction_ = new QAction(this);
   serviceModeAction_->setObjectName(QStringLiteral("ActionServiceMode"));
   serviceModeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
@@ -239,6 +253,16 @@ void TRukMoxFormLight::ApplyCaptions(int language) {
   reconnectAction_->setText(WordText(Word::Reconnect, language));
   saveProfileAction_->setText(WordText(Word::ProfileSaveAction, language));
   applyProfileAction_->setText(WordText(Word::ProfileApplyAction, language));
+  tools_->ApplyCaptions(language);
+  if (auto* menu = findChild<QMenu*>(QStringLiteral("MenuTools")))
+    menu->setTitle(WordText(Word::ToolsMenu, language));
+  for (auto [name, word] : std::initializer_list<std::pair<const char*, Word>>{
+           {"ActionLinkHistory", Word::ToolsHistoryAction},
+           {"ActionRangeTest", Word::ToolsRangeAction},
+           {"ActionConsole", Word::ToolsConsoleAction},
+           {"ActionOperationsLog", Word::ToolsLogAction}})
+    if (auto* action = findChild<QAction*>(QString::fromLatin1(name)))
+      action->setText(WordText(word, language));
 }
 
 void TRukMoxFormLight::ShowStatusLine() {
@@ -396,9 +420,15 @@ void TRukMoxFormLight::SetProgrammerMaker(const ProgrammerMaker& make) {
 bool TRukMoxFormLight::ShowPage(const QString& objectName) {
   QWidget* target = findChild<QWidget*>(objectName);
   if (target == nullptr) return false;
-  for (QWidget* w = target; w != nullptr && w != this; w = w->parentWidget())
+  for (QWidget* w = target; w != nullptr && w != this; w = w->parentWidget()) {
+    if (w == tools_) tools_->Open(tools_->Tabs()->currentWidget());
     if (QTabWidget* tabs = PageControlOf(w)) tabs->setCurrentWidget(w);
+  }
   return true;
+}
+
+ToolsWindow* TRukMoxFormLight::Tools() const {
+  return tools_;
 }
 
 bool TRukMoxFormLight::SaveProfile(const QString& path) {

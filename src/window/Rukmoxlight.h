@@ -40,6 +40,7 @@ class PinPage;
 class ProfileActions;
 class RangeTestPage;
 class SpectrumPage;
+class ToolsWindow;
 
 // Where the window looks for its dongle, for the status line: a tty path, or empty when the dongle
 // is looked for among the USB devices by its description.
@@ -101,8 +102,11 @@ class TRukMoxFormLight : public QMainWindow, private workflow::SessionFace {
   ~TRukMoxFormLight() override;
 
   void SetProgrammerMaker(const ProgrammerMaker& make);
-  // Brings the page (or small page) with this object name to the front; false when there is none.
+  // Brings the page (or small page) with this object name to the front, opening the tools window
+  // for one of its pages; false when there is none.
   bool ShowPage(const QString& objectName);
+  // The window of the link history, the range test, the console and the operations log.
+  ToolsWindow* Tools() const;
   bool SaveProfile(const QString& path);
   bool ApplyProfileFile(const QString& path);
   bool SaveHistoryCsv(const QString& path);
@@ -189,6 +193,7 @@ class TRukMoxFormLight : public QMainWindow, private workflow::SessionFace {
   NetworkPage* networkPage_ = nullptr;
   SpectrumPage* spectrumPage_ = nullptr;
   ProfileActions* profiles_ = nullptr;
+  ToolsWindow* tools_ = nullptr;
 };
 
 }  // namespace rukmox::window

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "Rukmoxlight.h"
+#include "ToolsWindow.h"
 
 namespace rukmox::window {
 namespace {
@@ -18,8 +19,14 @@ constexpr int kTickWaitMs = 10000;
 constexpr int kTickWaitPerTickMs = 1000;
 constexpr int kEchoWaitMs = 5000;
 
+// The tools window when it is open (a page of it was asked for), else the main window.
+QWidget& Pictured(TRukMoxFormLight& window) {
+  QWidget* tools = window.Tools();
+  return tools->isVisible() ? *tools : static_cast<QWidget&>(window);
+}
+
 bool Save(TRukMoxFormLight& window, const QString& file, QString* error) {
-  if (window.grab().save(file, "PNG")) return true;
+  if (Pictured(window).grab().save(file, "PNG")) return true;
   if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
   return false;
 }
@@ -43,11 +50,7 @@ bool SaveScreenshot(TRukMoxFormLight& window, const QString& file, int ticks, QS
   QTimer::singleShot(kTickWaitMs + ticks * kTickWaitPerTickMs, &loop, &QEventLoop::quit);
   if (ticks > 0) loop.exec();
   QObject::disconnect(counted);
-  if (!window.grab().save(file, "PNG")) {
-    if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
-    return false;
-  }
-  return true;
+  return Save(window, file, error);
 }
 
 bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int sweeps,
@@ -61,7 +64,7 @@ bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int swee
         if (done < sweeps || drawn) return;
         drawn = true;
         QApplication::processEvents();  // the chart's repaint
-        saved = window.grab().save(file, "PNG");
+        saved = Pictured(window).grab().save(file, "PNG");
         window.ButtonAbortClick();
       });
   const auto ended =
@@ -98,11 +101,7 @@ bool SaveRangeTestScreenshot(TRukMoxFormLight& window, const QString& file, int 
   loop.exec();  // each ping ends in its own time-out at worst
   QObject::disconnect(stepped);
   QApplication::processEvents();  // the chart's repaint
-  if (!window.grab().save(file, "PNG")) {
-    if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
-    return false;
-  }
-  return true;
+  return Save(window, file, error);
 }
 
 bool SaveConsoleScreenshot(TRukMoxFormLight& window, const QString& file, const QString& line,

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include "FirmwareFolder.h"
@@ -60,7 +61,15 @@ class Job {
     w_.messages.messages.clear();
     w_.Find<QPushButton>(dongle ? "ButtonProgramDongle" : "ButtonProgramMcu")->click();
     QVERIFY(w_.WaitForOperation());
+    // The question before the job is looked at on its own; the job's messages follow it.
+    auto& messages = w_.messages.messages;
+    questions.clear();
+    for (const Message& m : messages)
+      if (m.question) questions << m.text;
+    std::erase_if(messages, [](const Message& m) { return m.question; });
   }
+
+  QStringList questions;  // asked by the last Program
 
   QProgressBar* Bar(bool dongle) const {
     return w_.Find<QProgressBar>(dongle ? "ProgressBarDongle" : "ProgressBarMcu");
@@ -103,11 +112,27 @@ class FirmwareTest : public QObject {
     connect(job.Bar(dongle), &QProgressBar::valueChanged, this,
             [&] { shownWhileWriting = shownWhileWriting || !job.Bar(dongle)->isHidden(); });
 
-    job.Program(dongle, job.WriteFile(Image()));
+    const QString file = job.WriteFile(Image());
+    job.Program(dongle, file);
 
+    // Asked first: the file, what it holds, and the target with the version it runs now.
+    QCOMPARE(job.questions.size(), 1);
+    const QString target = dongle ? QStringLiteral("la dongle")
+                                  : QStringLiteral("il dispositivo remoto SENSOR-A (indirizzo ");
+    QVERIFY2(job.questions[0].startsWith(QStringLiteral("Programmare ") + target),
+             qPrintable(job.questions[0]));
+    for (const QString& line :
+         {QStringLiteral("File: ") + file, QStringLiteral("Record: 9, byte di dati: 256"),
+          QStringLiteral("Indirizzi: da 0x0000 a 0x00FF"), QStringLiteral("versione attuale H")})
+      QVERIFY2(job.questions[0].contains(line), qPrintable(job.questions[0]));
+    // The success, then the version before and after.
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
     QVERIFY(!w.messages.messages[0].error);
-    QCOMPARE(w.messages.messages[0].text, QString("Programmazione eseguita correttamente."));
+    const QStringList told = w.messages.messages[0].text.split('\n');
+    QCOMPARE(told.value(0), QString("Programmazione eseguita correttamente."));
+    QVERIFY2(told.value(1).startsWith(QStringLiteral("Versione: H")) &&
+                 told.value(1).contains(QStringLiteral(" \u2192 H")),
+             qPrintable(told.value(1)));
     QCOMPARE(job.Records(dongle), kImageRecords);
     const QList<int> positions = Values(bar);
     QVERIFY2(positions.size() >= 5, qPrintable(QString::number(positions.size())));
@@ -288,6 +313,30 @@ class FirmwareTest : public QObject {
     QCOMPARE(w.Edit("EditNomeMcu")->text(), QString("SENSOR-A"));
   }
 
+  void answeringNoSendsNothing_data() {
+    QTest::addColumn<bool>("dongle");
+    QTest::newRow("dongle") << true;
+    QTest::newRow("mcu") << false;
+  }
+  void answeringNoSendsNothing() {
+    QFETCH(bool, dongle);
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    Job job(w);
+    w.messages.answer = false;
+    w.Timer()->stop();
+    w.Frames();
+    job.Program(dongle, job.WriteFile(Image()));
+    QCOMPARE(job.questions.size(), 1);
+    QVERIFY(w.messages.messages.empty());
+    QVERIFY(w.Frames().empty());
+    QCOMPARE(job.Records(true) + job.Records(false), std::size_t{0});
+    QVERIFY(!w.window->OperationRunning());
+    QVERIFY(w.window->Device()->IsOpen());
+    QVERIFY(w.Timer()->isActive());
+    QVERIFY(w.Edit("EditNomeMcu")->isEnabled());
+  }
+
   void aRecordLetterInLowerCaseGoesOutInUpperCase() {
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
@@ -296,7 +345,7 @@ class FirmwareTest : public QObject {
     for (std::size_t at = file.find("\nS"); at != std::string::npos; at = file.find("\nS", at))
       file[++at] = 's';
     job.Program(true, job.WriteFile(file));
-    QCOMPARE(w.messages.messages.back().text, QString("Programmazione eseguita correttamente."));
+    QVERIFY(w.messages.messages.back().text.startsWith("Programmazione eseguita correttamente.\n"));
     w.sim->With([](World& world) {
       QCOMPARE(world.dongle.boot.records.size(), kImageRecords);
       for (const auto& record : world.dongle.boot.records) QCOMPARE(int(record.at(0)), int('S'));
@@ -344,7 +393,7 @@ class FirmwareTest : public QObject {
     QCOMPARE(liveDuringTheJob, QStringList{});
     QCOMPARE(SimulatedWindow::Count(w.Frames(), TRukMox::CmdScan, 1), std::size_t{0});
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
-    QCOMPARE(w.messages.messages[0].text, QString("Programmazione eseguita correttamente."));
+    QVERIFY(w.messages.messages[0].text.startsWith("Programmazione eseguita correttamente.\n"));
     QCOMPARE(job.Records(true), std::size_t{0});
     QVERIFY(w.window->Device() != nullptr);  // the close waited for the job
     QTRY_VERIFY(w.window->Device() == nullptr);
