@@ -174,6 +174,8 @@ constexpr Block kItalian = {{
     {extra::VersionChange, "Versione: %1 → %2"},
     {extra::FileFilterSRecord, "File S-record (*.s19 *.s28 *.s37 *.srec *.mot)"},
     {extra::FileFilterAll, "Tutti i file (*)"},
+    {extra::ProgrammingStopped, "Programmazione interrotta dopo il record %1 di %2."},
+    {extra::StoppedBeforeRecords, "Programmazione interrotta prima del primo record."},
 }};
 
 constexpr Block kEnglish = {{
@@ -322,6 +324,8 @@ constexpr Block kEnglish = {{
     {extra::VersionChange, "Version: %1 → %2"},
     {extra::FileFilterSRecord, "S-record files (*.s19 *.s28 *.s37 *.srec *.mot)"},
     {extra::FileFilterAll, "All files (*)"},
+    {extra::ProgrammingStopped, "Programming stopped after record %1 of %2."},
+    {extra::StoppedBeforeRecords, "Programming stopped before the first record."},
 }};
 
 static_assert(InIdOrder(kItalian) && InIdOrder(kEnglish));

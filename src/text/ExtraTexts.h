@@ -172,6 +172,8 @@ enum Id : int {
   VersionChange,      // %1 the version before, %2 after
   FileFilterSRecord,  // the file dialog's filters
   FileFilterAll,
+  ProgrammingStopped,  // %1 records the boot loader took, %2 records in the file
+  StoppedBeforeRecords,
 
   Count
 };

@@ -145,6 +145,37 @@ void ProgrammingGroup::DeviceGone(workflow::ProgrammingTarget target, const std:
   emit ReadAgain(ReRead::Both);
 }
 
+void ProgrammingGroup::Phase(const workflow::JobProgress& progress) {
+  const int language = context_.Language();
+  form_->LabelProgramPhase->setText(
+      QString::fromStdString(workflow::JobPhaseText(progress, language)));
+  form_->LabelProgramLeft->setText(
+      QString::fromStdString(workflow::JobFiguresText(progress, language)));
+  for (QWidget* shown : std::initializer_list<QWidget*>{
+           form_->LabelProgramPhase, form_->LabelProgramLeft, form_->ButtonStopProgram})
+    shown->setVisible(true);
+}
+
+void ProgrammingGroup::Stopped(std::int32_t accepted, std::int32_t records, bool waiting) {
+  // The panels the job released stay empty: their device waits in its boot loader.
+  context_.Inform(QString::fromStdString(
+      workflow::StoppedText(accepted, records, waiting, context_.Language())));
+}
+
+void ProgrammingGroup::JobEnded() {
+  for (QWidget* shown : std::initializer_list<QWidget*>{
+           form_->LabelProgramPhase, form_->LabelProgramLeft, form_->ButtonStopProgram})
+    shown->setVisible(false);
+}
+
+QString ProgrammingGroup::PhaseShown() const {
+  return form_->LabelProgramPhase->text();
+}
+
+QString ProgrammingGroup::FiguresShown() const {
+  return form_->LabelProgramLeft->text();
+}
+
 void ProgrammingGroup::Reopened() {
   emit ReadAgain(ReRead::Both);
   if (succeeded_) {

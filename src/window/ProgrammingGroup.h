@@ -40,6 +40,9 @@ class ProgrammingGroup : public QGroupBox, private workflow::ProgrammingFace {
   void Program();
   // Ends the running job at the next record boundary.
   void StopJob();
+  // The job's phase in words and its figures, shown beside the bar while it runs.
+  QString PhaseShown() const;
+  QString FiguresShown() const;
   // Moves the bar when it is shown; the other group's bar keeps its place.
   void ShowProgress(int position);
 
@@ -64,6 +67,9 @@ class ProgrammingGroup : public QGroupBox, private workflow::ProgrammingFace {
   void DeviceGone(workflow::ProgrammingTarget target, const std::string& portPath,
                   std::int32_t errorWord) override;
   void Reopened() override;
+  void Phase(const workflow::JobProgress& progress) override;
+  void JobEnded() override;
+  void Stopped(std::int32_t accepted, std::int32_t records, bool waiting) override;
 
   workflow::ProgrammingTarget target_;
   PageContext& context_;

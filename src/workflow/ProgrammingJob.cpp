@@ -1,5 +1,6 @@
 #include "ProgrammingJob.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <span>
 #include <utility>
@@ -64,6 +65,7 @@ ProgrammingJob::~ProgrammingJob() {
 }
 
 std::optional<Operation::Wait> ProgrammingJob::Step() {
+  if (stopRequested_ && phase_ != Phase::Ended && phase_ != Phase::Reopen) return EndStopped();
   switch (phase_) {
     case Phase::LookAtFile:
       return LookAtFile();
@@ -83,7 +85,26 @@ std::optional<Operation::Wait> ProgrammingJob::Step() {
 
 std::optional<Operation::Wait> ProgrammingJob::End() {
   phase_ = Phase::Ended;
+  face_.JobEnded();
   return std::nullopt;
+}
+
+std::optional<Operation::Wait> ProgrammingJob::EndStopped() {
+  // Asked before any device was touched: nothing to tell but that nothing happened.
+  if (phase_ == Phase::LookAtFile || phase_ == Phase::Prepare) {
+    face_.Stopped(0, records_, false);
+    return End();
+  }
+  const bool found = writing_.has_value();
+  const std::int32_t accepted = found ? std::max(0, writingSteps_ - 1) : 0;
+  writing_.reset();
+  if (programmer_) programmer_->OnProgress = nullptr;
+  programmer_.reset();  // closes its port
+  buffer_.reset();
+  if (found) face_.WritingEnds();
+  if (remoteReleasing_ && !found) face_.RemoteReleased();
+  face_.Stopped(accepted, records_, prepared_ || found);
+  return End();
 }
 
 std::optional<Operation::Wait> ProgrammingJob::LookAtFile() {
@@ -106,6 +127,7 @@ std::optional<Operation::Wait> ProgrammingJob::LookAtFile() {
     return End();
   }
   programming::UpperCaseRecordLetters(data);
+  records_ = programming::CheckRecordLines(data).records;
   phase_ = Phase::Prepare;
   return Wait{0};
 }
@@ -122,6 +144,7 @@ std::optional<Operation::Wait> ProgrammingJob::Prepare() {
   // Prepare the target while the module link is open; without it the boot loader search alone
   // brings the target into its boot loader.
   phase_ = Phase::Search;
+  face_.Phase({JobProgress::Phase::Preparing, 0, 0, 0, std::nullopt});
   if (target_ == ProgrammingTarget::Dongle && device_.IsOpen()) {
     // The dongle goes to its boot loader; its module link closes.
     if (!device_.SendToBootLoader()) return FailOrGone(text::BootLoaderRefused);
@@ -151,6 +174,7 @@ std::optional<Operation::Wait> ProgrammingJob::SearchNextPort() {
   // target's boot loader answers.
   if (nextPort_ < setup_.portCount) {
     const std::int32_t port = nextPort_++;
+    face_.Phase({JobProgress::Phase::Searching, port + 1, setup_.portCount, 0, std::nullopt});
     programError_ = 0;
     programmer_->SetPort(port);
     programmer_->Open();
@@ -179,6 +203,15 @@ std::optional<Operation::Wait> ProgrammingJob::SearchNextPort() {
 }
 
 std::optional<Operation::Wait> ProgrammingJob::WriteNextRecord() {
+  // The first step sets the boot loader up; each one after it writes one record.
+  const std::int32_t record = writingSteps_++;
+  if (record == 1) firstRecord_ = std::chrono::steady_clock::now();
+  if (record >= 1 && record <= records_) {
+    const std::int32_t done = record - 1;
+    face_.Phase({JobProgress::Phase::Writing, record, records_,
+                 records_ > 0 ? 100 * done / records_ : 0,
+                 TimeLeft(std::chrono::steady_clock::now() - firstRecord_, done, records_)});
+  }
   writing_->Step();
   if (!writing_->Done()) return Wait{0};
 
@@ -215,6 +248,7 @@ std::optional<Operation::Wait> ProgrammingJob::WriteNextRecord() {
 }
 
 std::optional<Operation::Wait> ProgrammingJob::Reopen() {
+  face_.Phase({JobProgress::Phase::Reconnecting, 0, 0, 100, std::nullopt});
   device_.Open();
   face_.Reopened();
   return End();

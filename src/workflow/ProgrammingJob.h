@@ -14,6 +14,7 @@
 
 #include <vector>
 
+#include "JobProgress.h"
 #include "Notice.h"
 #include "Operation.h"
 #include "ProgramRun.h"
@@ -60,6 +61,14 @@ class ProgrammingFace {
   virtual void WritingStarts() {}
   virtual void Progress(std::int32_t percent) = 0;
   virtual void WritingEnds() {}
+  // The phase the job is in now and how far it has got in it.
+  virtual void Phase(const JobProgress&) {}
+  // The job was asked to stop and ended where it was, at a record boundary: `accepted` of the
+  // file's `records` went out, and the target waits in its boot loader when `waiting`. The module
+  // link is not opened again.
+  virtual void Stopped(std::int32_t accepted, std::int32_t records, bool waiting) = 0;
+  // The job has ended, however it ended (after its messages).
+  virtual void JobEnded() {}
   // The dongle, or the serial port at `portPath` where the target's boot loader answered, went
   // away during the job: nothing more is sent and the module link is not opened again.
   virtual void DeviceGone(ProgrammingTarget target, const std::string& portPath,
@@ -88,6 +97,9 @@ class ProgrammingJob final : public Operation {
   ProgrammingJob& operator=(const ProgrammingJob&) = delete;
 
   std::optional<Wait> Step() override;
+  // Ends the job at its next step: before the preparation nothing is touched; during the search
+  // or the writing (after the record in flight) the target is left in its boot loader.
+  void Stop() override { stopRequested_ = true; }
 
   const ProgrammingOutcome& Outcome() const { return outcome_; }
   // The programming object's error word (the reason of its last failure).
@@ -102,6 +114,7 @@ class ProgrammingJob final : public Operation {
   std::optional<Wait> WriteNextRecord();
   std::optional<Wait> Reopen();
   std::optional<Wait> End();
+  std::optional<Wait> EndStopped();
   // A preparation step failed: because the dongle went away, or with the step's own message.
   std::optional<Wait> FailOrGone(text::Id id);
 
@@ -119,6 +132,10 @@ class ProgrammingJob final : public Operation {
   std::unique_ptr<TRukMoxProg> programmer_;
   std::int32_t nextPort_ = 0;
   std::optional<programming::ProgramRun> writing_;
+  std::int32_t records_ = 0;       // record lines in the file
+  std::int32_t writingSteps_ = 0;  // steps of the writing: the set-up, then one a record
+  std::chrono::steady_clock::time_point firstRecord_;
+  bool stopRequested_ = false;
 };
 
 // Runs one job to its end; `programError` gets the programming object's error word.

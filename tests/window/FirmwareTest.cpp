@@ -9,8 +9,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <QRegularExpression>
+
 #include "FirmwareFolder.h"
 #include "FirmwareImage.h"
+#include "ProgrammingGroup.h"
 #include "WindowFixture.h"
 
 using namespace rukmox::window::test;
@@ -335,6 +338,63 @@ class FirmwareTest : public QObject {
     QVERIFY(w.window->Device()->IsOpen());
     QVERIFY(w.Timer()->isActive());
     QVERIFY(w.Edit("EditNomeMcu")->isEnabled());
+  }
+
+  void thePhaseAndTheFiguresAreShownBesideTheBar() {
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    w.window->ImageLanguageClick(1);
+    Job job(w);
+    auto* group = w.window->findChild<rukmox::window::ProgrammingGroup*>("GroupProgramDongle");
+    QStringList phases;
+    QStringList figures;
+    QSignalSpy bar(job.Bar(true), &QProgressBar::valueChanged);
+    connect(job.Bar(true), &QProgressBar::valueChanged, this, [&] {
+      phases << group->PhaseShown();
+      figures << group->FiguresShown();
+    });
+    job.Program(true, job.WriteFile(Image()));
+    QVERIFY2(phases.contains(QStringLiteral("Writing record 5 of 9")),
+             qPrintable(phases.join('|')));
+    const QRegularExpression shown(QStringLiteral("^\\d+ % \u2014 \\d+:\\d\\d left$"));
+    QVERIFY2(std::any_of(figures.begin(), figures.end(),
+                         [&](const QString& f) { return shown.match(f).hasMatch(); }),
+             qPrintable(figures.join('|')));
+    QVERIFY(w.Find<QWidget>("ButtonStopProgramDongle")->isHidden());  // the job is over
+  }
+
+  void stopEndsAtARecordAndLeavesTheDeviceInItsBootLoader_data() {
+    QTest::addColumn<bool>("dongle");
+    QTest::newRow("dongle") << true;
+    QTest::newRow("mcu") << false;
+  }
+  void stopEndsAtARecordAndLeavesTheDeviceInItsBootLoader() {
+    QFETCH(bool, dongle);
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    Job job(w);
+    const char* stop = dongle ? "ButtonStopProgramDongle" : "ButtonStopProgramMcu";
+    // Stop is pressed once the third record is on its way.
+    const auto pressing = QObject::connect(job.Bar(dongle), &QProgressBar::valueChanged, this, [&] {
+      if (job.Records(dongle) == 3) w.Find<QAbstractButton>(stop)->click();
+    });
+    const QString file = job.WriteFile(Image());
+    job.Program(dongle, file);
+    QObject::disconnect(pressing);
+    QCOMPARE(w.messages.messages.size(), std::size_t{1});
+    QCOMPARE(w.messages.messages[0].text,
+             QStringLiteral("Programmazione interrotta dopo il record 3 di 9.") + kWaiting);
+    QCOMPARE(job.Records(dongle), std::size_t{3});
+    // Nothing was opened again: the dongle waits in its boot loader, the MCU in its own.
+    QCOMPARE(w.window->Device()->IsOpen(), !dongle);
+    QVERIFY(!w.Edit("EditNomeMcu")->isEnabled());
+    QVERIFY(w.Find<QWidget>(stop)->isHidden());
+
+    // Programming a valid file brings it back.
+    job.Program(dongle, file);
+    QVERIFY(w.messages.messages.back().text.startsWith("Programmazione eseguita correttamente."));
+    QCOMPARE(job.Records(dongle), kImageRecords);
+    QVERIFY(w.window->Device()->IsOpen());
   }
 
   void aRecordLetterInLowerCaseGoesOutInUpperCase() {
