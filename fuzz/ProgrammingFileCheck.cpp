@@ -1,5 +1,6 @@
-// The programming file: the sized buffer, the header check, the walk over the record lines and the
-// frame each becomes. Any bytes at all must be walked to the end without reading past them.
+// The programming file: the sized buffer, the header check, the walk over the record lines, the
+// frame each becomes and the look at the whole file before a job. Any bytes at all must be walked
+// to the end without reading past them.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -39,5 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The check looks at the same lines the walk sends.
   if (walked != check.records) __builtin_trap();
   if (walked > 0 && consumed != size) __builtin_trap();  // the last record reaches the end
+
+  // The look before a job: a file it passes has an end record last and nothing the walk cannot
+  // frame.
+  const FileCheck file = CheckFile(bytes);
+  if (file.result == 0 && (walked == 0 || check.firstUnframeable != 0 || file.records != walked))
+    __builtin_trap();
   return 0;
 }

@@ -24,11 +24,13 @@ int RunBridge(Session& session, const CommandLine& /*line*/) {
   // The path comes first and at once: the user (or a script) needs it to start talking.
   report.EmitObject({{"terminal", terminal.SlavePath()}});
   report.Line(FillIn(report.Text(extra::BridgeOpened), {terminal.SlavePath()}));
+  // A bridge whose path nobody can read serves nobody.
+  if (report.OutputBroken()) return report.Finish();
 
-  InterruptScope interrupt;
+  StopEndsTheCommand();  // the bridge serves until it is stopped
   DataBridge bridge(session.Device());
   PtyBridge pty(bridge, terminal.Master());
-  const BridgeState state = pty.Run([] { return InterruptScope::Requested(); });
+  const BridgeState state = pty.Run([] { return StopRequested(); });
 
   const BridgeCounts& counts = bridge.Counts();
   report.Result()["to_remote"] = counts.toRemote;

@@ -32,6 +32,20 @@ const CLI::Validator kDecimal(
 
 const CLI::Validator kChannel = CLI::Range(0, RadioChannelCount - 1);
 
+// A count of ticks, sweeps or pings. (CLI11's own check would print its whole range, up to
+// 1.797e+308.)
+const CLI::Validator kCount(
+    [](std::string& text) -> std::string {
+      if (text == "0") return "must be at least 1";
+      return {};
+    },
+    "", "count");
+
+// A reply relayed over the radio, through an FTDI chip at its default latency of 16 ms, can take
+// this long; a shorter time-out fails exchanges that would have worked.
+constexpr int kShortestTimeout = 50;
+constexpr int kLongestTimeout = 9999;
+
 // An address is decimal digits alone; 0 and 65535 are no radio addresses.
 const CLI::Validator kAddress(
     [](std::string& text) -> std::string {
@@ -146,11 +160,24 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   auto* portsOption = app.add_option(
       "--ports", ports,
       "serial ports P1:P2:... for programming (sets RUKMOX_PORTS; port k = entry k)");
-  auto* timeoutOption = app.add_option("--timeout", timeout,
-                                       "base read time-out of the module "
-                                       "link in ms, 1 to 9999 (default 100)")
-                            ->transform(kDecimal)
-                            ->check(CLI::Range(1, 9999));
+  auto* timeoutOption =
+      app.add_option("--timeout", timeout,
+                     "base read time-out of the module link in ms, " +
+                         std::to_string(kShortestTimeout) + " to " +
+                         std::to_string(kLongestTimeout) + " (default 100)")
+          ->transform(kDecimal)
+          ->check(CLI::Validator(
+              [](std::string& text) -> std::string {
+                // Decimal digits without leading zeros by now.
+                if (text.size() > 4 || std::stoi(text) > kLongestTimeout)
+                  return "must be at most " + std::to_string(kLongestTimeout) + " ms";
+                const int value = std::stoi(text);
+                if (value < kShortestTimeout)
+                  return "must be at least " + std::to_string(kShortestTimeout) +
+                         " ms: a reply relayed over the radio can take that long";
+                return {};
+              },
+              "MS", "timeout"));
   app.add_flag("--json", g.json, "print one JSON object per result");
   app.add_flag("--trace", g.trace,
                "write every frame sent and received to stderr, time-stamped, PINs masked");
@@ -198,7 +225,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       RunMonitor);
   monitor->add_option("--count", line.count, "number of ticks (default: until Ctrl-C)")
       ->transform(kDecimal)
-      ->check(CLI::PositiveNumber);
+      ->check(kCount);
   monitor->add_flag("--csv", line.csv, "one CSV line per tick, after a header line");
 
   auto* scan =
@@ -246,7 +273,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       addCommand(app, "spectrum", "energy on the 16 channels, one line per sweep", RunSpectrum);
   spectrum->add_option("--sweeps", line.sweeps, "number of sweeps (default: until Ctrl-C)")
       ->transform(kDecimal)
-      ->check(CLI::PositiveNumber);
+      ->check(kCount);
 
   auto* program =
       addCommand(app, "program", "write a programming file into the dongle or the MCU", RunProgram);
@@ -260,7 +287,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   auto* ping = addCommand(app, "ping", "measure exchanges per second and round trips", RunPing);
   ping->add_option("--count", line.count, "number of pings (default 10)")
       ->transform(kDecimal)
-      ->check(CLI::PositiveNumber);
+      ->check(kCount);
   ping->add_flag("--remote", line.remote, "ping the remote device");
 
   addCommand(app, "bridge",
@@ -304,6 +331,11 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
   if (*dongleOption) g.dongle = dongle;
   if (*portsOption) {
     g.ports = ports;
+    // An empty list would quietly stand for the system's ports instead of the ones meant.
+    if (ports.find_first_not_of(':') == std::string::npos) {
+      err << "--ports names no serial port\nRun with --help for more information.\n";
+      return ExitUsage;
+    }
     // Ports past the search would never be tried: better to say so than to let a job miss them.
     if (const auto why =
             workflow::PortListBeyondSearch(platform::SplitPortList(ports), "--ports")) {

@@ -28,7 +28,7 @@ int ChangeOneEnd(Session& session, bool remote, text::Id remoteFailed, Step step
   if (remote && !session.RemoteLoaded()) {
     RefuseWithoutRemote(session, remoteFailed);
   } else if (const StepResult result = step(device, remote); !result.ok) {
-    session.FailWith(result.failure);
+    session.FailWith(result);
   }
   if (!remote) {
     session.LoadLocal();
@@ -58,12 +58,12 @@ int RunSetAddress(Session& session, const CommandLine& line) {
   TRukMox& device = session.Device();
   if (!line.remote) {
     if (const StepResult result = ChangeLocalAddress(device, line.address); !result.ok)
-      session.FailWith(result.failure);
+      session.FailWith(result);
   } else {
     if (!session.RemoteLoaded())
       RefuseWithoutRemote(session, text::RemoteAddressFailed);
     else if (const StepResult result = ChangeRemoteAddress(device, line.address); !result.ok)
-      session.FailWith(result.failure);
+      session.FailWith(result);
   }
   session.LoadLocal();
   session.LoadRemote();

@@ -1,34 +1,26 @@
 #include "Interrupt.h"
 
-#include <csignal>
-
 namespace rukmox::cli {
 namespace {
 
-volatile std::sig_atomic_t g_requested = 0;
-struct sigaction g_previous {};
-
-void OnInterrupt(int) {
-  g_requested = 1;
-}
+bool g_stopEndsTheCommand = false;
 
 }  // namespace
 
-InterruptScope::InterruptScope() {
-  g_requested = 0;
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  // No SA_RESTART: a wait in progress may end early, which only shortens the step.
-  sigaction(SIGINT, &action, &g_previous);
+StopScope::StopScope() {
+  g_stopEndsTheCommand = false;
 }
 
-InterruptScope::~InterruptScope() {
-  sigaction(SIGINT, &g_previous, nullptr);
+bool StopRequested() {
+  return platform::StopSignals::Requested();
 }
 
-bool InterruptScope::Requested() {
-  return g_requested != 0;
+void StopEndsTheCommand() {
+  g_stopEndsTheCommand = true;
+}
+
+int Interruption() {
+  return g_stopEndsTheCommand ? 0 : platform::StopSignals::Caught();
 }
 
 }  // namespace rukmox::cli

@@ -20,10 +20,10 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kDefaultPings = 10;
 
-// Waits `interval` unless Ctrl-C comes first.
+// Waits `interval` unless a stop is asked for first.
 void PauseFor(std::chrono::milliseconds interval) {
   const auto end = Clock::now() + interval;
-  while (!InterruptScope::Requested() && Clock::now() < end)
+  while (!StopRequested() && Clock::now() < end)
     std::this_thread::sleep_for(
         std::min<Clock::duration>(end - Clock::now(), std::chrono::milliseconds(10)));
 }
@@ -39,7 +39,7 @@ int RunChannel(Session& session, const CommandLine& line) {
     if (!session.RemoteLoaded())
       RefuseWithoutRemote(session, text::ChannelFailed);
     else if (const StepResult result = ChangePairChannel(device, *line.channel); !result.ok)
-      session.FailWith(result.failure);
+      session.FailWith(result);
     session.LoadLocal();
     session.LoadRemote();
   }
@@ -58,7 +58,7 @@ int RunMonitor(Session& session, const CommandLine& line) {
   if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   TRukMox& device = session.Device();
-  InterruptScope interrupt;
+  if (!line.count) StopEndsTheCommand();  // without a count it watches until it is stopped
   workflow::LinkMonitor monitor;
   // The CSV form writes the window's link history as it grows, tick by tick.
   LinkHistory history;
@@ -94,7 +94,9 @@ int RunMonitor(Session& session, const CommandLine& line) {
     } else {
       report.Line(shown);
     }
-    if (InterruptScope::Requested() || (line.count && tick == *line.count)) break;
+    // Readings nobody gets are not worth the radio's time.
+    if (report.OutputBroken()) break;
+    if (StopRequested() || (line.count && tick == *line.count)) break;
     // The next tick comes 100 ms after the end of this one, however long this one took.
     PauseFor(workflow::PollInterval);
   }
@@ -141,13 +143,13 @@ class SpectrumLines : public workflow::SweepFace {
 int RunSpectrum(Session& session, const CommandLine& line) {
   if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
-  InterruptScope interrupt;
+  if (!line.sweeps) StopEndsTheCommand();  // without a count it sweeps until it is stopped
   SpectrumLines face(session);
   workflow::EnergySweeps sweeps(session.Device(), face, line.sweeps);
-  // Ctrl-C ends the sweeps before the next one.
-  while (!InterruptScope::Requested() && sweeps.Step()) {
+  // A stop ends the sweeps before the next one, and so does output nobody gets.
+  while (!StopRequested() && !report.OutputBroken() && sweeps.Step()) {
   }
-  if (sweeps.Readings() == 0 && !report.Failed())
+  if (sweeps.Readings() == 0 && !report.Failed() && Interruption() == 0 && !report.OutputBroken())
     report.Fail(report.Text(extra::NoEnergyReading), session.DeviceError());
   return report.FinishStream();
 }
@@ -159,13 +161,12 @@ int RunPing(Session& session, const CommandLine& line) {
   if (line.remote) {
     if (auto end = session.EndWithoutRemote()) return *end;
   }
-  InterruptScope interrupt;
   const int count = line.count.value_or(kDefaultPings);
   std::vector<double> roundTrips;
   int sent = 0;
   std::int32_t lastError = 0;
   const auto start = Clock::now();
-  for (; sent < count && !InterruptScope::Requested(); ++sent) {
+  for (; sent < count && !StopRequested(); ++sent) {
     const auto before = Clock::now();
     if (device.Ping(line.remote)) {
       roundTrips.push_back(

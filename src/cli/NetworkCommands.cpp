@@ -60,7 +60,9 @@ void ReportRows(Reporter& report, const std::vector<Row>& rows) {
   }
 }
 
-// The scan's progress as a bar on a terminal; Ctrl-C stops it once the request under way is done.
+// The scan's progress as a bar on a terminal; a stop signal stops it like the window's stop
+// button, and the scan then ends as a stopped one does: back on its channel, the previous link
+// made again.
 class ScanBar : public workflow::ScanFace {
  public:
   ScanBar(Session& session, int first) : session_(session), first_(first) {}
@@ -73,12 +75,12 @@ class ScanBar : public workflow::ScanFace {
   }
   bool RequestDone(std::int32_t, std::int32_t request) override {
     Show(request + 1);
-    return InterruptScope::Requested();
+    return StopRequested();
   }
   bool ChannelDone(std::int32_t, std::int32_t channelIndex, std::int32_t) override {
     channelsDone_ = channelIndex + 1;
     Show(0);
-    return InterruptScope::Requested();
+    return StopRequested();
   }
   void ScanStops() override {
     if (bar_) bar_->Clear();
@@ -86,6 +88,9 @@ class ScanBar : public workflow::ScanFace {
   void DongleGone() override { session_.FailIfDongleGone(); }
   void ShowDevices(const std::vector<Row>& rows) override { ReportRows(session_.Report(), rows); }
   void Inform(const workflow::Notice& notice) override {
+    // A count of what an interrupted scan heard would read as the network's answer; the list
+    // stays, and the interruption is told instead.
+    if (StopRequested()) return;
     Reporter& report = session_.Report();
     report.Inform(report.Text(notice));
   }
@@ -106,10 +111,9 @@ class ScanBar : public workflow::ScanFace {
 };
 
 std::vector<Row> ScanShowingProgress(Session& session, int first, int last) {
-  InterruptScope interrupt;
   ScanBar face(session, first);
   std::vector<Row> rows = workflow::RunNetworkScan(session.Device(), face, first, last);
-  session.Report().Result()["interrupted"] = InterruptScope::Requested();
+  session.Report().Result()["interrupted"] = StopRequested();
   return rows;
 }
 
@@ -152,7 +156,8 @@ int RunConnect(Session& session, const CommandLine& line) {
   if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   const std::vector<Row> rows = ScanShowingProgress(session, line.first, line.last);
-  if (session.DongleGone()) return report.Finish();
+  // An interrupted scan may not have reached the target's channel: nothing is connected.
+  if (session.DongleGone() || StopRequested()) return report.Finish();
   const std::optional<Row> row = FindRow(rows, line.target);
   if (!row) {
     report.Fail(FillIn(report.Text(extra::TargetNotFound),

@@ -42,8 +42,11 @@ int RunProfileSave(Session& session, const CommandLine& line) {
   if (auto end = session.OpenAndReadBoth()) return *end;
   Reporter& report = session.Report();
   const Profile profile = ProfileNow(session);
-  if (!SaveProfileFile(line.file, profile)) {
-    report.Fail(FillIn(report.Text(extra::ProfileUnwritable), {line.file}), 0);
+  platform::FileProblem problem;
+  if (!SaveProfileFile(line.file, profile, &problem)) {
+    report.Fail(FillIn(report.Text(extra::ProfileUnwritable),
+                       {line.file, platform::FileProblemText(problem, report.Language())}),
+                0);
     return report.Finish();
   }
   report.Result()["file"] = line.file;
@@ -57,8 +60,11 @@ int RunProfileApply(Session& session, const CommandLine& line) {
   report.Result()["dry_run"] = line.dryRun;
   // The file is judged before the dongle is even opened: a bad profile sends nothing at all.
   std::string text;
-  if (!ReadProfileFile(line.file, text)) {
-    report.Fail(FillIn(report.Text(extra::ProfileUnreadable), {line.file}), 0);
+  platform::FileProblem unreadable;
+  if (!ReadProfileFile(line.file, text, &unreadable)) {
+    report.Fail(FillIn(report.Text(extra::ProfileUnreadable),
+                       {line.file, platform::FileProblemText(unreadable, report.Language())}),
+                0);
     return report.Finish();
   }
   ProfileProblem problem;
@@ -71,6 +77,8 @@ int RunProfileApply(Session& session, const CommandLine& line) {
     return Reject(session, line.file, {"remote", extra::ProfileNeedsRemote});
 
   const ProfilePlan plan = PlanProfile(*wanted, now);
+  if (const std::optional<ProfileProblem> refused = RefusedChange(*wanted, now, plan))
+    return Reject(session, line.file, *refused);
   TellPlan(report, plan, *wanted, now);
   if (line.dryRun) {
     report.Line(report.Text(extra::ProfileDryRun));
@@ -80,7 +88,7 @@ int RunProfileApply(Session& session, const CommandLine& line) {
 
   const auto afterStep = [&](const ProfileChange& change, const StepResult& step) {
     if (!step.ok) {
-      session.FailWith(step.failure);
+      session.FailWith(step);
       report.Result()["stopped_at"] = change.field;
       report.Line(FillIn(report.Text(extra::ProfileStopped), {change.field}));
     }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "Commands.h"
+#include "Interrupt.h"
 #include "ProgrammingJob.h"
 #include "ProgrammingPreview.h"
 
@@ -39,9 +40,9 @@ class ProgramReport : public workflow::ProgrammingFace {
     if (bar_) bar_->Show(percent, 100, file_);
   }
   void WritingEnds() override { bar_.reset(); }
-  void Stopped(std::int32_t accepted, std::int32_t records, bool waiting) override {
+  void Stopped(const std::vector<workflow::NoticeNote>& notes) override {
     Reporter& report = session_.Report();
-    report.Fail(workflow::StoppedText(accepted, records, waiting, report.Language()), 0);
+    report.Fail(workflow::NotesText(notes, report.Language()), 0);
   }
   void DeviceGone(workflow::ProgrammingTarget target, const std::string& portPath,
                   std::int32_t errorWord) override {
@@ -105,6 +106,7 @@ int RunProgram(Session& session, const CommandLine& line) {
   setup.makeProgrammer = [&session](std::int32_t* errorWord) {
     return session.MakeProgrammer(errorWord);
   };
+  setup.stopRequested = StopRequested;
   std::int32_t programError = 0;
   ProgramReport face(session, line.file);
   const workflow::ProgrammingOutcome outcome =

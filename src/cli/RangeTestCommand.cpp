@@ -27,9 +27,9 @@ nlohmann::json OrNull(const std::optional<T>& value) {
   return value ? nlohmann::json(*value) : nlohmann::json(nullptr);
 }
 
-// Waits until `when` unless Ctrl-C comes first.
+// Waits until `when` unless a stop is asked for first.
 void PauseUntil(Clock::time_point when) {
-  while (!InterruptScope::Requested() && Clock::now() < when)
+  while (!StopRequested() && Clock::now() < when)
     std::this_thread::sleep_for(
         std::min<Clock::duration>(when - Clock::now(), std::chrono::milliseconds(10)));
 }
@@ -97,20 +97,23 @@ int RunRangeTest(Session& session, const CommandLine& line) {
   if (auto end = session.OpenAndReadBoth()) return *end;
   if (auto end = session.EndWithoutRemote()) return *end;
   Reporter& report = session.Report();
-  InterruptScope interrupt;
   RangeTest test(session.Device(), line.count.value_or(1), line.echo);
   const std::chrono::milliseconds interval(line.interval.value_or(kDefaultIntervalMs));
   // Pings start `interval` apart; one that took longer than that is followed at once.
   auto next = Clock::now();
-  while (!test.Done() && !InterruptScope::Requested()) {
+  while (!test.Done() && !StopRequested()) {
     next += interval;
     TellStep(report, test.Step(), test.Count());
-    if (test.Done()) break;
+    if (test.Done() || report.OutputBroken()) break;
     if (Clock::now() > next) next = Clock::now();
     PauseUntil(next);
   }
-  // Lost answers are what the test measures, not a failure of it.
-  TellSummary(report, test.Figures());
+  // Lost answers are what the test measures, not a failure of it; but with none answered there
+  // was no link to measure, as a ping would say.
+  const RangeFigures figures = test.Figures();
+  TellSummary(report, figures);
+  if (figures.pings.sent > 0 && figures.pings.answered == 0)
+    report.Fail(report.Text(extra::RangeAllLost), session.DeviceError());
   return report.Finish();
 }
 

@@ -67,6 +67,13 @@ class Reporter {
   // A progress indicator may share the error stream; it clears its line before we write.
   std::ostream& ErrorStream() { return err_; }
 
+  // True once standard output refused something (a full disk, a closed descriptor): a command that
+  // streams its results stops, since nobody gets them. Finish then ends with status 1 and says why.
+  bool OutputBroken() const { return outputError_ != 0; }
+  // Flushes standard output at the end of the run; returns `status`, or 1 when something written
+  // did not get out (said once on the error stream).
+  int EndOutput(int status);
+
  private:
   bool json_;
   int language_;
@@ -74,6 +81,14 @@ class Reporter {
   std::ostream& err_;
   nlohmann::json result_ = nlohmann::json::object();
   bool failed_ = false;
+  int outputError_ = 0;  // errno of the first write that failed
+  bool outputTold_ = false;
+
+  // Writes to standard output and notes the first failure.
+  template <typename Write>
+  void Out(Write write);
+  // Says once why standard output failed.
+  void TellOutputBroken();
 
   void Tell(const std::string& message, std::optional<text::Id> id, std::int32_t errorWord,
             bool wordInMessage);

@@ -5,11 +5,11 @@
 #include <ostream>
 
 #include "DeviceObjects.h"
+#include "Interrupt.h"
+#include "OpenFailure.h"
 #include "Panels.h"
 #include "PropertySteps.h"
 #include "platform/D2xxLibrary.h"
-#include "platform/FtdiSioDiscovery.h"
-#include "platform/PortDiagnosis.h"
 #include "platform/PortList.h"
 
 namespace rukmox::cli {
@@ -53,11 +53,13 @@ bool Session::ReopenModule() {
 std::optional<int> Session::OpenAndReadBoth() {
   if (!OpenModule()) {
     FailToLoad();
-    if ((deviceError_ & ErrOpen) != 0) ExplainOpenFailure();
+    ExplainOpenFailure();
     return reporter_.Finish(ExitNoDongle);
   }
   if (!LoadLocal()) return reporter_.Finish();
   LoadRemote();
+  // Stopped while opening: the operation has not begun, so there is nothing to end well.
+  if (StopRequested()) return reporter_.Finish();
   return std::nullopt;
 }
 
@@ -93,45 +95,8 @@ std::optional<int> Session::EndWithoutRemote() {
 }
 
 void Session::ExplainOpenFailure() {
-  // The tty the module object looked for: the one named, else the first "Wireless Port" found.
-  std::string path = settings_.DonglePath;
-  if (path.empty()) {
-    for (const platform::FtdiDeviceInfo& info : platform::DiscoverFtdiDevices(settings_)) {
-      if (info.Description.find("Wireless Port") != std::string::npos) {
-        path = info.DevicePath;
-        break;
-      }
-    }
-  }
-  if (path.empty()) {
-    reporter_.Fail(reporter_.Text(extra::NoDongleAttached), deviceError_);
-    return;
-  }
-  const platform::PortTrouble trouble = platform::DiagnosePort(path, settings_.ProcLocks);
-  switch (trouble.Error) {
-    case platform::OpenError::NotFound:
-      reporter_.Fail(FillIn(reporter_.Text(extra::DongleMissing), {path}), deviceError_);
-      break;
-    case platform::OpenError::NotATty:
-      reporter_.Fail(FillIn(reporter_.Text(extra::DongleNotATty), {path}), deviceError_);
-      break;
-    case platform::OpenError::Busy:
-      if (trouble.HolderPid > 0)
-        reporter_.Fail(FillIn(reporter_.Text(extra::DongleHeld),
-                              {path, trouble.HolderName.empty() ? "?" : trouble.HolderName,
-                               std::to_string(trouble.HolderPid)}),
-                       deviceError_);
-      else
-        reporter_.Fail(FillIn(reporter_.Text(extra::DongleHeldUnknown), {path}), deviceError_);
-      break;
-    case platform::OpenError::Permission:
-      reporter_.Fail(FillIn(reporter_.Text(extra::DongleNoPermission),
-                            {path, trouble.Group.empty() ? "dialout" : trouble.Group}),
-                     deviceError_);
-      break;
-    default:
-      break;  // nothing to see from outside: the message with the error word says all we know
-  }
+  if (const auto reason = rukmox::ExplainOpenFailure(settings_, deviceError_, reporter_.Language()))
+    reporter_.Fail(reason->text, deviceError_);
 }
 
 bool Session::FailIfDongleGone() {
@@ -166,6 +131,12 @@ void Session::FailWith(text::Id id) {
 
 void Session::FailWith(text::Id id, std::int32_t errorWord) {
   reporter_.Fail(reporter_.Text(id), id, errorWord);
+}
+
+void Session::FailWith(const StepResult& step) {
+  if (!step.reason) return FailWith(step.failure);
+  reporter_.Fail(reporter_.Text(step.failure) + "\n" + reporter_.Text(*step.reason), step.failure,
+                 deviceError_);
 }
 
 std::unique_ptr<TRukMoxProg> Session::MakeProgrammer(std::int32_t* errorWord) {

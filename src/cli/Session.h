@@ -7,6 +7,7 @@
 
 #include "CommandLine.h"
 #include "ProgressBar.h"
+#include "PropertySteps.h"
 #include "Reporter.h"
 #include "Rukmox.h"
 #include "Rukmoxprog.h"
@@ -65,6 +66,8 @@ class Session {
   // Reports a failure with the string-table text `id` and the error word as it is now.
   void FailWith(text::Id id);
   void FailWith(text::Id id, std::int32_t errorWord);
+  // Reports a failed panel step: its message, and the reason when the step refused on its own.
+  void FailWith(const StepResult& step);
 
   // The programming object for a job, traced when asked.
   std::unique_ptr<TRukMoxProg> MakeProgrammer(std::int32_t* errorWord);

@@ -18,6 +18,7 @@ void ProgramRun::Step() {
 }
 
 void ProgramRun::Begin() {
+  programmer_.RecordsAccepted = 0;
   if (!programmer_.IsOpen()) programmer_.Open();
   if (!programmer_.IsOpen()) {
     result_ = ProgramNoBootLoader;
@@ -52,6 +53,7 @@ void ProgramRun::Begin() {
     result_ = ProgramNoBootLoader;
     return;
   }
+  if (StopAsked()) return;  // before the erase
   if (!programmer_.PrepareProgramming()) {
     result_ = ProgramPrepareFailed;
     return;
@@ -65,16 +67,24 @@ void ProgramRun::Begin() {
   if (programmer_.OnProgress) programmer_.OnProgress(0, 0);
 }
 
+bool ProgramRun::StopAsked() {
+  if (!programmer_.StopRequested || !programmer_.StopRequested()) return false;
+  result_ = ProgramStopped;
+  return true;
+}
+
 void ProgramRun::SendNextRecord() {
   const std::optional<RecordLine> record = records_->Next();
   if (!record) {
     result_ = ProgramOk;
     return;
   }
+  if (StopAsked()) return;
   if (!programmer_.SendRecord(record->text)) {
     result_ = ProgramRecordBase + record->number;
     return;
   }
+  ++programmer_.RecordsAccepted;
   if (programmer_.OnProgress) {
     const std::uint64_t size = data_.size();
     const std::uint64_t consumed = std::min<std::uint64_t>(record->consumed, size);

@@ -31,6 +31,9 @@ class ProgramRun {
  private:
   void Begin();
   void SendNextRecord();
+  // The programmer's stop request, asked before the erase and before each record; ends the run
+  // with ProgramStopped when it says yes.
+  bool StopAsked();
 
   TRukMoxProg& programmer_;
   std::span<const std::uint8_t> sizedBuffer_;

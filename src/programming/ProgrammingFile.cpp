@@ -23,6 +23,30 @@ bool IsHexDigit(std::uint8_t c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
+// The width of a record type's address field in bytes; 0 for a type no S-record file holds.
+int AddressBytes(std::uint8_t type) {
+  switch (type) {
+    case '0':  // header
+    case '1':  // data
+    case '5':  // record count
+    case '9':  // end
+      return 2;
+    case '2':
+    case '6':
+    case '8':
+      return 3;
+    case '3':
+    case '7':
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+bool IsEndType(std::uint8_t type) {
+  return type == '7' || type == '8' || type == '9';
+}
+
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> MakeSizedBuffer(std::span<const std::uint8_t> fileBytes) {
@@ -165,16 +189,34 @@ bool HasRecordForm(std::span<const std::uint8_t> line) {
   return static_cast<std::size_t>(count) == pairs.size() / 2 - 1 && CanFrame(line);
 }
 
-std::int32_t CheckFileForm(std::span<const std::uint8_t> data) {
-  if (data.empty()) return ProgramEmpty;
-  if (!HeaderMatches(data)) return ProgramWrongHeader;
+FileCheck CheckFile(std::span<const std::uint8_t> data) {
+  FileCheck check;
+  const auto fail = [&check](std::int32_t result, FileFault fault) {
+    check.result = result;
+    check.fault = fault;
+    return check;
+  };
+  if (data.empty()) return fail(ProgramEmpty, FileFault::NoData);
+  if (!HeaderMatches(data)) return fail(ProgramWrongHeader, FileFault::WrongHeader);
   RecordWalker walker(data);
-  std::int32_t records = 0;
+  bool ended = false;
   while (const auto record = walker.Next()) {
-    if (!HasRecordForm(record->text)) return ProgramRecordBase + record->number;
-    records = record->number;
+    check.records = record->number;
+    const std::int32_t atFault = ProgramRecordBase + record->number;
+    if (!HasRecordForm(record->text)) return fail(atFault, FileFault::NotARecord);
+    const std::uint8_t type = record->text[1];
+    check.type = type;
+    const int addressBytes = AddressBytes(type);
+    if (addressBytes == 0) return fail(atFault, FileFault::UnknownType);
+    if (16 * HexDigitValue(record->text[2]) + HexDigitValue(record->text[3]) < addressBytes + 1)
+      return fail(atFault, FileFault::TooShort);
+    if (ended) return fail(atFault, FileFault::AfterEnd);
+    ended = IsEndType(type);
   }
-  return records == 0 ? ProgramEmpty : ProgramOk;
+  if (check.records == 0) return fail(ProgramEmpty, FileFault::NoRecords);
+  if (!ended) return fail(ProgramRecordBase + check.records, FileFault::NoEndRecord);
+  check.type = 0;
+  return check;
 }
 
 void UpperCaseRecordLetters(std::span<std::uint8_t> data) {

@@ -105,10 +105,32 @@ RecordCheck CheckRecordLines(std::span<const std::uint8_t> data);
 // and its frame fits.
 bool HasRecordForm(std::span<const std::uint8_t> line);
 
-// ProgramOk when the file may go to a boot loader; otherwise the ProgramFile result that tells
-// why: ProgramEmpty (no data, or no record line), ProgramWrongHeader, or ProgramRecordBase + the
-// number of the first record line without the form of an S-record.
-std::int32_t CheckFileForm(std::span<const std::uint8_t> data);
+// What the look at the whole file found wrong, if anything.
+enum class FileFault {
+  None,
+  NoData,       // the file is empty
+  WrongHeader,  // the first line is not the header line
+  NoRecords,    // nothing after the header line
+  NotARecord,   // a record line without the form of an S-record
+  UnknownType,  // a record type no S-record file holds (S4)
+  TooShort,     // a count that leaves no room for the type's address and the checksum
+  AfterEnd,     // a record after the end record
+  NoEndRecord,  // the last record is not an end record (S7, S8, S9)
+};
+
+struct FileCheck {
+  // ProgramOk when the file may go to a boot loader; otherwise the ProgramFile result that tells
+  // why: ProgramEmpty, ProgramWrongHeader, or ProgramRecordBase + the number of the record line
+  // at fault (the last one when the end record is missing).
+  std::int32_t result = 0;
+  FileFault fault = FileFault::None;
+  std::int32_t records = 0;  // record lines after the header
+  std::uint8_t type = 0;     // the record type character of the line at fault
+};
+
+// A file without its end record would leave the boot loader waiting for the rest, and one with a
+// record after it would be refused after the device was erased.
+FileCheck CheckFile(std::span<const std::uint8_t> data);
 
 // Writes each record line's leading "s" as "S", the letter the boot loaders take.
 void UpperCaseRecordLetters(std::span<std::uint8_t> data);

@@ -21,6 +21,7 @@ inline constexpr std::int32_t ProgramNoBootLoader = 3;   // port not opened or n
 inline constexpr std::int32_t ProgramPrepareFailed = 4;  // the boot loader did not get ready
 inline constexpr std::int32_t ProgramStartFailed = 5;    // the boot loader did not start
 inline constexpr std::int32_t ProgramBadBuffer = 6;      // size field negative or beyond the block
+inline constexpr std::int32_t ProgramStopped = 7;        // asked to stop, between two records
 inline constexpr std::int32_t ProgramRecordBase = 100;
 
 // Modes in byte 1 of the status record.
@@ -88,6 +89,11 @@ class TRukMoxProg : public TRukCom {
 
   // Called with 0 once programming starts and after every accepted record; empty by default.
   TProgressEvent OnProgress;
+  // Asked before the boot loader is prepared and before every record; true ends ProgramFile with
+  // ProgramStopped, so the record in flight is always finished. Empty by default.
+  std::function<bool()> StopRequested;
+  // The records the boot loader took during the last ProgramFile.
+  std::int32_t RecordsAccepted = 0;
 
   // The single steps, as EnterBootLoader and ProgramFile use them. Each leaves the reason of a
   // failure in the error word (bits of its last attempt only).

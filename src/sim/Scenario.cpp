@@ -15,6 +15,20 @@ RemoteSetup MakeRemote(const std::string& name, std::uint16_t address, int chann
 
 }  // namespace
 
+std::vector<PortSetup> BuiltInPorts(const Scenario& s) {
+  std::vector<PortSetup> ports;
+  PortSetup face;
+  face.kind = PortKind::DongleSerial;
+  ports.push_back(face);
+  if (!s.remotes.empty()) {
+    PortSetup mcu;
+    mcu.kind = PortKind::Mcu;
+    mcu.remote = 0;
+    ports.push_back(mcu);
+  }
+  return ports;
+}
+
 Scenario DefaultScenario() {
   Scenario s;
   ModuleSettings& d = s.dongle.settings;
@@ -42,13 +56,7 @@ Scenario DefaultScenario() {
   s.channels[3].burstChance = 0.01;
   s.channels[3].burstDb = 25;
 
-  PortSetup face;
-  face.kind = PortKind::DongleSerial;
-  s.ports.push_back(face);
-  PortSetup mcu;
-  mcu.kind = PortKind::Mcu;
-  mcu.remote = 0;
-  s.ports.push_back(mcu);
+  s.ports = BuiltInPorts(s);
 
   s.timing.wireTiming = true;
   s.timing.replyDelayMs = 2;

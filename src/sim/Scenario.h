@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -139,7 +140,15 @@ struct Scenario {
 // with an empty name), a port with the dongle's serial face and one with the linked remote's MCU.
 Scenario DefaultScenario();
 
-// Reads a JSON scenario; on failure returns false and `error` names the file and the field.
+// The built-in installation's ports for `s`: the dongle's serial face, and the MCU of its first
+// remote when it has one. A scenario file without "ports" gets these.
+std::vector<PortSetup> BuiltInPorts(const Scenario& s);
+
+// The longest scenario file read: far beyond any installation written by hand.
+inline constexpr std::size_t kScenarioFileLimit = 1024 * 1024;
+
+// Reads a JSON scenario; on failure returns false and `error` names the file and the field. Only a
+// regular file of at most kScenarioFileLimit bytes is read.
 bool LoadScenarioFile(const std::string& path, Scenario* scenario, std::string* error);
 // The same for JSON text already in memory; `origin` names it in errors.
 bool ParseScenario(const std::string& text, const std::string& origin, Scenario* scenario,

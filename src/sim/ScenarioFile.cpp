@@ -1,23 +1,25 @@
-// Scenario files: JSON, every field optional (a missing one keeps its built-in value), unknown
-// fields refused so that a misspelt one does not go unnoticed. Errors read
+// Scenario files: JSON, every field optional (a missing one keeps its built-in value; missing
+// "ports" give the built-in installation's ports), unknown fields and keys given twice refused
+// so that a misspelt or doubled one does not go unnoticed. Errors read
 // "FILE: FIELD: what is wrong", e.g. "lab.json: remotes[2].channel: must be an integer 0..15".
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "Scenario.h"
+#include "platform/Files.h"
+#include "platform/JsonText.h"
 
 namespace rukmox::sim {
 
 namespace {
 
 using nlohmann::json;
+
+constexpr int kEnglish = 1;  // the simulator speaks English only
 
 // Walks one JSON object, remembers where it is for error messages and stops at the first error.
 class Reader {
@@ -313,27 +315,18 @@ bool ParseScenario(const std::string& text, const std::string& origin, Scenario*
                    std::string* error) {
   std::string problem;
   json root;
-  // The JSON library keeps the last of two equal keys; a file that says a thing twice most likely
-  // means one of them, and silently taking the other would hide the mistake.
-  std::vector<std::set<std::string>> keys;
-  std::string duplicate;
-  const json::parser_callback_t noDuplicates = [&](int, json::parse_event_t event, json& parsed) {
-    if (event == json::parse_event_t::object_start) {
-      keys.emplace_back();
-    } else if (event == json::parse_event_t::object_end) {
-      if (!keys.empty()) keys.pop_back();
-    } else if (event == json::parse_event_t::key && !keys.empty() && parsed.is_string()) {
-      if (!keys.back().insert(parsed.get<std::string>()).second && duplicate.empty())
-        duplicate = parsed.get<std::string>();
-    }
-    return true;
-  };
-  try {
-    root = json::parse(text, noDuplicates);
-  } catch (const json::exception& e) {
-    problem = std::string("not valid JSON: ") + e.what();
+  platform::JsonProblem refused;
+  if (text.size() > kScenarioFileLimit) {
+    problem = "longer than " + std::to_string(kScenarioFileLimit) + " bytes, no scenario";
+  } else if (std::optional<json> parsed = platform::ParseStrictJson(text, &refused)) {
+    root = std::move(*parsed);
+  } else if (refused.kind == platform::JsonProblem::Kind::KeyTwice) {
+    // The JSON library would keep the last of the two; a file that says a thing twice most likely
+    // means one of them, and silently taking the other would hide the mistake.
+    problem = refused.detail + ": given twice";
+  } else {
+    problem = "not valid JSON: " + refused.detail;
   }
-  if (problem.empty() && !duplicate.empty()) problem = duplicate + ": given twice";
   Scenario s;
   if (problem.empty()) {
     Reader top(root, "", &problem);
@@ -343,7 +336,10 @@ bool ParseScenario(const std::string& text, const std::string& origin, Scenario*
       if (top.Has("dongle")) ReadDongle(top.Child("dongle"), &s);
       ReadRemotes(top, &s);
       ReadChannels(top, &s);
-      ReadPorts(top, &s);
+      if (top.Has("ports"))
+        ReadPorts(top, &s);
+      else
+        s.ports = BuiltInPorts(s);
       if (top.Has("timing")) ReadTiming(top.Child("timing"), &s.timing);
       top.NoOthers({"dongle", "remotes", "channels", "ports", "timing"});
     }
@@ -357,24 +353,14 @@ bool ParseScenario(const std::string& text, const std::string& origin, Scenario*
 }
 
 bool LoadScenarioFile(const std::string& path, Scenario* scenario, std::string* error) {
-  // A directory opens as a stream and then fails to read, which would tell nothing useful.
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    if (error) *error = path + ": is a directory, not a scenario file";
+  platform::FileProblem problem;
+  const std::optional<std::string> text =
+      platform::ReadRegularFile(path, kScenarioFileLimit, &problem);
+  if (!text) {
+    if (error) *error = path + ": " + platform::FileProblemText(problem, kEnglish);
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (error) *error = path + ": cannot be read: " + std::strerror(errno);
-    return false;
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) {
-    if (error) *error = path + ": cannot be read";
-    return false;
-  }
-  return ParseScenario(text.str(), path, scenario, error);
+  return ParseScenario(*text, path, scenario, error);
 }
 
 }  // namespace rukmox::sim

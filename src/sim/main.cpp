@@ -8,8 +8,10 @@
 #include <string>
 
 #include "Simulator.h"
+#include "platform/StandardStreams.h"
 
 int main(int argc, char** argv) {
+  rukmox::platform::TakeClosedStandardStreams();
   CLI::App app{"Simulated rukmox dongle, remote modules and boot loaders on pseudo-terminals"};
   std::string scenarioFile;
   app.add_option("--scenario", scenarioFile, "JSON scenario file (default: the built-in one)");
@@ -47,6 +49,12 @@ int main(int argc, char** argv) {
   std::cout << "dongle=" << simulator.DonglePath() << "\n"
             << "ports=" << simulator.PortsVariable() << "\n"
             << std::flush;
+  // Nobody could find a simulator whose paths were not printed.
+  if (!std::cout) {
+    std::cerr << "rukmox-sim: cannot write the paths to standard output\n";
+    simulator.Stop();
+    return 1;
+  }
 
   int received = 0;
   sigwait(&stop, &received);

@@ -66,6 +66,27 @@ enum Id : int {
   SpectrumChart,  // ChartScan
   // The programming job.
   WaitingInBootLoader,  // after a failure once the target was prepared
+  // What the programming job finds before it touches any device, and a job that was stopped.
+  NothingSent,            // after a refusal
+  ProgramFileMissing,     // %1 the file
+  ProgramFileIsFolder,    // %1 the path
+  ProgramFileNotRegular,  // %1 the path
+  FileWithoutRecords,     // no record line after the header
+  RecordNotSRecord,       // the record line has not the form of an S-record
+  RecordTypeUnknown,      // %1 the record type
+  RecordTooShort,         // the count leaves no room for the type's address
+  FileWithoutEnd,         // the last record is not an end record
+  RecordAfterEnd,         // a record follows the end record
+  NoPortsToSearch,        // the port list is empty
+  PortMissing,            // %1 the port's path
+  PortNotSerial,          // %1 the port's path
+  PortHeld,               // %1 the port's path, %2 the program holding its lock, %3 its process id
+  PortHeldUnknown,        // %1 the port's path
+  PortNoPermission,       // %1 the port's path, %2 the group that may use it
+  PortIsDongle,           // %1 the port's path
+  ProgrammingStopped,     // %1 records the boot loader took, %2 records in the file
+  StoppedBeforeRecords,
+  Interrupted,  // %1 the signal that ended the operation
 
   // The data bridge.
   BridgeOpened,       // %1 the terminal's path
@@ -76,8 +97,8 @@ enum Id : int {
   BridgeSendFailed,
 
   // Configuration profiles.
-  ProfileUnreadable,  // %1 the file
-  ProfileUnwritable,  // %1 the file
+  ProfileUnreadable,  // %1 the file, %2 why
+  ProfileUnwritable,  // %1 the file, %2 why
   ProfileRejected,    // %1 the file, %2 the field, %3 what is wrong with it
   ProfileNotJson,
   ProfileNotObject,
@@ -115,7 +136,7 @@ enum Id : int {
   HistoryMove,
   HistoryPause,
   HistorySave,
-  HistoryUnwritable,  // %1 the file
+  HistoryUnwritable,  // %1 the file, %2 why
   RangeTab,
   RangeStart,
   RangeStop,
@@ -141,6 +162,31 @@ enum Id : int {
   ConsoleStillSending,
   ConsoleSendFailed,
 
+  // Why a file could not be read or written, after its name.
+  FileNoName,
+  FileMissing,
+  FileNoPermission,
+  FileIsDirectory,
+  FileNotRegular,
+  FileIsLink,
+  FileTooLarge,  // %1 the bound in bytes
+  FileDiskFull,
+  FileReadOnly,
+  // Output that cannot be written.
+  OutputUnwritable,  // %1 why
+  OutputClosed,
+  // Why the dongle could not be opened, beyond the reasons above.
+  DongleNotASerialPort,  // %1 the dongle's path
+  DongleOwnerOnly,       // %1 the dongle's path, %2 the user who owns it
+  DongleSilent,          // %1 the dongle's path
+  D2xxUnloadable,        // %1 the library file, %2 the system's reason
+  // Rules a change must keep.
+  ProfileKeyTwice,
+  ProfileNameRefused,
+  ProfileAddressTaken,
+  AddressTaken,
+  // Range test.
+  RangeAllLost,
   // The tools window and its menu.
   ToolsTitle,
   ToolsMenu,
@@ -152,7 +198,7 @@ enum Id : int {
   ConsoleClear,
   ConsoleSave,
   ConsoleTimestamps,
-  ConsoleUnwritable,  // %1 the file
+  ConsoleUnwritable,  // %1 the file, %2 why
 
   // What a programming job will do, asked before it starts, and how far it has got.
   ProgramQuestion,     // %1 the target
@@ -172,8 +218,6 @@ enum Id : int {
   VersionChange,      // %1 the version before, %2 after
   FileFilterSRecord,  // the file dialog's filters
   FileFilterAll,
-  ProgrammingStopped,  // %1 records the boot loader took, %2 records in the file
-  StoppedBeforeRecords,
 
   Count
 };

@@ -10,6 +10,7 @@ TRukCom::TRukCom(void* owner, std::int32_t port, std::int32_t baudIndex, std::in
                  const rukmox::platform::TransportSettings& settings)
     : TRukDevice(errorWord, optionFlag, dtrControl, rtsControl),
       Owner(owner),
+      MadeWith(settings),
       Ports(rukmox::platform::SerialPortList(settings)) {
   Port = (port >= 0 && port <= MaxPort) ? port : 0;
   BaudIndex = IsSelectableBaudIndex(baudIndex) ? baudIndex : DefaultBaudIndex;

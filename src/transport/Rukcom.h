@@ -36,6 +36,8 @@ class TRukCom : public TRukDevice {
   rukmox::platform::CommTimeouts CurrentTimeouts() const;
   // The device paths behind the port numbers, as resolved at construction.
   const std::vector<std::string>& PortPaths() const { return Ports; }
+  // The settings the object was made with: whether the ports were named, where the dongle is.
+  const rukmox::platform::TransportSettings& Settings() const { return MadeWith; }
 
  protected:
   // Time-outs derived from Timeout; firstByteTimeout replaces the read total constant when
@@ -58,6 +60,7 @@ class TRukCom : public TRukDevice {
   void* Owner;  // the creator; the transport itself never uses it
 
  private:
+  rukmox::platform::TransportSettings MadeWith;
   std::vector<std::string> Ports;
   rukmox::platform::CommTimeouts FirstByteSaved{};  // in force before a first-byte read
 };

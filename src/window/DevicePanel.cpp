@@ -107,7 +107,7 @@ bool DevicePanel::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void DevicePanel::ShowStep(const StepResult& step) {
-  if (!step.ok) context_.Fail(step.failure);
+  if (!step.ok) context_.Fail(step);
   emit ReadAgain(step.reRead);
 }
 

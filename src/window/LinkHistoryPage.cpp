@@ -6,7 +6,7 @@
 #include <QLineSeries>
 #include <QList>
 #include <QPointF>
-#include <QSaveFile>
+#include <QPushButton>
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <array>
@@ -16,6 +16,7 @@
 
 #include "Captions.h"
 #include "WindowWords.h"
+#include "platform/Files.h"
 #include "ui_LinkHistoryPage.h"
 
 namespace rukmox::window {
@@ -150,15 +151,13 @@ void LinkHistoryPage::Save() {
 bool LinkHistoryPage::SaveCsv(const QString& path) {
   std::ostringstream csv;
   history_.WriteCsv(csv);
-  const std::string text = csv.str();
   // Written whole or not at all: an older file of that name is not left half overwritten.
-  QSaveFile file(path);
-  const bool saved = file.open(QIODevice::WriteOnly) &&
-                     file.write(text.data(), static_cast<qint64>(text.size())) ==
-                         static_cast<qint64>(text.size()) &&
-                     file.commit();
+  platform::FileProblem problem;
+  const bool saved = platform::WriteWholeFile(path.toStdString(), csv.str(), &problem);
   if (!saved)
-    context_.Error(context_.Word(extra::HistoryUnwritable).replace(QStringLiteral("%1"), path));
+    context_.Error(context_.Word(
+        extra::HistoryUnwritable,
+        {path, QString::fromStdString(platform::FileProblemText(problem, context_.Language()))}));
   return saved;
 }
 

@@ -117,7 +117,7 @@ void LinkMonitorPage::ChannelChange() {
   if (channel < 0 || module == nullptr) return;
   const workflow::DeviceSession::Exchange exchange(context_.Session());
   const StepResult step = ChangePairChannel(*module, channel);
-  if (!step.ok) context_.Fail(step.failure);
+  if (!step.ok) context_.Fail(step);
   emit ReadAgain(step.reRead);
 }
 

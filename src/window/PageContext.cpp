@@ -30,6 +30,13 @@ void PageContext::Fail(const workflow::Notice& notice) const {
   Error(QString::fromStdString(workflow::NoticeText(notice, language_)));
 }
 
+void PageContext::Fail(const StepResult& step) const {
+  if (step.reason)
+    Error(Text(step.failure) + '\n' + Word(*step.reason));
+  else
+    Fail(step.failure);
+}
+
 void PageContext::Inform(const workflow::Notice& notice) const {
   Inform(QString::fromStdString(workflow::NoticeText(notice, language_)));
 }

@@ -11,6 +11,7 @@
 #include "MessageSink.h"
 #include "Notice.h"
 #include "OperationLock.h"
+#include "PropertySteps.h"
 #include "TextIds.h"
 
 namespace rukmox::window {
@@ -48,6 +49,8 @@ class PageContext {
   void Fail(text::Id id) const { Error(Text(id)); }
   void Fail(const workflow::Notice& notice) const;
   void Inform(const workflow::Notice& notice) const;
+  // A property step that failed: its message, and why when the step refused it itself.
+  void Fail(const StepResult& step) const;
 
  private:
   workflow::DeviceSession& session_;

@@ -10,6 +10,7 @@
 #include "ProfileFile.h"
 #include "ProfileText.h"
 #include "WindowWords.h"
+#include "platform/Files.h"
 
 namespace rukmox::window {
 namespace {
@@ -47,8 +48,10 @@ bool ProfileActions::Save(const QString& path) {
   const int language = context_.Language();
   const std::string file = path.toStdString();
   const Profile profile = ProfileOf(module->Local, LinkedRemote(*module));
-  if (!SaveProfileFile(file, profile)) {
-    context_.Error(Filled(extra::ProfileUnwritable, language, {file}));
+  platform::FileProblem problem;
+  if (!SaveProfileFile(file, profile, &problem)) {
+    context_.Error(Filled(extra::ProfileUnwritable, language,
+                          {file, platform::FileProblemText(problem, language)}));
     return false;
   }
   context_.Inform(Filled(extra::ProfileSaved, language, {file}));
@@ -61,8 +64,10 @@ bool ProfileActions::Apply(const QString& path) {
   const int language = context_.Language();
   const std::string file = path.toStdString();
   std::string text;
-  if (!ReadProfileFile(file, text)) {
-    context_.Error(Filled(extra::ProfileUnreadable, language, {file}));
+  platform::FileProblem unreadable;
+  if (!ReadProfileFile(file, text, &unreadable)) {
+    context_.Error(Filled(extra::ProfileUnreadable, language,
+                          {file, platform::FileProblemText(unreadable, language)}));
     return false;
   }
   const auto reject = [&](const ProfileProblem& problem) {
@@ -77,6 +82,8 @@ bool ProfileActions::Apply(const QString& path) {
 
   // What will change, and what a profile cannot change, before anything is sent.
   const ProfilePlan plan = PlanProfile(*wanted, now);
+  if (const std::optional<ProfileProblem> refused = RefusedChange(*wanted, now, plan))
+    return reject(*refused);
   QStringList lines;
   for (const std::string& line : ProfilePlanLines(plan, *wanted, now, language))
     lines << QString::fromStdString(line);

@@ -8,6 +8,7 @@
 #include "FirmwareFolder.h"
 #include "ModuleFactory.h"
 #include "ProgrammingPreview.h"
+#include "platform/StopSignals.h"
 #include "ui_ProgrammingGroup.h"
 
 namespace rukmox::window {
@@ -88,6 +89,9 @@ void ProgrammingGroup::Program() {
   succeeded_.reset();
   workflow::ProgrammingSetup setup;
   setup.makeProgrammer = makeProgrammer_;
+  // A signal that asks the program to end stops the job between two records, even before the
+  // window's loop has seen it.
+  setup.stopRequested = [] { return rukmox::platform::StopSignals::Requested(); };
   session.Start(workflow::OperationKind::Programming,
                 std::make_unique<workflow::ProgrammingJob>(
                     *context_.Module(), target_, look.preview.path, std::move(setup),
@@ -136,6 +140,10 @@ void ProgrammingGroup::WritingEnds() {
   form_->ProgressBar->setVisible(false);
 }
 
+void ProgrammingGroup::Stopped(const std::vector<workflow::NoticeNote>& notes) {
+  context_.Error(QString::fromStdString(workflow::NotesText(notes, context_.Language())));
+}
+
 void ProgrammingGroup::DeviceGone(workflow::ProgrammingTarget target, const std::string& portPath,
                                   std::int32_t) {
   context_.Error(target == workflow::ProgrammingTarget::Dongle
@@ -154,12 +162,6 @@ void ProgrammingGroup::Phase(const workflow::JobProgress& progress) {
   for (QWidget* shown : std::initializer_list<QWidget*>{
            form_->LabelProgramPhase, form_->LabelProgramLeft, form_->ButtonStopProgram})
     shown->setVisible(true);
-}
-
-void ProgrammingGroup::Stopped(std::int32_t accepted, std::int32_t records, bool waiting) {
-  // The panels the job released stay empty: their device waits in its boot loader.
-  context_.Inform(QString::fromStdString(
-      workflow::StoppedText(accepted, records, waiting, context_.Language())));
 }
 
 void ProgrammingGroup::JobEnded() {

@@ -64,19 +64,20 @@ class ProgrammingGroup : public QGroupBox, private workflow::ProgrammingFace {
   void WritingStarts() override;
   void Progress(std::int32_t percent) override;
   void WritingEnds() override;
+  void Stopped(const std::vector<workflow::NoticeNote>& notes) override;
   void DeviceGone(workflow::ProgrammingTarget target, const std::string& portPath,
                   std::int32_t errorWord) override;
   void Reopened() override;
   void Phase(const workflow::JobProgress& progress) override;
   void JobEnded() override;
-  void Stopped(std::int32_t accepted, std::int32_t records, bool waiting) override;
 
   workflow::ProgrammingTarget target_;
   PageContext& context_;
   std::unique_ptr<Ui::ProgrammingGroup> form_;
   ProgrammerMaker makeProgrammer_;
   std::optional<std::string> versionBefore_;   // of the target, when the job was asked for
-  std::optional<workflow::Notice> succeeded_;  // the success, told once the target was re-read
+  std::optional<workflow::Notice> succeeded_;
+  std::optional<workflow::JobProgress::Phase> loggedPhase_;  // the job's phase the log has  // the success, told once the target was re-read
 };
 
 }  // namespace rukmox::window

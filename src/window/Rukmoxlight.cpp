@@ -274,6 +274,10 @@ void TRukMoxFormLight::ShowStatusLine() {
     line = WordText(Word::DongleInUse, language) + where;
   else if (session_->DongleGone())
     line = WordText(Word::DongleGone, language) + where;
+  else if (const QString why =
+               place_.whyNotOpen ? place_.whyNotOpen(session_->ErrorWord(), language) : QString();
+           !why.isEmpty())
+    line = why;
   else if (place_.path.isEmpty())
     line = WordText(Word::NoDongleFound, language);
   else

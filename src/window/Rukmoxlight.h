@@ -43,10 +43,13 @@ class SpectrumPage;
 class ToolsWindow;
 
 // Where the window looks for its dongle, for the status line: a tty path, or empty when the dongle
-// is looked for among the USB devices by its description.
+// is looked for among the USB devices by its description. `whyNotOpen` tells, for the error word a
+// failed open left and a language, why the dongle could not be opened, when more can be said than
+// that it is not there.
 struct DonglePlace {
   QString path;
   bool simulated = false;
+  std::function<QString(std::int32_t errorWord, int language)> whyNotOpen = nullptr;
 };
 
 class TRukMoxFormLight : public QMainWindow, private workflow::SessionFace {
@@ -72,7 +75,7 @@ class TRukMoxFormLight : public QMainWindow, private workflow::SessionFace {
   void ButtonRemovePinClick();
   void TabScansioneShow();
   void ButtonScanClick();
-  void ButtonAbortClick();  // the stop buttons of the network scan and of the sweeps
+  void ButtonAbortClick();  // stops what runs, as its own stop button or a signal to end does
   void ListDeviceDblClick();
   void ButtonConnectMcuClick();
   void ButtonDisconnectMcuClick();

@@ -1,6 +1,8 @@
 #include "Screenshot.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QByteArray>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPixmap>
@@ -8,7 +10,9 @@
 #include <QTimer>
 
 #include "Rukmoxlight.h"
+#include "StringTable.h"
 #include "ToolsWindow.h"
+#include "platform/Files.h"
 
 namespace rukmox::window {
 namespace {
@@ -25,9 +29,20 @@ QWidget& Pictured(TRukMoxFormLight& window) {
   return tools->isVisible() ? *tools : static_cast<QWidget&>(window);
 }
 
+// Written whole or not at all, with the reason when it cannot be.
 bool Save(TRukMoxFormLight& window, const QString& file, QString* error) {
-  if (Pictured(window).grab().save(file, "PNG")) return true;
-  if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
+  QByteArray png;
+  QBuffer buffer(&png);
+  if (!buffer.open(QIODevice::WriteOnly) || !Pictured(window).grab().save(&buffer, "PNG")) {
+    if (error != nullptr) *error = QStringLiteral("cannot make a PNG picture of the window");
+    return false;
+  }
+  platform::FileProblem problem;
+  const std::string_view bytes(png.constData(), static_cast<std::size_t>(png.size()));
+  if (platform::WriteWholeFile(file.toStdString(), bytes, &problem)) return true;
+  if (error != nullptr)
+    *error = QStringLiteral("cannot write ") + file + QStringLiteral(": ") +
+             QString::fromStdString(platform::FileProblemText(problem, LanguageEnglish));
   return false;
 }
 
@@ -58,13 +73,14 @@ bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int swee
   window.show();
   bool drawn = false;
   bool saved = false;
+  QString why;
   QEventLoop loop;
   const auto counted =
       QObject::connect(&window, &TRukMoxFormLight::SweepDrawn, &window, [&](int done) {
         if (done < sweeps || drawn) return;
         drawn = true;
         QApplication::processEvents();  // the chart's repaint
-        saved = Pictured(window).grab().save(file, "PNG");
+        saved = Save(window, file, &why);
         window.ButtonAbortClick();
       });
   const auto ended =
@@ -77,11 +93,8 @@ bool SaveSweepScreenshot(TRukMoxFormLight& window, const QString& file, int swee
     if (error != nullptr) *error = QStringLiteral("the spectrum sweeps did not run");
     return false;
   }
-  if (!saved) {
-    if (error != nullptr) *error = QStringLiteral("cannot write ") + file;
-    return false;
-  }
-  return true;
+  if (!saved && error != nullptr) *error = why;
+  return saved;
 }
 
 bool SaveRangeTestScreenshot(TRukMoxFormLight& window, const QString& file, int pings,

@@ -17,9 +17,11 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
   // "--simulate=FILE" carries an optional value, which the parser has no notion of.
   QStringList args;
   QString scenario;
+  bool emptyScenario = false;
   for (const QString& a : arguments) {
     if (a.startsWith(kSimulate + '=')) {
       scenario = a.mid(kSimulate.size() + 1);
+      emptyScenario = scenario.isEmpty();
       args << kSimulate;
     } else {
       args << a;
@@ -113,6 +115,18 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     parsed.exitStatus = kUsageError;
     return parsed;
   }
+  // An empty name would otherwise mean "no picture" and leave the window open for good.
+  if (parser.isSet(screenshot) && parser.value(screenshot).isEmpty()) {
+    parsed.error = QStringLiteral("--screenshot needs a file name");
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
+  if (emptyScenario) {
+    parsed.error = QStringLiteral(
+        "--simulate= needs a scenario file; --simulate alone runs the built-in installation");
+    parsed.exitStatus = kUsageError;
+    return parsed;
+  }
   if (parser.isSet(simulate) && parser.isSet(dongle)) {
     parsed.error = QStringLiteral("--simulate and --dongle exclude each other");
     parsed.exitStatus = kUsageError;
@@ -126,6 +140,13 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
       parsed.exitStatus = kUsageError;
       return parsed;
     }
+  }
+
+  // An empty list would quietly stand for the system's ports instead of the ones meant.
+  if (parser.isSet(ports) && parser.value(ports).split(':', Qt::SkipEmptyParts).isEmpty()) {
+    parsed.error = QStringLiteral("--ports names no serial port");
+    parsed.exitStatus = kUsageError;
+    return parsed;
   }
 
   int sweepCount = 0;

@@ -1,7 +1,10 @@
 // rukmox: the operator window. Without hardware, --simulate serves a simulated dongle and its
 // remote modules in this process.
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
+#include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -17,6 +20,8 @@
 #include "StartOptions.h"
 #include "WindowWords.h"
 #include "platform/PortList.h"
+#include "platform/StandardStreams.h"
+#include "platform/StopSignals.h"
 
 namespace {
 
@@ -48,7 +53,42 @@ class ErrorStreamSink : public MessageSink {
   }
 };
 
+// The window's messages: boxes until a signal asks the program to end; from then on nobody is
+// there to close a box, so they go to standard error.
+class EndingSink : public MessageSink {
+ public:
+  EndingSink(MessageSink& running, MessageSink& ending) : running_(running), ending_(ending) {}
+  void End() { ended_ = true; }
+
+  void Error(const QString& text) override { Sink().Error(text); }
+  void Information(const QString& text) override { Sink().Information(text); }
+  bool Question(const QString& text) override { return Sink().Question(text); }
+
+ private:
+  MessageSink& Sink() { return ended_ ? ending_ : running_; }
+
+  MessageSink& running_;
+  MessageSink& ending_;
+  bool ended_ = false;
+};
+
+// Once a signal asked the program to end: the open dialogs are answered as cancelled, what runs
+// is stopped as its stop button stops it (a scan goes back to its channel and its link, a job
+// ends between two records), and the window closes as soon as the operation lets it.
+void EndStep(TRukMoxFormLight& window) {
+  for (int open = 0; open < 8; ++open) {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || !dialog->isVisible()) break;
+    dialog->reject();
+  }
+  window.ButtonAbortClick();
+  window.close();
+}
+
 int Run(QApplication& app, const StartOptions& options) {
+  using rukmox::platform::StopSignals;
+  // Caught from the start: a signal during the opening ends the run once the opening is done.
+  StopSignals stopSignals;
   rukmox::platform::TransportSettings settings =
       rukmox::platform::TransportSettings::FromEnvironment();
   if (options.dongle) settings.DonglePath = options.dongle->toStdString();
@@ -76,10 +116,10 @@ int Run(QApplication& app, const StartOptions& options) {
   const bool screenshot = !options.screenshot.isEmpty();
   MessageBoxSink boxes;
   ErrorStreamSink errorStream;
-  MessageSink& messages = screenshot ? static_cast<MessageSink&>(errorStream) : boxes;
+  EndingSink messages(screenshot ? static_cast<MessageSink&>(errorStream) : boxes, errorStream);
   TRukMoxFormLight window(
       [&settings](std::int32_t* errorWord) { return CreateModule(settings, errorWord); }, messages,
-      DonglePlace{QString::fromStdString(settings.DonglePath), options.simulate});
+      PlaceOf(settings, options.simulate));
   boxes.SetParent(&window);
   window.SetProgrammerMaker(
       [&settings](std::int32_t* errorWord) { return CreateProgrammer(settings, errorWord); });
@@ -89,10 +129,34 @@ int Run(QApplication& app, const StartOptions& options) {
     Print(stderr, QStringLiteral("rukmox: the window has no page named ") + options.tab);
     return 2;
   }
+
+  QTimer ending;
+  ending.setInterval(50);
+  QObject::connect(&ending, &QTimer::timeout, &window, [&window] { EndStep(window); });
+  const auto endNow = [&] {
+    messages.End();
+    EndStep(window);
+    ending.start();
+  };
+  std::unique_ptr<QSocketNotifier> signalled;
+  if (stopSignals.WakeDescriptor() >= 0) {
+    signalled =
+        std::make_unique<QSocketNotifier>(stopSignals.WakeDescriptor(), QSocketNotifier::Read);
+    QObject::connect(signalled.get(), &QSocketNotifier::activated, &window, [&] {
+      signalled->setEnabled(false);
+      endNow();
+    });
+  }
+  const auto endedBySignal = [] { return StopSignals::ExitStatus(StopSignals::Caught()); };
+
   if (screenshot) {
-    if (options.scan) {
+    if (options.scan && !StopSignals::Requested()) {
       window.ButtonScanClick();
-      WaitForOperation(window);
+      WaitForOperation(window);  // a signal meanwhile stops the scan as its stop button does
+    }
+    if (StopSignals::Requested()) {
+      window.close();
+      return endedBySignal();
     }
     QString why;
     bool saved = false;
@@ -105,16 +169,20 @@ int Run(QApplication& app, const StartOptions& options) {
     else
       saved = SaveScreenshot(window, options.screenshot, options.ticks, &why);
     window.close();
+    if (StopSignals::Requested()) return endedBySignal();
     if (!saved) Print(stderr, QStringLiteral("rukmox: ") + why);
     return saved ? 0 : 1;
   }
   window.show();
-  return app.exec();
+  // A signal that came during the opening is waiting in the notifier's pipe: the loop ends the run.
+  const int status = app.exec();
+  return StopSignals::Requested() ? endedBySignal() : status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  rukmox::platform::TakeClosedStandardStreams();
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   const ParsedStart parsed = ParseStartOptions(arguments, QStringLiteral(RUKMOX_VERSION));

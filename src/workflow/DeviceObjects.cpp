@@ -1,5 +1,7 @@
 #include "DeviceObjects.h"
 
+#include "platform/FtdiSioDiscovery.h"
+
 namespace rukmox::workflow {
 
 std::unique_ptr<TRukMox> MakeModule(std::unique_ptr<platform::D2xxLibrary> library,
@@ -14,6 +16,14 @@ std::unique_ptr<TRukMoxProg> MakeProgrammer(const platform::TransportSettings& s
   return std::make_unique<TRukMoxProg>(nullptr, ProgrammerFirstPort, ProgrammerBaudIndex, errorWord,
                                        DeviceOptionFlag, DeviceControlMode, DeviceControlMode,
                                        settings);
+}
+
+std::string DongleTtyPath(const platform::TransportSettings& settings) {
+  if (!settings.DonglePath.empty()) return settings.DonglePath;
+  for (const platform::FtdiDeviceInfo& info : platform::DiscoverFtdiDevices(settings))
+    if (info.Description.find(platform::DongleDescription) != std::string::npos)
+      return info.DevicePath;
+  return {};
 }
 
 }  // namespace rukmox::workflow

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "Rukmox.h"
 #include "Rukmoxprog.h"
@@ -28,5 +29,9 @@ std::unique_ptr<TRukMox> MakeModule(std::unique_ptr<platform::D2xxLibrary> libra
 
 std::unique_ptr<TRukMoxProg> MakeProgrammer(const platform::TransportSettings& settings,
                                             std::int32_t* errorWord);
+
+// The tty the module object opens as the dongle: the one the settings name, else the first FTDI
+// tty whose description holds "Wireless Port". Empty when there is none.
+std::string DongleTtyPath(const platform::TransportSettings& settings);
 
 }  // namespace rukmox::workflow

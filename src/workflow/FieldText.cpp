@@ -43,6 +43,13 @@ bool IsBlankName(std::string_view name) {
   return std::all_of(name.begin(), name.end(), [](char c) { return c == ' '; });
 }
 
+bool IsSettableName(std::string_view name) {
+  // Every name character is a single byte: counting bytes counts characters.
+  return !IsBlankName(name) && name.size() <= static_cast<std::size_t>(NameLengthMax) &&
+         std::all_of(name.begin(), name.end(),
+                     [](char c) { return IsNameCharacter(static_cast<unsigned char>(c)); });
+}
+
 std::string TrimmedPin(std::string_view pin) {
   std::size_t begin = 0;
   std::size_t end = pin.size();

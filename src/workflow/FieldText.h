@@ -29,6 +29,10 @@ std::optional<std::uint32_t> AddressOfField(std::string_view text);
 // A name made only of blanks (or nothing) would leave the device out of every scan list.
 bool IsBlankName(std::string_view name);
 
+// A name as the name fields and set-name take it: 1 to NameLengthMax name characters, not all
+// blanks.
+bool IsSettableName(std::string_view name);
+
 // Leading and trailing blanks and control characters go before a PIN reaches the module.
 std::string TrimmedPin(std::string_view pin);
 

@@ -32,14 +32,6 @@ std::string JobFiguresText(const JobProgress& progress, int language) {
   return FillIn(ExtraText(extra::ProgressLeft, language), {percent, left});
 }
 
-std::string StoppedText(std::int32_t accepted, std::int32_t records, bool waiting, int language) {
-  std::string text = accepted > 0 ? FillIn(ExtraText(extra::ProgrammingStopped, language),
-                                           {std::to_string(accepted), std::to_string(records)})
-                                  : std::string(ExtraText(extra::StoppedBeforeRecords, language));
-  if (waiting) text += "\n" + std::string(ExtraText(extra::WaitingInBootLoader, language));
-  return text;
-}
-
 std::optional<std::chrono::seconds> TimeLeft(std::chrono::steady_clock::duration elapsed,
                                              std::int32_t done, std::int32_t total) {
   if (done <= 0 || total <= done)

@@ -24,10 +24,6 @@ std::string JobPhaseText(const JobProgress& progress, int language);
 // "42 % — 1:05 left" while writing; empty before.
 std::string JobFiguresText(const JobProgress& progress, int language);
 
-// What a stopped job tells: how far it got (records the boot loader took of those in the file)
-// and, when it had prepared or found the target, that the target waits in its boot loader.
-std::string StoppedText(std::int32_t accepted, std::int32_t records, bool waiting, int language);
-
 // The time left to write `total` records when `done` of them took `elapsed`; nothing before the
 // first one.
 std::optional<std::chrono::seconds> TimeLeft(std::chrono::steady_clock::duration elapsed,

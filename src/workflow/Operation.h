@@ -19,8 +19,8 @@ class Operation {
   // has ended; its face has then been told how it ended.
   virtual std::optional<Wait> Step() = 0;
 
-  // Asks the operation to end at its next step. One that cannot leave off part-way (a
-  // programming job) runs on to its end.
+  // Asks the operation to end at its next step, or at the next place where it can leave off (a
+  // programming job: between two records).
   virtual void Stop() {}
 };
 

@@ -1,5 +1,6 @@
 #include "Profile.h"
 
+#include "FieldText.h"
 #include "PanelText.h"
 
 namespace rukmox {
@@ -86,6 +87,40 @@ ProfilePlan PlanProfile(const Profile& wanted, const Profile& now) {
       plan.channelLeft = true;
   }
   return plan;
+}
+
+std::optional<ProfileProblem> RefusedChange(const Profile& wanted, const Profile& now,
+                                            const ProfilePlan& plan) {
+  bool addressChanges = false;
+  for (const ProfileChange& change : plan.changes) {
+    switch (change.setting) {
+      case ProfileSetting::RemoteName:
+        if (!IsSettableName(wanted.remote->name))
+          return ProfileProblem{change.field, extra::ProfileNameRefused};
+        break;
+      case ProfileSetting::LocalName:
+        if (!IsSettableName(wanted.local.name))
+          return ProfileProblem{change.field, extra::ProfileNameRefused};
+        break;
+      case ProfileSetting::RemoteAddress:
+      case ProfileSetting::LocalAddress:
+        addressChanges = true;
+        break;
+      default:
+        break;
+    }
+  }
+  if (!addressChanges || !now.remote) return std::nullopt;
+  // The remote moves first, while the dongle still has its old address; then the dongle. A remote
+  // the profile does not hold keeps its own.
+  const bool remoteMoves = wanted.remote && wanted.remote->address != now.remote->address;
+  const std::uint32_t remote = remoteMoves ? wanted.remote->address : now.remote->address;
+  if (remoteMoves && remote == now.local.address)
+    return ProfileProblem{"remote.address", extra::ProfileAddressTaken};
+  if (remote == wanted.local.address)
+    return ProfileProblem{remoteMoves ? "remote.address" : "local.address",
+                          extra::ProfileAddressTaken};
+  return std::nullopt;
 }
 
 ApplyResult ApplyProfile(TRukMox& device, const Profile& wanted, const ProfilePlan& plan,

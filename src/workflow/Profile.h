@@ -9,11 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "ExtraTexts.h"
 #include "PropertySteps.h"
 #include "Rukmox.h"
 #include "TextIds.h"
 
 namespace rukmox {
+
+// Why a profile was rejected: the field ("local.address", "$" for the whole text) and what is
+// wrong with it, as one of the tool's texts (ProfileVersionUnknown carries the version read).
+struct ProfileProblem {
+  std::string field;
+  extra::Id reason = extra::ProfileNotJson;
+};
 
 struct ModuleProfile {
   std::string name;
@@ -74,6 +82,12 @@ struct ProfilePlan {
 // `now` cannot be applied: check that first (ProfileNeedsRemote).
 ProfilePlan PlanProfile(const Profile& wanted, const Profile& now);
 bool ProfileNeedsRemote(const Profile& wanted, const Profile& now);
+
+// A change of the plan that the panels would refuse, checked before anything is sent: a name that
+// set-name would not take (a blank name hides a remote from every scan), or an address that one
+// end of the pair would then share with the other.
+std::optional<ProfileProblem> RefusedChange(const Profile& wanted, const Profile& now,
+                                            const ProfilePlan& plan);
 
 struct ApplyResult {
   std::size_t applied = 0;          // changes of the plan carried out, from the first

@@ -2,10 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-#include <fstream>
 #include <initializer_list>
-#include <sstream>
+
+#include "platform/JsonText.h"
 
 #include "FieldText.h"
 
@@ -130,11 +129,16 @@ std::string ProfileJson(const Profile& profile) {
 }
 
 std::optional<Profile> ParseProfile(const std::string& text, ProfileProblem& problem) {
-  const json root = json::parse(text, nullptr, false);
-  if (root.is_discarded()) {
-    problem = {kWholeText, extra::ProfileNotJson};
+  platform::JsonProblem refused;
+  const std::optional<json> parsed = platform::ParseStrictJson(text, &refused);
+  if (!parsed) {
+    if (refused.kind == platform::JsonProblem::Kind::KeyTwice)
+      problem = {refused.detail, extra::ProfileKeyTwice};
+    else
+      problem = {kWholeText, extra::ProfileNotJson};
     return std::nullopt;
   }
+  const json& root = *parsed;
   if (!root.is_object()) {
     problem = {kWholeText, extra::ProfileNotObject};
     return std::nullopt;
@@ -167,31 +171,15 @@ std::optional<Profile> ParseProfile(const std::string& text, ProfileProblem& pro
   return p;
 }
 
-bool SaveProfileFile(const std::string& path, const Profile& profile) {
-  const std::string temporary = path + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << ProfileJson(profile);
-    out.flush();
-    if (!out) {
-      std::remove(temporary.c_str());
-      return false;
-    }
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
+bool SaveProfileFile(const std::string& path, const Profile& profile,
+                     platform::FileProblem* problem) {
+  return platform::WriteWholeFile(path, ProfileJson(profile), problem);
 }
 
-bool ReadProfileFile(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) return false;
-  text = content.str();
+bool ReadProfileFile(const std::string& path, std::string& text, platform::FileProblem* problem) {
+  std::optional<std::string> content = platform::ReadRegularFile(path, kProfileFileLimit, problem);
+  if (!content) return false;
+  text = std::move(*content);
   return true;
 }
 

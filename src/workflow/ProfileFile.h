@@ -6,30 +6,31 @@
 // the module's power byte was not one of the table's.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
 #include "ExtraTexts.h"
 #include "Profile.h"
+#include "platform/Files.h"
 
 namespace rukmox {
 
-// Why a profile was rejected: the field ("local.address", "$" for the whole text) and what is
-// wrong with it, as one of the tool's texts (ProfileVersionUnknown carries the version read).
-struct ProfileProblem {
-  std::string field;
-  extra::Id reason = extra::ProfileNotJson;
-};
+// A profile takes a few hundred bytes; a file a hundred times that size is no profile.
+inline constexpr std::size_t kProfileFileLimit = 64 * 1024;
 
 std::string ProfileJson(const Profile& profile);
 
 // Reads and checks a profile: every value must be one the modules take, and nothing may be
-// missing or unknown, so a rejected profile has sent nothing.
+// missing, unknown or given twice, so a rejected profile has sent nothing.
 std::optional<Profile> ParseProfile(const std::string& text, ProfileProblem& problem);
 
-// Writes through a temporary file beside `path`, so a failed write leaves an older profile whole.
-bool SaveProfileFile(const std::string& path, const Profile& profile);
-// False when the file cannot be read at all.
-bool ReadProfileFile(const std::string& path, std::string& text);
+// Writes the profile whole or not at all (an older profile stays whole), refusing a name that
+// holds something other than a regular file. False with the reason.
+bool SaveProfileFile(const std::string& path, const Profile& profile,
+                     platform::FileProblem* problem);
+// False with the reason when the file cannot be read, is no regular file or is far too long for
+// a profile.
+bool ReadProfileFile(const std::string& path, std::string& text, platform::FileProblem* problem);
 
 }  // namespace rukmox

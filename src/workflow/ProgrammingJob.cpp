@@ -1,10 +1,9 @@
 #include "ProgrammingJob.h"
 
-#include <algorithm>
-#include <filesystem>
 #include <span>
 #include <utility>
 
+#include "ProgrammingChecks.h"
 #include "ProgrammingFile.h"
 #include "PropertySteps.h"
 
@@ -21,10 +20,16 @@ Notice Plain(text::Id id) {
   return Notice(id);
 }
 
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+// What a stopped job tells: how far it got, and that the target waits in its boot loader.
+std::vector<NoticeNote> StopNotes(std::int32_t accepted, std::int32_t records, bool waiting) {
+  std::vector<NoticeNote> notes;
+  if (accepted > 0)
+    notes.push_back(
+        {extra::ProgrammingStopped, {std::to_string(accepted), std::to_string(records)}});
+  else
+    notes.push_back({extra::StoppedBeforeRecords, {}});
+  if (waiting) notes.push_back({extra::WaitingInBootLoader, {}});
+  return notes;
 }
 
 }  // namespace
@@ -61,11 +66,21 @@ ProgrammingJob::ProgrammingJob(TRukMox& device, ProgrammingTarget target, std::s
       face_(face) {}
 
 ProgrammingJob::~ProgrammingJob() {
-  if (programmer_) programmer_->OnProgress = nullptr;
+  if (programmer_) {
+    programmer_->OnProgress = nullptr;
+    programmer_->StopRequested = nullptr;
+  }
+}
+
+void ProgrammingJob::Stop() {
+  stopAsked_ = true;
+}
+
+bool ProgrammingJob::StopAsked() const {
+  return stopAsked_ || (setup_.stopRequested && setup_.stopRequested());
 }
 
 std::optional<Operation::Wait> ProgrammingJob::Step() {
-  if (stopRequested_ && phase_ != Phase::Ended && phase_ != Phase::Reopen) return EndStopped();
   switch (phase_) {
     case Phase::LookAtFile:
       return LookAtFile();
@@ -89,28 +104,10 @@ std::optional<Operation::Wait> ProgrammingJob::End() {
   return std::nullopt;
 }
 
-std::optional<Operation::Wait> ProgrammingJob::EndStopped() {
-  // Asked before any device was touched: nothing to tell but that nothing happened.
-  if (phase_ == Phase::LookAtFile || phase_ == Phase::Prepare) {
-    face_.Stopped(0, records_, false);
-    return End();
-  }
-  const bool found = writing_.has_value();
-  const std::int32_t accepted = found ? std::max(0, writingSteps_ - 1) : 0;
-  writing_.reset();
-  if (programmer_) programmer_->OnProgress = nullptr;
-  programmer_.reset();  // closes its port
-  buffer_.reset();
-  if (found) face_.WritingEnds();
-  if (remoteReleasing_ && !found) face_.RemoteReleased();
-  face_.Stopped(accepted, records_, prepared_ || found);
-  return End();
-}
-
 std::optional<Operation::Wait> ProgrammingJob::LookAtFile() {
   face_.Repaint();
-  if (!FileExists(path_)) {
-    face_.Fail(Plain(text::NoProgrammingFile), 0);
+  if (std::optional<Notice> refusal = CheckFileChoice(path_)) {
+    face_.Fail(*refusal, 0);
     return End();
   }
   // The whole file is read and looked at before any device is touched: a file that cannot be
@@ -121,15 +118,41 @@ std::optional<Operation::Wait> ProgrammingJob::LookAtFile() {
     return End();
   }
   const std::span<std::uint8_t> data = std::span(*buffer_).subspan(kSizeFieldLength);
-  if (const std::int32_t form = programming::CheckFileForm(data); form != ProgramOk) {
-    outcome_.result = form;
-    face_.Fail(ResultNotice(form), 0);
+  const programming::FileCheck file = programming::CheckFile(data);
+  if (file.result != ProgramOk) {
+    outcome_.result = file.result;
+    face_.Fail(FileFaultNotice(file), 0);
     return End();
   }
   programming::UpperCaseRecordLetters(data);
-  records_ = programming::CheckRecordLines(data).records;
+  records_ = file.records;
+
+  // The programming object is made now, closed, for the ports it will search: the dongle and the
+  // ports are looked at while nothing has been sent yet.
+  programmer_ = setup_.makeProgrammer(&programError_);
+  const platform::TransportSettings& settings = programmer_->Settings();
+  const bool dongle = target_ == ProgrammingTarget::Dongle;
+  std::optional<Notice> refusal;
+  if (!device_.IsOpen()) refusal = CheckDongleFree(settings, NotFound());
+  if (!refusal)
+    refusal =
+        CheckSearchPorts(settings, programmer_->PortPaths(), setup_.portCount, dongle, NotFound());
+  if (refusal) {
+    programmer_.reset();
+    face_.Fail(*refusal, 0);
+    return End();
+  }
+  if (StopAsked()) {
+    programmer_.reset();
+    outcome_.stopped = true;  // nothing was touched
+    return End();
+  }
   phase_ = Phase::Prepare;
   return Wait{0};
+}
+
+text::Id ProgrammingJob::NotFound() const {
+  return target_ == ProgrammingTarget::Dongle ? text::NoDongleFound : text::NoMcuFound;
 }
 
 std::optional<Operation::Wait> ProgrammingJob::FailOrGone(text::Id id) {
@@ -165,20 +188,31 @@ std::optional<Operation::Wait> ProgrammingJob::Prepare() {
 }
 
 std::optional<Operation::Wait> ProgrammingJob::SearchNextPort() {
-  if (!programmer_) {
+  if (nextPort_ == 0) {
     if (remoteReleasing_) face_.RemoteReleased();
     face_.Repaint();
-    programmer_ = setup_.makeProgrammer(&programError_);
   }
   // Each port in turn, from the first; the programmer stays open on the first one where the
   // target's boot loader answers.
   if (nextPort_ < setup_.portCount) {
+    if (StopAsked()) {
+      programmer_.reset();
+      outcome_.stopped = true;
+      face_.Stopped(StopNotes(0, records_, prepared_));
+      return End();
+    }
     const std::int32_t port = nextPort_++;
     face_.Phase({JobProgress::Phase::Searching, port + 1, setup_.portCount, 0, std::nullopt});
     programError_ = 0;
     programmer_->SetPort(port);
     programmer_->Open();
-    if (!programmer_->IsOpen()) return Wait{0};  // no such port
+    if (!programmer_->IsOpen()) {  // no such port, or one that cannot be opened
+      const std::vector<std::string>& paths = programmer_->PortPaths();
+      if (port < static_cast<std::int32_t>(paths.size()))
+        if (auto why = PortTroubleNote(paths[port], programmer_->Settings()))
+          unopened_.push_back(std::move(*why));
+      return Wait{0};
+    }
     if (!programmer_->EnterBootLoader(target_ == ProgrammingTarget::Dongle ? DeviceDongle
                                                                            : DeviceMcu)) {
       programmer_->Close();
@@ -190,14 +224,15 @@ std::optional<Operation::Wait> ProgrammingJob::SearchNextPort() {
     programmer_->OnProgress = [this](std::int32_t position, std::int32_t) {
       face_.Progress(position);
     };
+    programmer_->StopRequested = [this] { return StopAsked(); };
     writing_.emplace(*programmer_, *buffer_);
     phase_ = Phase::Write;
     return Wait{0};
   }
   programmer_.reset();
-  Notice notice =
-      Plain(target_ == ProgrammingTarget::Dongle ? text::NoDongleFound : text::NoMcuFound);
-  if (prepared_) notice.note = extra::WaitingInBootLoader;
+  Notice notice(NotFound());
+  notice.notes = std::move(unopened_);
+  if (prepared_) notice.Note(extra::WaitingInBootLoader);
   face_.Fail(notice, programError_);
   return End();
 }
@@ -218,6 +253,8 @@ std::optional<Operation::Wait> ProgrammingJob::WriteNextRecord() {
   const std::int32_t code = writing_->Result();
   writing_.reset();
   programmer_->OnProgress = nullptr;
+  programmer_->StopRequested = nullptr;
+  const std::int32_t accepted = programmer_->RecordsAccepted;
   const std::int32_t errorWord = programError_;
   const bool portGone = programmer_->DeviceGone();
   const std::vector<std::string>& paths = programmer_->PortPaths();
@@ -233,6 +270,12 @@ std::optional<Operation::Wait> ProgrammingJob::WriteNextRecord() {
     face_.DeviceGone(target_, portPath, errorWord);
     return End();
   }
+  if (code == ProgramStopped) {
+    // The boot loader was found, so the target waits in it for a whole file.
+    outcome_.stopped = true;
+    face_.Stopped(StopNotes(accepted, records_, true));
+    return End();
+  }
 
   // Every result, failures included, ends with the module link opened again and re-read.
   if (ResultIsSuccess(code)) {
@@ -240,7 +283,7 @@ std::optional<Operation::Wait> ProgrammingJob::WriteNextRecord() {
   } else {
     // The boot loader was found, so the target now waits in it.
     Notice notice = ResultNotice(code);
-    notice.note = extra::WaitingInBootLoader;
+    notice.Note(extra::WaitingInBootLoader);
     face_.Fail(notice, errorWord);
   }
   phase_ = Phase::Reopen;

@@ -12,8 +12,6 @@
 #include <string_view>
 #include <vector>
 
-#include <vector>
-
 #include "JobProgress.h"
 #include "Notice.h"
 #include "Operation.h"
@@ -41,6 +39,9 @@ struct ProgrammingSetup {
   // The MCU needs a moment to restart into its boot loader; the dongle to restart its firmware.
   std::chrono::milliseconds afterRemoteStart{100};
   std::chrono::milliseconds beforeReopen{200};
+  // Asked between the job's steps, between ports and between records: true ends the job there
+  // (the record in flight is finished). Empty: the job runs to its end.
+  std::function<bool()> stopRequested;
 };
 
 class ProgrammingFace {
@@ -61,12 +62,11 @@ class ProgrammingFace {
   virtual void WritingStarts() {}
   virtual void Progress(std::int32_t percent) = 0;
   virtual void WritingEnds() {}
+  // The job was asked to stop and ended where it was: what it got done and whether the target
+  // now waits in its boot loader, as notes. The module link is not opened again.
+  virtual void Stopped(const std::vector<NoticeNote>& notes) = 0;
   // The phase the job is in now and how far it has got in it.
   virtual void Phase(const JobProgress&) {}
-  // The job was asked to stop and ended where it was, at a record boundary: `accepted` of the
-  // file's `records` went out, and the target waits in its boot loader when `waiting`. The module
-  // link is not opened again.
-  virtual void Stopped(std::int32_t accepted, std::int32_t records, bool waiting) = 0;
   // The job has ended, however it ended (after its messages).
   virtual void JobEnded() {}
   // The dongle, or the serial port at `portPath` where the target's boot loader answered, went
@@ -81,6 +81,7 @@ struct ProgrammingOutcome {
   std::optional<std::int32_t> port;  // where the boot loader answered
   // What ProgramFile returned once it ran, or the look at the file found before anything was sent.
   std::optional<std::int32_t> result;
+  bool stopped = false;  // asked to stop before its end
 };
 
 // One job for `target` with the file at `path`, a step at a time: the look at the file, the
@@ -97,9 +98,10 @@ class ProgrammingJob final : public Operation {
   ProgrammingJob& operator=(const ProgrammingJob&) = delete;
 
   std::optional<Wait> Step() override;
-  // Ends the job at its next step: before the preparation nothing is touched; during the search
-  // or the writing (after the record in flight) the target is left in its boot loader.
-  void Stop() override { stopRequested_ = true; }
+  // Ends the job at its next step boundary: before the target is touched, between two ports of
+  // the search, or between two records (the record in flight is finished). The target then waits
+  // in its boot loader, and the face is told how far the job got.
+  void Stop() override;
 
   const ProgrammingOutcome& Outcome() const { return outcome_; }
   // The programming object's error word (the reason of its last failure).
@@ -114,9 +116,12 @@ class ProgrammingJob final : public Operation {
   std::optional<Wait> WriteNextRecord();
   std::optional<Wait> Reopen();
   std::optional<Wait> End();
-  std::optional<Wait> EndStopped();
   // A preparation step failed: because the dongle went away, or with the step's own message.
   std::optional<Wait> FailOrGone(text::Id id);
+  // The message for a target no port answered for.
+  text::Id NotFound() const;
+  // Asked to stop, by Stop or by the setup's stopRequested.
+  bool StopAsked() const;
 
   TRukMox& device_;
   ProgrammingTarget target_;
@@ -129,13 +134,14 @@ class ProgrammingJob final : public Operation {
   std::optional<std::vector<std::uint8_t>> buffer_;
   bool prepared_ = false;
   bool remoteReleasing_ = false;
+  bool stopAsked_ = false;
+  std::int32_t records_ = 0;  // the file's records, for a stopped job's account
   std::unique_ptr<TRukMoxProg> programmer_;
   std::int32_t nextPort_ = 0;
+  std::vector<NoticeNote> unopened_;  // why ports of the search could not be opened
   std::optional<programming::ProgramRun> writing_;
-  std::int32_t records_ = 0;       // record lines in the file
   std::int32_t writingSteps_ = 0;  // steps of the writing: the set-up, then one a record
   std::chrono::steady_clock::time_point firstRecord_;
-  bool stopRequested_ = false;
 };
 
 // Runs one job to its end; `programError` gets the programming object's error word.

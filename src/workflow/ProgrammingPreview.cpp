@@ -1,9 +1,9 @@
 #include "ProgrammingPreview.h"
 
 #include <cstdio>
-#include <filesystem>
 
 #include "PanelText.h"
+#include "ProgrammingChecks.h"
 #include "ProgrammingFile.h"
 #include "PropertySteps.h"
 #include "StringTable.h"
@@ -47,10 +47,9 @@ PreviewResult PreviewProgramming(TRukMox* device, ProgrammingTarget target,
   ProgrammingPreview& preview = result.preview;
   preview.path = path;
   preview.target = target;
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (path.empty() || error || !std::filesystem::is_regular_file(status)) {
-    result.refusal = Notice(text::NoProgrammingFile);
+  // The job's own look at the file, so that the question is never asked for a file it refuses.
+  if (std::optional<Notice> refusal = CheckFileChoice(path)) {
+    result.refusal = std::move(refusal);
     return result;
   }
   const auto buffer = programming::ReadSizedBuffer(path);
@@ -59,8 +58,9 @@ PreviewResult PreviewProgramming(TRukMox* device, ProgrammingTarget target,
     return result;
   }
   const auto data = std::span<const std::uint8_t>(*buffer).subspan(kSizeFieldLength);
-  if (const std::int32_t form = programming::CheckFileForm(data); form != ProgramOk) {
-    result.refusal = ResultNotice(form);
+  if (const programming::FileCheck check = programming::CheckFile(data);
+      check.result != ProgramOk) {
+    result.refusal = FileFaultNotice(check);
     return result;
   }
   preview.file = programming::SummariseFile(data);

@@ -34,6 +34,8 @@ StepResult ChangePower(TRukMox& device, std::int32_t level, bool remote) {
 }
 
 StepResult ChangeLocalAddress(TRukMox& device, std::uint32_t address) {
+  if (device.Current != nullptr && device.Current->Linked && device.Current->Address == address)
+    return {false, text::LocalAddressFailed, ReRead::Both, extra::AddressTaken};
   if (!device.SetLocalAddress(address)) return {false, text::LocalAddressFailed, ReRead::Both};
   if (!HasLinkedRemote(device)) return {true, {}, ReRead::Both};
   if (!device.ConnectRemote(false)) return {false, text::ReconnectFailed, ReRead::Both};
@@ -43,6 +45,8 @@ StepResult ChangeLocalAddress(TRukMox& device, std::uint32_t address) {
 }
 
 StepResult ChangeRemoteAddress(TRukMox& device, std::uint32_t address) {
+  if (address == device.Local.Address)
+    return {false, text::RemoteAddressFailed, ReRead::Both, extra::AddressTaken};
   return {device.SetRemoteAddress(address), text::RemoteAddressFailed, ReRead::Both};
 }
 

@@ -40,6 +40,8 @@ class BackgroundChild {
   BackgroundChild& operator=(const BackgroundChild&) = delete;
 
   bool Started() const { return pid_ > 0; }
+  // The signal that ended the child, once Finish saw it end that way; 0 otherwise.
+  int KilledBy() const { return killedBy_; }
 
   // The first line of standard output (without its line feed), or nothing when the child
   // printed none within `deadline`.
@@ -65,9 +67,11 @@ class BackgroundChild {
     }
   }
 
-  void Interrupt() {
-    if (pid_ > 0 && !reaped_) kill(pid_, SIGINT);
+  void Interrupt() { Signal(SIGINT); }
+  void Signal(int signal) {
+    if (pid_ > 0 && !reaped_) kill(pid_, signal);
   }
+  pid_t Pid() const { return pid_; }
 
   // Everything the child printed and its exit status, once it ended (killed after `deadline`).
   ChildResult Finish(std::chrono::milliseconds deadline) {
@@ -85,6 +89,7 @@ class BackgroundChild {
     CloseAll();
     const int status = Reap();
     if (!result_.timedOut && WIFEXITED(status)) result_.status = WEXITSTATUS(status);
+    if (!result_.timedOut && WIFSIGNALED(status)) killedBy_ = WTERMSIG(status);
     return result_;
   }
 
@@ -128,6 +133,7 @@ class BackgroundChild {
 
   pid_t pid_ = -1;
   bool reaped_ = false;
+  int killedBy_ = 0;
   pollfd fds_[2] = {{-1, 0, 0}, {-1, 0, 0}};
   ChildResult result_;
 };

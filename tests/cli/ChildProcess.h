@@ -47,6 +47,11 @@ struct ChildOptions {
   std::string stderrTerminal;
   // SIGINT after this long, as Ctrl-C would send it; zero: never.
   std::chrono::milliseconds interruptAfter{0};
+  // Standard output goes to this file (such as /dev/full) instead of a pipe, or is closed (`>&-`).
+  std::string stdoutFile;
+  bool stdoutClosed = false;
+  // Variables added to the clean environment, "NAME=value".
+  std::vector<std::string> environment;
 };
 
 // A started child: its process id and the read ends of its standard output and error.
@@ -59,7 +64,8 @@ struct SpawnedChild {
 // Starts `program` with `args` and the clean environment; standard input reads /dev/null,
 // standard output and error go to pipes (error to `stderrTerminal` when one is named).
 inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std::string>& args,
-                               const std::string& stderrTerminal = {}) {
+                               const std::string& stderrTerminal = {},
+                               const ChildOptions& options = {}) {
   SpawnedChild child;
   int outPipe[2];
   int errPipe[2];
@@ -75,18 +81,26 @@ inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std
   for (auto& a : argStore) argv.push_back(a.data());
   argv.push_back(nullptr);
   std::vector<std::string> envStore = CleanEnvironment();
+  envStore.insert(envStore.end(), options.environment.begin(), options.environment.end());
   std::vector<char*> envp;
   for (auto& e : envStore) envp.push_back(e.data());
   envp.push_back(nullptr);
 
   child.pid = fork();
   if (child.pid == 0) {
-    dup2(outPipe[1], STDOUT_FILENO);
+    if (!options.stdoutFile.empty()) {
+      const int file = open(options.stdoutFile.c_str(), O_WRONLY | O_CLOEXEC);
+      if (file >= 0) dup2(file, STDOUT_FILENO);
+    } else {
+      dup2(outPipe[1], STDOUT_FILENO);
+    }
     const int terminal =
         stderrTerminal.empty() ? -1 : open(stderrTerminal.c_str(), O_RDWR | O_NOCTTY);
     dup2(terminal >= 0 ? terminal : errPipe[1], STDERR_FILENO);
     const int devNull = open("/dev/null", O_RDONLY);
     if (devNull >= 0) dup2(devNull, STDIN_FILENO);
+    if (devNull > STDERR_FILENO) close(devNull);
+    if (options.stdoutClosed) close(STDOUT_FILENO);  // last: nothing opened here may take it
     execve(program.c_str(), argv.data(), envp.data());
     _exit(127);
   }
@@ -105,7 +119,7 @@ inline SpawnedChild SpawnChild(const std::string& program, const std::vector<std
 inline ChildResult RunChild(const std::string& program, const std::vector<std::string>& args,
                             const ChildOptions& options = {}) {
   ChildResult result;
-  const SpawnedChild child = SpawnChild(program, args, options.stderrTerminal);
+  const SpawnedChild child = SpawnChild(program, args, options.stderrTerminal, options);
   const pid_t pid = child.pid;
   if (pid < 0) return result;
 

@@ -92,7 +92,13 @@ TEST_P(CtlOpenFailureTest, EndsWithStatus3AndMessage5WithTheErrorWord) {
     r = RunCtlRaw(args);
   }
   EXPECT_EQ(r.status, 3);
-  EXPECT_EQ(r.err, c.expected);
+  // A module that keeps silent is named with what may be wrong with it and what brings it back.
+  const std::string silence =
+      c.silentModule ? "The dongle " + sim_->DonglePath() +
+                           " does not answer; it may be waiting in its boot loader: programming a "
+                           "valid file brings it back. (error word 8192)\n"
+                     : "";
+  EXPECT_EQ(r.err, c.expected + silence);
   EXPECT_EQ(r.out, "");
 }
 
@@ -133,6 +139,10 @@ class CtlOpenReasonTest : public CtlTest, public ::testing::WithParamInterface<O
     return file_;
   }
   // The simulator's own dongle, locked by this test process as another program would.
+  std::string Null() { return "/dev/null"; }
+  std::string Zero() { return "/dev/zero"; }
+  std::string Multiplexer() { return "/dev/ptmx"; }
+  std::string Controlling() { return "/dev/tty"; }
   std::string Held() {
     StartSimulator();
     holder_ = open(sim_->DonglePath().c_str(), O_RDWR | O_NOCTTY);
@@ -167,8 +177,28 @@ INSTANTIATE_TEST_SUITE_P(
                                      "is not a tty"},
                       OpenReasonCase{"HeldByAnotherProgram", &CtlOpenReasonTest::Held,
                                      "is held by another program: rukmoxctl_sim_t (process " +
-                                         std::to_string(getpid()) + ") holds its lock"}),
+                                         std::to_string(getpid()) + ") holds its lock"},
+                      // Devices that are no tty, and terminals that are no serial line: none of
+                      // them is ever configured or written to.
+                      OpenReasonCase{"NullDevice", &CtlOpenReasonTest::Null, "is not a tty"},
+                      OpenReasonCase{"EndlessDevice", &CtlOpenReasonTest::Zero, "is not a tty"},
+                      OpenReasonCase{"TerminalMultiplexer", &CtlOpenReasonTest::Multiplexer,
+                                     "is a terminal, not a serial port"},
+                      OpenReasonCase{"ControllingTerminal", &CtlOpenReasonTest::Controlling,
+                                     "is a terminal, not a serial port"}),
     RowName());
+
+// FTDI's own library is named by the environment; one that does not load is said so, with the
+// system's reason, instead of "no dongle attached".
+TEST_F(CtlTest, AD2xxLibraryThatDoesNotLoadIsNamed) {
+  ChildOptions options;
+  options.environment = {"RUKMOX_D2XX=/nonexistent/libftd2xx.so"};
+  const ChildResult r = RunCtlRaw({"info"}, options);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_THAT(r.err, HasSubstr("The D2XX library /nonexistent/libftd2xx.so named by RUKMOX_D2XX "
+                               "cannot be loaded: "));
+  EXPECT_THAT(r.err, HasSubstr("No such file or directory"));
+}
 
 // Root opens every node whatever its mode, so only an ordinary user can meet this.
 TEST_F(CtlTest, ANodeWithoutPermissionNamesItsGroup) {
@@ -342,7 +372,22 @@ INSTANTIATE_TEST_SUITE_P(
                     {"channel", "7"},
                     "Unable to set the new channel for the pair of devices.",
                     14,
-                    "Channel 3\n"}),
+                    "Channel 3\n"},
+        // Two ends of a pair with one address: refused before anything is sent.
+        RefusalCase{"RemoteGetsTheDonglesAddress",
+                    true,
+                    {"set-address", "--remote", "4096"},
+                    "Unable to set the new address of the remote device.\nThe address is already "
+                    "the other device's in the pair; the two must differ.",
+                    12,
+                    "Remote device\n  Device Name  SENSOR-A\n  Address      4660\n"},
+        RefusalCase{"DongleGetsTheRemotesAddress",
+                    true,
+                    {"set-address", "4660"},
+                    "Unable to set the new address of the local device.\nThe address is already "
+                    "the other device's in the pair; the two must differ.",
+                    8,
+                    "Local device\n  Device Name  RUKDONGLE\n  Address      4096\n"}),
     RowName());
 
 TEST_F(CtlTest, ChannelShowsAndMovesThePair) {

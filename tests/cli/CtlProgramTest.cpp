@@ -5,10 +5,9 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 
-#include "CtlFixture.h"
+#include "CtlProgramFixture.h"
 #include "NamedRows.h"
 
 namespace rukmox::test {
@@ -50,30 +49,6 @@ std::string FirmwareText(const std::string& header) {
 }
 
 const std::string kHeader = "S0454E435259505445445F4543555F46494C455F565F30312E";
-
-class CtlProgramFixture : public CtlTest {
- protected:
-  void SetUp() override {
-    CtlTest::SetUp();
-    dir_ = std::filesystem::path(::testing::TempDir()) /
-           ("rukmoxctl-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    CtlTest::TearDown();
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-
-  std::string WriteFile(const std::string& text) {
-    const std::filesystem::path path = dir_ / "firmware.s19";
-    std::ofstream(path, std::ios::binary) << text;
-    return path.string();
-  }
-
-  std::filesystem::path dir_;
-};
 
 struct ProgramCase {
   const char* name;

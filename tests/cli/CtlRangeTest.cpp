@@ -58,6 +58,16 @@ TEST_F(CtlTest, RangeTestTextEndsWithTheSummary) {
                                      "median [0-9.]+ ms, 95th percentile [0-9.]+ ms"));
 }
 
+// Losses are what the test measures; but with none answered there was no link to measure, and a
+// script must not take that for a result, as it would not from ping.
+TEST_F(CtlTest, RangeTestWithEveryPingLostFails) {
+  scenario_.remotes[0].answerLoss = {1.0, 31};
+  const ChildResult r = Ctl({"range-test", "--count", "3", "--interval", "0"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.out, HasSubstr("3 sent, 0 answered, 3 lost (loss 100.0 %)"));
+  EXPECT_THAT(r.err, HasSubstr("No ping was answered."));
+}
+
 TEST_F(CtlTest, RangeTestEchoesComeBackFromAnEchoingHost) {
   const ChildResult r = Ctl({"--json", "range-test", "--count", "3", "--interval", "0", "--echo"});
   const std::vector<nlohmann::json> lines = JsonLines(r);

@@ -263,38 +263,66 @@ struct FormCase {
   const char* name;
   std::string file;
   std::int32_t result;
+  FileFault fault;
 };
 
 class FileForm : public ::testing::TestWithParam<FormCase> {};
 
-TEST_P(FileForm, RefusesWhatNoBootLoaderCouldTake) {
-  EXPECT_EQ(CheckFileForm(B(GetParam().file)), GetParam().result);
+TEST_P(FileForm, RefusesWhatNoBootLoaderCouldTakeWhole) {
+  const FileCheck check = CheckFile(B(GetParam().file));
+  EXPECT_EQ(check.result, GetParam().result);
+  EXPECT_EQ(check.fault, GetParam().fault);
 }
 
 const std::string kFirst = std::string(Header) + "\r\nS1050000AABB95\r\n";
+const std::string kEnd = "S9030000FC\r\n";
+
+constexpr std::int32_t Ok = ProgramOk;
+constexpr std::int32_t Record(std::int32_t n) {
+  return ProgramRecordBase + n;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Files, FileForm,
     ::testing::Values(
-        FormCase{"Good", kFirst + "S9030000FC\r\n", ProgramOk},
-        FormCase{"LowerCaseLetterAndDigits", kFirst + "s1050010aabb85\r\n", ProgramOk},
-        FormCase{"BlankLinesBetween", kFirst + "\r\n  \r\nS9030000FC", ProgramOk},
-        FormCase{"ChecksumIsTheBootLoadersBusiness", kFirst + "S9030000FF\r\n", ProgramOk},
-        FormCase{"Empty", "", ProgramEmpty},
-        FormCase{"HeaderOnly", std::string(Header) + "\r\n", ProgramEmpty},
-        FormCase{"WrongHeader", "S00000\r\nS9030000FC\r\n", ProgramWrongHeader},
-        FormCase{"Garbage", "garbage\x01\x02\r\n", ProgramWrongHeader},
-        FormCase{"NotAnS", kFirst + "X9030000FC\r\n", ProgramRecordBase + 2},
-        FormCase{"TypeNotADigit", kFirst + "SX030000FC\r\n", ProgramRecordBase + 2},
-        FormCase{"NotHexadecimal", kFirst + "S90300G0FC\r\n", ProgramRecordBase + 2},
-        FormCase{"OddDigit", kFirst + "S9030000FC0\r\n", ProgramRecordBase + 2},
-        FormCase{"TrailingBlank", kFirst + "S9030000FC \r\n", ProgramRecordBase + 2},
-        FormCase{"CountTooLarge", kFirst + "S9040000FC\r\n", ProgramRecordBase + 2},
-        FormCase{"CountTooSmall", kFirst + "S9020000FC\r\n", ProgramRecordBase + 2},
-        FormCase{"NoCount", kFirst + "S9\r\n", ProgramRecordBase + 2},
-        FormCase{"FirstBadOneCounts", kFirst + "S1\r\nS9\r\n", ProgramRecordBase + 2},
+        FormCase{"Good", kFirst + kEnd, Ok, FileFault::None},
+        FormCase{"LowerCaseLetterAndDigits", kFirst + "s1050010aabb85\r\ns9030000fc", Ok,
+                 FileFault::None},
+        FormCase{"BlankLinesBetweenAndAfter", kFirst + "\r\n  \r\nS9030000FC\r\n\r\n", Ok,
+                 FileFault::None},
+        // The data is enciphered: a checksum that does not add up is the boot loader's to judge.
+        FormCase{"ChecksumIsTheBootLoadersBusiness", kFirst + "S9030000FF\r\n", Ok,
+                 FileFault::None},
+        // Every record type an S-record file holds, with the address width of its type.
+        FormCase{"EveryTypeOfAnSRecordFile",
+                 kFirst + "S00600004844521B\r\nS2050000100000\r\nS30500001000EA\r\n"
+                          "S5030003F9\r\nS604000003F8\r\nS70500000000FA\r\n",
+                 Ok, FileFault::None},
+        FormCase{"EndRecordS8", kFirst + "S804000000FB", Ok, FileFault::None},
+        FormCase{"EndRecordOnly", std::string(Header) + "\r\n" + kEnd, Ok, FileFault::None},
+        FormCase{"Empty", "", ProgramEmpty, FileFault::NoData},
+        FormCase{"HeaderOnly", std::string(Header) + "\r\n", ProgramEmpty, FileFault::NoRecords},
+        FormCase{"WrongHeader", "S00000\r\n" + kEnd, ProgramWrongHeader, FileFault::WrongHeader},
+        FormCase{"Garbage", "garbage\x01\x02\r\n", ProgramWrongHeader, FileFault::WrongHeader},
+        FormCase{"NotAnS", kFirst + "X9030000FC\r\n", Record(2), FileFault::NotARecord},
+        FormCase{"TypeNotADigit", kFirst + "SX030000FC\r\n", Record(2), FileFault::NotARecord},
+        FormCase{"NotHexadecimal", kFirst + "S90300G0FC\r\n", Record(2), FileFault::NotARecord},
+        FormCase{"OddDigit", kFirst + "S9030000FC0\r\n", Record(2), FileFault::NotARecord},
+        FormCase{"TrailingBlank", kFirst + "S9030000FC \r\n", Record(2), FileFault::NotARecord},
+        FormCase{"CountTooLarge", kFirst + "S9040000FC\r\n", Record(2), FileFault::NotARecord},
+        FormCase{"CountTooSmall", kFirst + "S9020000FC\r\n", Record(2), FileFault::NotARecord},
+        FormCase{"NoCount", kFirst + "S9\r\n", Record(2), FileFault::NotARecord},
+        FormCase{"FirstBadOneCounts", kFirst + "S1\r\nS9\r\n", Record(2), FileFault::NotARecord},
         FormCase{"TooLongForAFrame", kFirst + "S1C6" + std::string(2 * 198, '0') + "\r\n",
-                 ProgramRecordBase + 2}),
+                 Record(2), FileFault::NotARecord},
+        FormCase{"TypeS4", kFirst + "S4050000AABB95\r\n" + kEnd, Record(2), FileFault::UnknownType},
+        // A count of 2 leaves an S1 record one address byte and no checksum.
+        FormCase{"TooShortForItsAddress", kFirst + "S102AABB\r\n" + kEnd, Record(2),
+                 FileFault::TooShort},
+        FormCase{"NoEndRecord", kFirst + "S1050010AABB85\r\n", Record(2), FileFault::NoEndRecord},
+        FormCase{"EndRecordNotLast", kFirst + kEnd + "S1050010AABB85\r\n", Record(3),
+                 FileFault::AfterEnd},
+        FormCase{"TwoEndRecords", kFirst + kEnd + kEnd, Record(3), FileFault::AfterEnd}),
     RowName());
 
 TEST(FileForm, TheRecordsLetterIsWrittenInUpperCase) {

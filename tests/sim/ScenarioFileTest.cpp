@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <string>
 
 #include "NamedRows.h"
 #include "Scenario.h"
@@ -15,7 +18,7 @@ using rukmox::test::RowName;
 
 struct BadScenarioCase {
   const char* name;
-  const char* json;
+  std::string json;
   const char* field;  // what the error must name
 };
 
@@ -59,8 +62,18 @@ INSTANTIATE_TEST_SUITE_P(
         BadScenarioCase{"ChannelWithoutNumber", R"({"channels": [{"baseDbm": -50}]})",
                         "channels[0].channel: is missing"},
         BadScenarioCase{"PortKindMissing", R"({"ports": [{}]})", "ports[0].kind: is missing"},
+        // The repeated key is named with the path to it.
         BadScenarioCase{"KeyGivenTwice", R"({"dongle": {"name": "A", "channel": 2, "name": "B"}})",
-                        "name: given twice"},
+                        "lab.json: dongle.name: given twice"},
+        BadScenarioCase{"KeyGivenTwiceInAnArray",
+                        R"({"remotes": [{}, {"name": "A", "name": "B"}]})",
+                        "lab.json: remotes[1].name: given twice"},
+        BadScenarioCase{"KeyGivenTwiceInABootLoader",
+                        R"({"ports": [{"kind": "dongle", "boot": {"version": 1, "version": 2}}]})",
+                        "lab.json: ports[0].boot.version: given twice"},
+        // The JSON library stops reading at a NUL byte and would take what came before.
+        BadScenarioCase{"JunkAfterANulByte", std::string("{}\0junk", 7), "NUL byte"},
+        BadScenarioCase{"JunkAfterTheObject", R"({} {"remotes": []})", "not valid JSON"},
         BadScenarioCase{"KeyGivenTwiceAtTheTop", R"({"timing": {}, "timing": {"seed": 3}})",
                         "timing: given twice"},
         BadScenarioCase{"PortHostsNoSuchRemote", R"({"ports": [{"kind": "mcu", "remote": 0}]})",
@@ -120,12 +133,65 @@ TEST(ScenarioFileTest, MissingFileIsNamed) {
   EXPECT_EQ(error.rfind("/nonexistent/lab.json: ", 0), 0u) << error;
 }
 
-TEST(ScenarioFileTest, DirectoryIsNamedAsSuch) {
+// Only a regular file of a scenario's size is read: nothing is waited on, nothing read forever.
+struct UnreadableCase {
+  const char* name;
+  std::function<std::string()> make;  // the path to load
+  std::string why;
+};
+
+class UnreadableScenarioTest : public testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(UnreadableScenarioTest, IsRefusedWithTheFileAndWhy) {
+  const std::string path = GetParam().make();
   Scenario s;
   std::string error;
-  const std::string dir = std::filesystem::temp_directory_path().string();
-  EXPECT_FALSE(LoadScenarioFile(dir, &s, &error));
-  EXPECT_EQ(error, dir + ": is a directory, not a scenario file");
+  EXPECT_FALSE(LoadScenarioFile(path, &s, &error));
+  EXPECT_EQ(error, path + ": " + GetParam().why);
+  if (path.rfind(testing::TempDir(), 0) == 0) std::remove(path.c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UnreadableScenarioTest,
+    testing::Values(
+        UnreadableCase{"Directory", [] { return std::filesystem::temp_directory_path().string(); },
+                       "it is a directory"},
+        UnreadableCase{"EndlessDevice", [] { return std::string("/dev/zero"); },
+                       "it is not a regular file (it is a device, a FIFO or a socket)"},
+        UnreadableCase{"FifoWithoutWriter",
+                       [] {
+                         const std::string fifo = testing::TempDir() + "scenario_test.fifo";
+                         std::remove(fifo.c_str());
+                         mkfifo(fifo.c_str(), 0600);
+                         return fifo;
+                       },
+                       "it is not a regular file (it is a device, a FIFO or a socket)"},
+        UnreadableCase{"FarTooLong",
+                       [] {
+                         const std::string path = testing::TempDir() + "scenario_test_long.json";
+                         std::ofstream(path) << std::string(kScenarioFileLimit, ' ') << "{}";
+                         return path;
+                       },
+                       "it is larger than 1048576 bytes, too large for a file of its kind"}),
+    RowName());
+
+// The code says a field left out keeps its built-in value; for the ports that is the dongle's
+// serial face and the MCU of the first remote.
+TEST(ScenarioFileTest, MissingPortsKeepTheBuiltInPorts) {
+  Scenario s;
+  std::string error;
+  ASSERT_TRUE(ParseScenario(R"({"remotes": [{"name": "ONE"}]})", "lab.json", &s, &error)) << error;
+  ASSERT_EQ(s.ports.size(), 2u);
+  EXPECT_EQ(s.ports[0].kind, PortKind::DongleSerial);
+  EXPECT_EQ(s.ports[1].kind, PortKind::Mcu);
+  EXPECT_EQ(s.ports[1].remote, 0);
+
+  ASSERT_TRUE(ParseScenario("{}", "lab.json", &s, &error)) << error;
+  ASSERT_EQ(s.ports.size(), 1u) << "no remote, no MCU to host one";
+  EXPECT_EQ(s.ports[0].kind, PortKind::DongleSerial);
+
+  ASSERT_TRUE(ParseScenario(R"({"ports": []})", "lab.json", &s, &error)) << error;
+  EXPECT_TRUE(s.ports.empty()) << "no ports, when that is what the file says";
 }
 
 // The same key in two different objects is no repetition.

@@ -1,7 +1,8 @@
 # Tests of the serial side: the serial layer, the port list, the device base class, TRukCom and
 # the settings the programs take from their environment.
 # They run on real pseudo-terminals; none needs hardware.
-foreach(name IN ITEMS SerialPortTest RukComTest RukDeviceTest PortListTest TransportSettingsTest)
+foreach(name IN ITEMS SerialPortTest RukComTest RukDeviceTest PortListTest TransportSettingsTest
+                     PortDiagnosisTest)
   add_executable(${name} ${CMAKE_CURRENT_SOURCE_DIR}/${name}.cpp)
   target_link_libraries(${name} PRIVATE rukmox_transport rukmox_test_support)
   rukmox_discover_tests(${name} transport)

@@ -3,18 +3,22 @@
 // re-opening after a failure, the lock-out of other operations and the close that waits.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include <QRegularExpression>
-
 #include "FirmwareFolder.h"
 #include "FirmwareImage.h"
+#include "LockHolder.h"
 #include "ProgrammingGroup.h"
 #include "WindowFixture.h"
+#include "platform/StopSignals.h"
+
+#include <csignal>
 
 using namespace rukmox::window::test;
 using rukmox::test::FirmwareFile;
@@ -27,6 +31,7 @@ constexpr std::size_t kImageRecords = 9;  // 256 bytes in 32-byte records and th
 const QString kWaiting = QStringLiteral(
     "\nIl dispositivo attende nel suo boot loader: programmando un file valido torna a "
     "funzionare.");
+const QString kNothingSent = QStringLiteral("\nNulla è stato inviato ad alcun dispositivo.");
 
 QList<int> Values(const QSignalSpy& spy) {
   QList<int> values;
@@ -42,11 +47,13 @@ class Job {
     UsePorts(w_.sim->PortPaths());
   }
 
-  // The serial ports the job searches.
+  // The serial ports the job searches, with the dongle where the program found it.
   void UsePorts(const std::vector<std::string>& ports) {
-    w_.window->SetProgrammerMaker([ports](std::int32_t* errorWord) {
+    const std::string dongle = w_.sim->DonglePath();
+    w_.window->SetProgrammerMaker([ports, dongle](std::int32_t* errorWord) {
       rukmox::platform::TransportSettings settings;
       settings.Ports = ports;
+      settings.DonglePath = dongle;
       return rukmox::window::CreateProgrammer(settings, errorWord);
     });
   }
@@ -205,6 +212,9 @@ class FirmwareTest : public QObject {
     QTest::addColumn<QString>("name");
     QTest::newRow("empty edit") << "empty edit";
     QTest::newRow("missing file") << "missing file";
+    QTest::newRow("a folder") << "a folder";
+    QTest::newRow("a port that does not exist") << "a port that does not exist";
+    QTest::newRow("the dongle among the ports") << "the dongle among the ports";
     QTest::newRow("dongle refuses its boot loader") << "dongle refuses its boot loader";
     QTest::newRow("no dongle on any port") << "no dongle on any port";
     QTest::newRow("checkup write fails") << "checkup write fails";
@@ -227,7 +237,25 @@ class FirmwareTest : public QObject {
       message = "Selezionare un file di programmazione valido.";
     } else if (name == "missing file") {
       file += ".gone";
-      message = "Selezionare un file di programmazione valido.";
+      message = "Selezionare un file di programmazione valido.\nIl file " + file + " non esiste.";
+    } else if (name == "a folder") {
+      file = QFileInfo(image).absolutePath();
+      message = "Selezionare un file di programmazione valido.\n" + file +
+                " è una cartella, non un file.";
+    } else if (name == "a port that does not exist") {
+      dongle = false;
+      job.UsePorts({ports[0], "/nonexistent/ttyRUK"});
+      message =
+          "Impossibile individuare un dispositivo mcu da programmare.\nLa porta seriale "
+          "/nonexistent/ttyRUK non esiste." +
+          kNothingSent;
+    } else if (name == "the dongle among the ports") {
+      job.UsePorts({w.sim->DonglePath(), ports[0]});
+      message = "Impossibile individuare un dispositivo dongle da programmare.\n" +
+                QString::fromStdString(w.sim->DonglePath()) +
+                " è la dongle stessa, su cui corre il collegamento del modulo, non una porta "
+                "seriale su cui risponde un boot loader." +
+                kNothingSent;
     } else if (name == "dongle refuses its boot loader") {
       w.SilenceNextReplies(1);
       message = "Impossibile mandare nel boot loader il dispositivo locale.";
@@ -260,7 +288,8 @@ class FirmwareTest : public QObject {
     const auto frames = w.Frames();
     QCOMPARE(w.messages.messages[0].text, message);
     QCOMPARE(job.Records(true) + job.Records(false), std::size_t{0});
-    if (file != image) QVERIFY(frames.empty());  // nothing at all was sent
+    if (message.endsWith(kNothingSent) || file != image)
+      QVERIFY(frames.empty());  // nothing at all was sent
     // The link was not opened again: no greeting after the failure.
     QCOMPARE(SimulatedWindow::Count(frames, TRukMox::CmdInfo, 0), std::size_t{0});
     QVERIFY(w.Timer()->isActive());
@@ -278,17 +307,39 @@ class FirmwareTest : public QObject {
                              << QByteArray(
                                     "\x7f"
                                     "ELF garbage\n")
-                             << "Errata modalit\u00e0 di criptatura.";
-    QTest::newRow("empty") << true << QByteArray() << "Dimensione nulla dei dati in ingresso.";
-    QTest::newRow("header only") << false << header + "\r\n"
-                                 << "Dimensione nulla dei dati in ingresso.";
+                             << "Errata modalit\u00e0 di criptatura." + kNothingSent;
+    QTest::newRow("empty") << true << QByteArray()
+                           << "Dimensione nulla dei dati in ingresso." + kNothingSent;
+    QTest::newRow("header only")
+        << false << header + "\r\n"
+        << "Dimensione nulla dei dati in ingresso.\nIl file non contiene alcun record dopo la "
+           "sua intestazione." +
+               kNothingSent;
+    const QString notARecord = "\nLa riga non è un S-record." + kNothingSent;
     QTest::newRow("third record not hexadecimal")
         << true << header + "\r\nS1050000AABB95\r\nS9030000FC\r\nS1050010XXBB85\r\n"
-        << "Errore nella programmazione del record n. 3.";
-    QTest::newRow("length byte disagrees, mcu") << false << header + "\r\nS1060000AABB95\r\n"
-                                                << "Errore nella programmazione del record n. 1.";
-    QTest::newRow("record type missing") << true << good + "S\r\n"
-                                         << "Errore nella programmazione del record n. 10.";
+        << "Errore nella programmazione del record n. 3." + notARecord;
+    QTest::newRow("length byte disagrees, mcu")
+        << false << header + "\r\nS1060000AABB95\r\n"
+        << "Errore nella programmazione del record n. 1." + notARecord;
+    QTest::newRow("record type missing")
+        << true << good + "S\r\n"
+        << "Errore nella programmazione del record n. 10." + notARecord;
+    QTest::newRow("no end record, mcu")
+        << false << header + "\r\nS1050000AABB95\r\n"
+        << "Errore nella programmazione del record n. 1.\nIl file non termina con un record di "
+           "fine (S7, S8 o S9): il boot loader attenderebbe altri record." +
+               kNothingSent;
+    QTest::newRow("record after the end record")
+        << true << good + "S1050000AABB95\r\n"
+        << "Errore nella programmazione del record n. 10.\nUn record segue il record di fine "
+           "(S7, S8 o S9)." +
+               kNothingSent;
+    QTest::newRow("record type S4")
+        << true << header + "\r\nS4050000AABB95\r\nS9030000FC\r\n"
+        << "Errore nella programmazione del record n. 1.\nS4 non è un tipo di record di un file "
+           "S-record." +
+               kNothingSent;
   }
   void aFileThatCannotBeProgrammedIsRefusedBeforeAnyDeviceIsTouched() {
     QFETCH(bool, dongle);
@@ -416,12 +467,76 @@ class FirmwareTest : public QObject {
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
     Job job(w);
-    job.UsePorts({});
+    job.UsePorts({w.sim->PortPaths()[1]});  // only the MCU's port
     job.Program(true, job.WriteFile(Image()));
     QVERIFY(!w.window->Device()->IsOpen());
     QVERIFY(!w.Edit("EditNomeDongle")->isEnabled());
     QCOMPARE(w.Edit("EditNomeDongle")->text(), QString());
     QVERIFY(!w.Edit("EditNomeMcu")->isEnabled());
+  }
+
+  void aDongleAnotherProgramHoldsIsNotProgrammed() {
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    Job job(w);
+    // Another program has the dongle; the window has let it go.
+    w.window->Device()->Close();
+    rukmox::test::LockHolder holder(w.sim->DonglePath());
+    QVERIFY(holder.Held());
+    w.Frames();
+
+    job.Program(true, job.WriteFile(Image()));
+
+    QCOMPARE(w.messages.messages.size(), std::size_t{1});
+    const QString text = w.messages.messages[0].text;
+    QVERIFY2(text.startsWith("Impossibile individuare un dispositivo dongle da programmare.\nLa "
+                             "dongle " +
+                             QString::fromStdString(w.sim->DonglePath()) +
+                             " è occupata da un altro programma: "),
+             qPrintable(text));
+    QVERIFY2(text.endsWith("(processo " + QString::number(holder.Pid()) + ") ne tiene il blocco." +
+                           kNothingSent),
+             qPrintable(text));
+    QVERIFY(w.Frames().empty());
+    QCOMPARE(job.Records(true), std::size_t{0});
+    w.sim->With([](World& world) {
+      QVERIFY(world.dongle.firmware == rukmox::sim::Firmware::Application);
+      QCOMPARE(world.ports[0].rawReceived.size(), std::size_t{0});
+    });
+  }
+
+  // SIGTERM, SIGHUP or Ctrl-C on the terminal that started the window, or the window's stop that
+  // the program's end calls: the job ends between two records and says how to bring the device
+  // back.
+  void aSignalToEndStopsTheJobBetweenTwoRecords_data() {
+    QTest::addColumn<bool>("signal");
+    QTest::newRow("a signal, seen by the job") << true;
+    QTest::newRow("the window's stop") << false;
+  }
+  void aSignalToEndStopsTheJobBetweenTwoRecords() {
+    QFETCH(bool, signal);
+    const rukmox::platform::StopSignals stopSignals;
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    Job job(w);
+    int moves = 0;
+    connect(job.Bar(false), &QProgressBar::valueChanged, this, [&](int value) {
+      if (value <= 0 || ++moves != 2) return;
+      if (signal)
+        std::raise(SIGTERM);
+      else
+        w.window->ButtonAbortClick();
+    });
+
+    job.Program(false, job.WriteFile(Image()));
+
+    QCOMPARE(job.Records(false), std::size_t{2});
+    QCOMPARE(w.messages.messages.size(), std::size_t{1});
+    QVERIFY(w.messages.messages[0].error);
+    QCOMPARE(w.messages.messages[0].text,
+             "Programmazione interrotta dopo il record 2 di 9." + kWaiting);
+    QVERIFY(job.Bar(false)->isHidden());
+    QVERIFY(w.Timer()->isActive());
   }
 
   void whileAJobRunsNothingElseStartsAndACloseWaitsForItsEnd() {

@@ -301,6 +301,40 @@ class PanelsTest : public QObject {
     QCOMPARE(w.Edit("EditNomeMcu")->text(), QString("SENSOR-A"));
   }
 
+  // The two ends of a pair with one address could no longer be told apart: refused, nothing sent.
+  void addressOfTheOtherEndIsRefused_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("target");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    const QString reason = QStringLiteral(
+        "\nL'indirizzo è già quello dell'altro dispositivo della coppia; i due devono essere "
+        "diversi.");
+    QTest::newRow("remote given the dongle's")
+        << "EditIndirizzoMcu"
+        << "4096" << kRemote
+        << "Impossibile impostare il nuovo indirizzo del dispositivo remoto." + reason << "4660";
+    QTest::newRow("dongle given the remote's")
+        << "EditIndirizzoDongle"
+        << "4660" << kLocal
+        << "Impossibile impostare il nuovo indirizzo del dispositivo locale." + reason << "4096";
+  }
+  void addressOfTheOtherEndIsRefused() {
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(int, target);
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    const QByteArray name = field.toLatin1();
+    w.TypeAndEnter(name.constData(), typed);
+    QCOMPARE(int(SimulatedWindow::Count(w.Frames(), kSetAddress, target)), 0);
+    QCOMPARE(Texts(w.messages), std::vector<QString>{message});
+    QCOMPARE(w.Edit(name.constData())->text(), shown);
+  }
+
   void remoteNameIsSentAndStoredOnTheRemote() {
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));

@@ -7,6 +7,13 @@
 #include <QTableWidget>
 #include <QToolButton>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
 #include "WindowFixture.h"
 
 using namespace rukmox::window::test;
@@ -57,6 +64,26 @@ class StartTest : public QObject {
   }
 
  private slots:
+  // The status line says who holds the dongle, as rukmoxctl does, instead of "No dongle at".
+  void aDongleHeldByAnotherProgramIsNamedWithItsHolder() {
+    int holder = -1;
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked(), [&](const std::string& dongle) {
+      holder = open(dongle.c_str(), O_RDWR | O_NOCTTY);
+      flock(holder, LOCK_EX | LOCK_NB);
+    }));
+    std::ifstream comm("/proc/self/comm");
+    std::string name;
+    std::getline(comm, name);
+    const QString expected = QString::fromStdString(
+        "The dongle " + w.sim->DonglePath() + " is held by another program: " + name +
+        " (process " + std::to_string(getpid()) + ") holds its lock.");
+    w.window->ImageLanguageClick(1);
+    QCOMPARE(w.Label("LabelStatus")->text(), expected);
+    VerifyGroup(w, kLocalGroup, std::size(kLocalGroup), false);
+    close(holder);
+  }
+
   void withoutDongleEverythingIsDisabledAndEmpty() {
     SimulatedWindow w;
     w.StartWithoutDongle();

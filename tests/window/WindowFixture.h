@@ -75,10 +75,13 @@ class SimulatedWindow {
     if (sim) sim->Stop();
   }
 
-  // Starts the simulator and the window on it; false when the simulator cannot start.
-  bool Start(const Scenario& scenario) {
+  // Starts the simulator and the window on it; false when the simulator cannot start. `before`
+  // gets the dongle's path before the window opens it, to do what another program would.
+  bool Start(const Scenario& scenario,
+             const std::function<void(const std::string& dongle)>& before = {}) {
     sim = std::make_unique<rukmox::sim::Simulator>(scenario);
     if (!sim->Start()) return false;
+    if (before) before(sim->DonglePath());
     Open(sim->DonglePath());
     return true;
   }
@@ -171,7 +174,7 @@ class SimulatedWindow {
     settings.DonglePath = donglePath;
     window = std::make_unique<TRukMoxFormLight>(
         [settings](std::int32_t* errorWord) { return CreateModule(settings, errorWord); }, messages,
-        DonglePlace{QString::fromStdString(donglePath), false});
+        PlaceOf(settings, false));
   }
 };
 

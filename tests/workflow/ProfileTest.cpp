@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "NamedRows.h"
@@ -66,37 +69,101 @@ TEST_P(BadProfileTest, IsRejectedNamingTheField) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rejected, BadProfileTest,
-    testing::Values(BadProfileCase{"NotJson", "{", "[", "$", extra::ProfileNotJson},
-                    BadProfileCase{"Empty", "", "", "$", extra::ProfileNotJson},
-                    BadProfileCase{"NotAnObject", "", "[1, 2]", "$", extra::ProfileNotObject},
-                    BadProfileCase{"NewerVersion", "\"format_version\": 1", "\"format_version\": 2",
-                                   "format_version", extra::ProfileVersionUnknown},
-                    BadProfileCase{"NoVersion", "\"format_version\": 1,", "", "format_version",
-                                   extra::ProfileFieldMissing},
-                    BadProfileCase{"ChannelSixteen", "\"channel\": 3", "\"channel\": 16", "channel",
-                                   extra::ProfileBadChannel},
-                    BadProfileCase{"AddressZero", "\"address\": 4096", "\"address\": 0",
-                                   "local.address", extra::ProfileBadAddress},
-                    BadProfileCase{"AddressNotAnAddress", "\"address\": 4660", "\"address\": 65535",
-                                   "remote.address", extra::ProfileBadAddress},
-                    BadProfileCase{"AddressAsText", "\"address\": 4096", "\"address\": \"4096\"",
-                                   "local.address", extra::ProfileBadAddress},
-                    BadProfileCase{"PowerOutsideTheTable", "\"power_level\": 21",
-                                   "\"power_level\": 22", "remote.power_level",
-                                   extra::ProfileBadPower},
-                    BadProfileCase{"PowerFraction", "\"power_level\": 14", "\"power_level\": 14.5",
-                                   "local.power_level", extra::ProfileBadPower},
-                    BadProfileCase{"NameTooLong", "\"DONGLE\"", "\"DONGLE1234\"", "local.name",
-                                   extra::ProfileBadName},
-                    BadProfileCase{"NameNotAscii", "\"SENSOR-A\"", "\"SENSÖR\"", "remote.name",
-                                   extra::ProfileBadName},
-                    BadProfileCase{"PinFlagAsText", "\"pin_set\": true", "\"pin_set\": \"yes\"",
-                                   "remote.pin_set", extra::ProfileBadFlag},
-                    BadProfileCase{"PinItself", "\"pin_set\": false",
-                                   "\"pin_set\": false, \"pin\": \"1234\"", "local.pin",
-                                   extra::ProfileFieldUnknown},
-                    BadProfileCase{"RemoteNotAnObject", "\"remote\": {", "\"remote\": 7, \"x\": {",
-                                   "remote", extra::ProfileNotObject}),
+    testing::Values(
+        BadProfileCase{"NotJson", "{", "[", "$", extra::ProfileNotJson},
+        BadProfileCase{"Empty", "", "", "$", extra::ProfileNotJson},
+        BadProfileCase{"NotAnObject", "", "[1, 2]", "$", extra::ProfileNotObject},
+        BadProfileCase{"NewerVersion", "\"format_version\": 1", "\"format_version\": 2",
+                       "format_version", extra::ProfileVersionUnknown},
+        BadProfileCase{"NoVersion", "\"format_version\": 1,", "", "format_version",
+                       extra::ProfileFieldMissing},
+        BadProfileCase{"ChannelSixteen", "\"channel\": 3", "\"channel\": 16", "channel",
+                       extra::ProfileBadChannel},
+        BadProfileCase{"AddressZero", "\"address\": 4096", "\"address\": 0", "local.address",
+                       extra::ProfileBadAddress},
+        BadProfileCase{"AddressNotAnAddress", "\"address\": 4660", "\"address\": 65535",
+                       "remote.address", extra::ProfileBadAddress},
+        BadProfileCase{"AddressAsText", "\"address\": 4096", "\"address\": \"4096\"",
+                       "local.address", extra::ProfileBadAddress},
+        BadProfileCase{"PowerOutsideTheTable", "\"power_level\": 21", "\"power_level\": 22",
+                       "remote.power_level", extra::ProfileBadPower},
+        BadProfileCase{"PowerFraction", "\"power_level\": 14", "\"power_level\": 14.5",
+                       "local.power_level", extra::ProfileBadPower},
+        BadProfileCase{"NameTooLong", "\"DONGLE\"", "\"DONGLE1234\"", "local.name",
+                       extra::ProfileBadName},
+        BadProfileCase{"NameNotAscii", "\"SENSOR-A\"", "\"SENSÖR\"", "remote.name",
+                       extra::ProfileBadName},
+        BadProfileCase{"PinFlagAsText", "\"pin_set\": true", "\"pin_set\": \"yes\"",
+                       "remote.pin_set", extra::ProfileBadFlag},
+        BadProfileCase{"PinItself", "\"pin_set\": false", "\"pin_set\": false, \"pin\": \"1234\"",
+                       "local.pin", extra::ProfileFieldUnknown},
+        BadProfileCase{"RemoteNotAnObject", "\"remote\": {", "\"remote\": 7, \"x\": {", "remote",
+                       extra::ProfileNotObject},
+        // The JSON library would keep the last of two; the path names the first.
+        BadProfileCase{"KeyGivenTwice", "\"pin_set\": true", "\"pin_set\": true, \"address\": 5",
+                       "remote.address", extra::ProfileKeyTwice},
+        BadProfileCase{"JunkAfterTheObject", "", "{} {}", "$", extra::ProfileNotJson}),
+    test::RowName());
+
+struct RefusedChangeCase {
+  const char* name;
+  std::function<void(Profile& wanted, Profile& now)> set;
+  std::optional<std::string> field;  // the field refused; none: the plan may go ahead
+  extra::Id reason = extra::ProfileNameRefused;
+};
+
+class RefusedChangeTest : public testing::TestWithParam<RefusedChangeCase> {};
+
+// What set-name and set-address refuse is refused in a profile too, but only for a change: a
+// profile saved from a pair whose remote has no name still applies to that pair.
+TEST_P(RefusedChangeTest, HoldsTheRulesOfTheFieldsForWhatChanges) {
+  Profile wanted = Pair();
+  Profile now = Pair();
+  GetParam().set(wanted, now);
+  const std::optional<ProfileProblem> refused =
+      RefusedChange(wanted, now, PlanProfile(wanted, now));
+  ASSERT_EQ(refused.has_value(), GetParam().field.has_value());
+  if (!refused) return;
+  EXPECT_EQ(refused->field, *GetParam().field);
+  EXPECT_EQ(refused->reason, GetParam().reason);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, RefusedChangeTest,
+    testing::Values(
+        RefusedChangeCase{"EmptyNameToSet", [](Profile& w, Profile&) { w.remote->name = ""; },
+                          "remote.name"},
+        RefusedChangeCase{"BlankNameToSet", [](Profile& w, Profile&) { w.local.name = "  "; },
+                          "local.name"},
+        RefusedChangeCase{"NameWithAFullStop", [](Profile& w, Profile&) { w.local.name = "A.B"; },
+                          "local.name"},
+        RefusedChangeCase{"EmptyNameKept",
+                          [](Profile& w, Profile& n) { w.remote->name = n.remote->name = ""; },
+                          std::nullopt},
+        RefusedChangeCase{"RemoteToTheDonglesAddress",
+                          [](Profile& w, Profile&) { w.remote->address = w.local.address; },
+                          "remote.address", extra::ProfileAddressTaken},
+        RefusedChangeCase{"DongleToTheRemotesAddress",
+                          [](Profile& w, Profile&) { w.local.address = w.remote->address; },
+                          "local.address", extra::ProfileAddressTaken},
+        // The remote moves first: a swap would give both ends one address on the way.
+        RefusedChangeCase{
+            "AddressesSwapped",
+            [](Profile& w, Profile&) { std::swap(w.local.address, w.remote->address); },
+            "remote.address", extra::ProfileAddressTaken},
+        RefusedChangeCase{"BothMoveApart",
+                          [](Profile& w, Profile&) {
+                            w.local.address = 100;
+                            w.remote->address = 200;
+                          },
+                          std::nullopt},
+        // A profile of the dongle alone keeps the remote's address; the dongle must not take it.
+        RefusedChangeCase{"DongleAloneToTheRemotesAddress",
+                          [](Profile& w, Profile& n) {
+                            w.remote.reset();
+                            w.local.address = n.remote->address;
+                          },
+                          "local.address", extra::ProfileAddressTaken}),
     test::RowName());
 
 TEST(ProfilePlanTest, ChangesOnlyWhatDiffersRemoteFirstChannelLast) {

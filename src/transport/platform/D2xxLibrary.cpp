@@ -14,7 +14,11 @@ class DlopenD2xxLibrary : public D2xxLibrary {
  public:
   explicit DlopenD2xxLibrary(const std::string& path)
       : handle_(::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-    if (handle_ == nullptr) return;  // every entry point stays null
+    if (handle_ == nullptr) {  // every entry point stays null
+      const char* why = ::dlerror();
+      problem_ = why != nullptr ? why : "unknown reason";
+      return;
+    }
     Resolve(entries_.FT_CreateDeviceInfoList, "FT_CreateDeviceInfoList");
     Resolve(entries_.FT_GetDeviceInfoDetail, "FT_GetDeviceInfoDetail");
     Resolve(entries_.FT_W32_CreateFile, "FT_W32_CreateFile");
@@ -40,6 +44,7 @@ class DlopenD2xxLibrary : public D2xxLibrary {
   DlopenD2xxLibrary& operator=(const DlopenD2xxLibrary&) = delete;
 
   bool Loaded() const override { return handle_ != nullptr; }
+  std::string LoadProblem() const override { return problem_; }
 
  private:
   template <typename Signature>
@@ -49,6 +54,7 @@ class DlopenD2xxLibrary : public D2xxLibrary {
   }
 
   void* handle_;
+  std::string problem_;
 };
 
 class FtdiSioLibrary : public D2xxLibrary {

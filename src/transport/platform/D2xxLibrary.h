@@ -16,6 +16,8 @@ class D2xxLibrary {
   const D2xxEntryPoints& Entries() const { return entries_; }
   // False when a named library file could not be loaded; every entry point is then null.
   virtual bool Loaded() const { return true; }
+  // Why it could not be loaded, in the system's words; empty when it was.
+  virtual std::string LoadProblem() const { return {}; }
 
  protected:
   D2xxEntryPoints entries_{};

@@ -5,6 +5,8 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -119,6 +121,13 @@ constexpr short HangUpEvents = POLLHUP | POLLERR | POLLNVAL;
 
 }  // namespace
 
+bool IsTerminalButNoSerialPort(unsigned major, unsigned minor) {
+  constexpr unsigned kTtyMajor = 4;     // tty0..tty63 are virtual consoles, ttyS* follow from 64
+  constexpr unsigned kTtyAuxMajor = 5;  // /dev/tty, /dev/console, /dev/ptmx, ttyprintk
+  constexpr unsigned kFirstSerialMinor = 64;
+  return major == kTtyAuxMajor || (major == kTtyMajor && minor < kFirstSerialMinor);
+}
+
 std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, OpenError* error) {
   OpenError ignored = OpenError::None;
   OpenError& result = error ? *error : ignored;
@@ -136,6 +145,13 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, OpenError*
   std::unique_ptr<SerialPort> port(new SerialPort(fd, path));
   if (!isatty(fd)) {
     result = OpenError::NotATty;
+    return nullptr;
+  }
+  // Before its line settings are touched: they would be a person's terminal's.
+  struct stat node {};
+  if (::fstat(fd, &node) == 0 &&
+      IsTerminalButNoSerialPort(major(node.st_rdev), minor(node.st_rdev))) {
+    result = OpenError::NotASerialPort;
     return nullptr;
   }
   // TIOCEXCL does not stop root, so the lock is what keeps two programs off one port.

@@ -20,7 +20,13 @@ struct CommTimeouts {
   bool operator==(const CommTimeouts&) const = default;
 };
 
-enum class OpenError { None, NotFound, Busy, Permission, NotATty, Other };
+// NotASerialPort: a terminal of another kind (below).
+enum class OpenError { None, NotFound, Busy, Permission, NotATty, NotASerialPort, Other };
+
+// A terminal that is no serial line: the controlling terminal (/dev/tty), the console, the
+// pseudo-terminal multiplexer (/dev/ptmx) and the virtual consoles. Taken for the dongle, one of
+// them would put frames on a person's screen or answer nothing at all.
+bool IsTerminalButNoSerialPort(unsigned major, unsigned minor);
 
 // Purge masks and escape codes share the Win32 values.
 inline constexpr std::uint32_t PurgeTxClear = 0x4;
