@@ -219,6 +219,37 @@ enum Id : int {
   FileFilterSRecord,  // the file dialog's filters
   FileFilterAll,
 
+  // The operations log.
+  LogTab,
+  LogView,  // the view's name for assistive technology
+  LogCopy,
+  LogSave,
+  LogUnwritable,   // %1 the file, %2 why
+  LogStarted,      // %1 the version, %2 where the dongle is looked for
+  LogPropertySet,  // %1 the device, %2 the property, %3 the value sent
+  LogChannelSet,   // %1 the channel before, %2 after
+  LogChannelHop,   // %1 the channel before, %2 after
+  LogScan,         // %1 the first channel, %2 the last
+  LogConnected,    // %1 the remote's name, %2 its address
+  LogDisconnected,
+  LogProfileApplied,  // %1 the profile file
+  LogError,           // %1 the message, %2 the error word
+  LogReconnected,     // %1 where the dongle is
+
+  // The Help menu and the diagnostics it copies.
+  HelpMenu,
+  HelpCopyDiagnostics,
+  HelpAbout,
+  AboutText,    // %1 the version, %2 the Qt version
+  DiagProgram,  // %1 the program, %2 the toolkit, %3 the system
+  DiagDongle,   // %1 where the dongle is
+  DiagDevice,   // %1 which, %2 version, %3 name, %4 address, %5 power, %6 channel
+  DiagLink,     // %1 linked or not, %2 quality, %3 energy
+  DiagPin,      // %1 protected or none
+  DiagNoDongle,
+  DiagLogLines,
+  DiagCopied,
+
   Count
 };
 

@@ -3,7 +3,6 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QKeyEvent>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTime>
@@ -14,7 +13,9 @@
 
 #include "Captions.h"
 #include "PropertySteps.h"
+#include "Remembered.h"
 #include "WindowWords.h"
+#include "platform/Files.h"
 #include "ui_ConsolePage.h"
 
 namespace rukmox::window {
@@ -229,6 +230,19 @@ void ConsolePage::Send() {
   context_.Session().StepSoon();  // its first frame goes now when the pace allows
 }
 
+void ConsolePage::Remember(Remembered& remembered) {
+  QComboBox* mode = form_->ComboConsoleMode;
+  QComboBox* end = form_->ComboConsoleLineEnd;
+  if (auto entry = remembered.ConsoleMode(); entry && *entry < mode->count())
+    mode->setCurrentIndex(*entry);
+  if (auto entry = remembered.ConsoleLineEnd(); entry && *entry < end->count())
+    end->setCurrentIndex(*entry);
+  connect(mode, &QComboBox::currentIndexChanged, this,
+          [&remembered](int entry) { remembered.SetConsoleMode(entry); });
+  connect(end, &QComboBox::currentIndexChanged, this,
+          [&remembered](int entry) { remembered.SetConsoleLineEnd(entry); });
+}
+
 void ConsolePage::ClearView() {
   form_->ViewConsole->clear();
   stamper_ = LineStamper{};
@@ -244,10 +258,14 @@ void ConsolePage::Save() {
 bool ConsolePage::SaveText(const QString& path) {
   const QByteArray text = form_->ViewConsole->toPlainText().toUtf8() + '\n';
   // Written whole or not at all: an older file of that name is not left half overwritten.
-  QSaveFile file(path);
-  const bool saved =
-      file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
-  if (!saved) context_.Error(context_.Word(extra::ConsoleUnwritable, {path}));
+  platform::FileProblem problem;
+  const bool saved = platform::WriteWholeFile(
+      path.toStdString(), std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
+      &problem);
+  if (!saved)
+    context_.Error(context_.Word(
+        extra::ConsoleUnwritable,
+        {path, QString::fromStdString(platform::FileProblemText(problem, context_.Language()))}));
   return saved;
 }
 

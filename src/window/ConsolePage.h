@@ -21,6 +21,8 @@ class ConsolePage;
 
 namespace rukmox::window {
 
+class Remembered;
+
 class ConsolePage : public QWidget {
   Q_OBJECT
 
@@ -47,6 +49,8 @@ class ConsolePage : public QWidget {
   // Empty the view; save what it shows as text (false, after telling the operator, when the file
   // cannot be written).
   void ClearView();
+  // Restores the mode and the line end from `remembered`, and keeps them there as they change.
+  void Remember(Remembered& remembered);
   void Save();
   bool SaveText(const QString& path);
 

@@ -18,6 +18,24 @@ QString PageContext::Word(extra::Id word, std::initializer_list<QString> values)
   return WordText(word, language_, values);
 }
 
+void PageContext::Error(const QString& text) const {
+  Log(extra::LogError, {text, QString::number(session_.ErrorWord())});
+  messages_.Error(text);
+}
+
+void PageContext::Inform(const QString& text) const {
+  Log(text);
+  messages_.Information(text);
+}
+
+void PageContext::Log(const QString& event) const {
+  session_.Log().Add(event.toStdString());
+}
+
+void PageContext::Log(extra::Id word, std::initializer_list<QString> values) const {
+  Log(Word(word, values));
+}
+
 QString PageContext::LastFirmwareFolder() const {
   return remembered_ != nullptr ? remembered_->FirmwareFolder() : QString();
 }

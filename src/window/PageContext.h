@@ -42,9 +42,13 @@ class PageContext {
   QString Word(extra::Id word) const;
   QString Word(extra::Id word, std::initializer_list<QString> values) const;
 
-  // Messages, in the language shown when they are shown.
-  void Error(const QString& text) const { messages_.Error(text); }
-  void Inform(const QString& text) const { messages_.Information(text); }
+  // Messages, in the language shown when they are shown. Each goes into the operations log as
+  // well, an error with the error word of the module.
+  void Error(const QString& text) const;
+  void Inform(const QString& text) const;
+  // An event for the operations log.
+  void Log(const QString& event) const;
+  void Log(extra::Id word, std::initializer_list<QString> values) const;
   bool Ask(const QString& text) const { return messages_.Question(text); }
   void Fail(text::Id id) const { Error(Text(id)); }
   void Fail(const workflow::Notice& notice) const;

@@ -87,6 +87,7 @@ void ProgrammingGroup::Program() {
   if (!session.CanStart()) return;  // the window was closed while the question was open
   versionBefore_ = look.preview.version;
   succeeded_.reset();
+  loggedPhase_.reset();
   workflow::ProgrammingSetup setup;
   setup.makeProgrammer = makeProgrammer_;
   // A signal that asks the program to end stops the job between two records, even before the
@@ -155,6 +156,11 @@ void ProgrammingGroup::DeviceGone(workflow::ProgrammingTarget target, const std:
 
 void ProgrammingGroup::Phase(const workflow::JobProgress& progress) {
   const int language = context_.Language();
+  // The log gets each phase once, as it begins.
+  if (loggedPhase_ != progress.phase) {
+    loggedPhase_ = progress.phase;
+    context_.Log(QString::fromStdString(workflow::JobPhaseText(progress, language)));
+  }
   form_->LabelProgramPhase->setText(
       QString::fromStdString(workflow::JobPhaseText(progress, language)));
   form_->LabelProgramLeft->setText(

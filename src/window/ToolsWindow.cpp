@@ -4,6 +4,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "Remembered.h"
 #include "WindowWords.h"
 
 namespace rukmox::window {
@@ -37,6 +38,39 @@ void ToolsWindow::ApplyCaptions(int language) {
   setWindowTitle(title);
   setAccessibleName(title);
   tabs_->setAccessibleName(title);
+}
+
+void ToolsWindow::Remember(Remembered& remembered) {
+  remembered_ = nullptr;  // what is restored now is not written back
+  const QByteArray geometry = remembered.ToolsGeometry();
+  if (!geometry.isEmpty()) restoreGeometry(geometry);
+  const QString tab = remembered.ToolsTab();
+  for (int i = 0; i < tabs_->count(); ++i)
+    if (tabs_->widget(i)->objectName() == tab) tabs_->setCurrentIndex(i);
+  remembered_ = &remembered;
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (remembered_ != nullptr && index >= 0)
+      remembered_->SetToolsTab(tabs_->widget(index)->objectName());
+  });
+}
+
+void ToolsWindow::KeepGeometry() {
+  if (remembered_ != nullptr) remembered_->SetToolsGeometry(saveGeometry());
+}
+
+void ToolsWindow::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (isVisible()) KeepGeometry();
+}
+
+void ToolsWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (isVisible()) KeepGeometry();
+}
+
+void ToolsWindow::hideEvent(QHideEvent* event) {
+  KeepGeometry();
+  QWidget::hideEvent(event);
 }
 
 void ToolsWindow::keyPressEvent(QKeyEvent* event) {

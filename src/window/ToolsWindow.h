@@ -10,6 +10,8 @@ class QTabWidget;
 
 namespace rukmox::window {
 
+class Remembered;
+
 class ToolsWindow : public QWidget {
   Q_OBJECT
 
@@ -25,12 +27,20 @@ class ToolsWindow : public QWidget {
   void Open(QWidget* page);
   QTabWidget* Tabs() const { return tabs_; }
   void ApplyCaptions(int language);
+  // Restores its size, place and tab from `remembered`, and keeps them there as they change.
+  void Remember(Remembered& remembered);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
+  void KeepGeometry();
+
   QTabWidget* tabs_ = nullptr;
+  Remembered* remembered_ = nullptr;
 };
 
 }  // namespace rukmox::window
