@@ -15,7 +15,6 @@
 #include "PropertySteps.h"
 #include "Remembered.h"
 #include "WindowWords.h"
-#include "platform/Files.h"
 #include "ui_ConsolePage.h"
 
 namespace rukmox::window {
@@ -256,17 +255,8 @@ void ConsolePage::Save() {
 }
 
 bool ConsolePage::SaveText(const QString& path) {
-  const QByteArray text = form_->ViewConsole->toPlainText().toUtf8() + '\n';
-  // Written whole or not at all: an older file of that name is not left half overwritten.
-  platform::FileProblem problem;
-  const bool saved = platform::WriteWholeFile(
-      path.toStdString(), std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-      &problem);
-  if (!saved)
-    context_.Error(context_.Word(
-        extra::ConsoleUnwritable,
-        {path, QString::fromStdString(platform::FileProblemText(problem, context_.Language()))}));
-  return saved;
+  return context_.WriteText(path, form_->ViewConsole->toPlainText() + '\n',
+                            extra::ConsoleUnwritable);
 }
 
 bool ConsolePage::eventFilter(QObject* watched, QEvent* event) {

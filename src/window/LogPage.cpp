@@ -9,7 +9,6 @@
 
 #include "Captions.h"
 #include "WindowWords.h"
-#include "platform/Files.h"
 #include "ui_LogPage.h"
 
 namespace rukmox::window {
@@ -65,16 +64,7 @@ void LogPage::Save() {
 }
 
 bool LogPage::SaveText(const QString& path) {
-  const QByteArray text = (Text() + '\n').toUtf8();
-  platform::FileProblem problem;
-  const bool saved = platform::WriteWholeFile(
-      path.toStdString(), std::string_view(text.constData(), static_cast<std::size_t>(text.size())),
-      &problem);
-  if (!saved)
-    context_.Error(context_.Word(
-        extra::LogUnwritable,
-        {path, QString::fromStdString(platform::FileProblemText(problem, context_.Language()))}));
-  return saved;
+  return context_.WriteText(path, Text() + '\n', extra::LogUnwritable);
 }
 
 }  // namespace rukmox::window

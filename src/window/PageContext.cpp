@@ -3,6 +3,7 @@
 #include "Remembered.h"
 #include "StringTable.h"
 #include "WindowWords.h"
+#include "platform/Files.h"
 
 namespace rukmox::window {
 
@@ -26,6 +27,18 @@ void PageContext::Error(const QString& text) const {
 void PageContext::Inform(const QString& text) const {
   Log(text);
   messages_.Information(text);
+}
+
+bool PageContext::WriteText(const QString& path, const QString& text, extra::Id unwritable) const {
+  const QByteArray bytes = text.toUtf8();
+  platform::FileProblem problem;
+  if (platform::WriteWholeFile(
+          path.toStdString(),
+          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), &problem))
+    return true;
+  Error(Word(unwritable,
+             {path, QString::fromStdString(platform::FileProblemText(problem, language_))}));
+  return false;
 }
 
 void PageContext::Log(const QString& event) const {

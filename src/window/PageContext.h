@@ -46,6 +46,9 @@ class PageContext {
   // well, an error with the error word of the module.
   void Error(const QString& text) const;
   void Inform(const QString& text) const;
+  // Writes `text` (UTF-8) to `path` whole or not at all; when it cannot, tells the operator with
+  // `unwritable` (%1 the file, %2 why) and gives false.
+  bool WriteText(const QString& path, const QString& text, extra::Id unwritable) const;
   // An event for the operations log.
   void Log(const QString& event) const;
   void Log(extra::Id word, std::initializer_list<QString> values) const;
