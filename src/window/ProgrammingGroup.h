@@ -76,8 +76,8 @@ class ProgrammingGroup : public QGroupBox, private workflow::ProgrammingFace {
   std::unique_ptr<Ui::ProgrammingGroup> form_;
   ProgrammerMaker makeProgrammer_;
   std::optional<std::string> versionBefore_;   // of the target, when the job was asked for
-  std::optional<workflow::Notice> succeeded_;
-  std::optional<workflow::JobProgress::Phase> loggedPhase_;  // the job's phase the log has  // the success, told once the target was re-read
+  std::optional<workflow::Notice> succeeded_;  // the success, told once the target was re-read
+  std::optional<workflow::JobProgress::Phase> loggedPhase_;  // the job's phase the log has
 };
 
 }  // namespace rukmox::window
