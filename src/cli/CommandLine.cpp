@@ -281,6 +281,8 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       ->required()
       ->check(CLI::IsMember({"dongle", "mcu"}));
   program->add_option("FILE", line.file, "enciphered programming file")->required();
+  program->add_flag("--dry-run", line.dryRun,
+                    "show what the file holds and what it would go into, and send nothing");
 
   auto* ping = addCommand(app, "ping", "measure exchanges per second and round trips", RunPing);
   ping->add_option("--count", line.count, "number of pings (default 10)")

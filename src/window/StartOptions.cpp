@@ -97,7 +97,9 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     return parsed;
   }
   if (parser.isSet(help)) {
-    parsed.output = parser.helpText();
+    // Without an application object the parser does not know the program's name.
+    parsed.output =
+        parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("rukmox"));
     return parsed;
   }
   if (parser.isSet(versionOption)) {

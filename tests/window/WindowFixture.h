@@ -32,6 +32,7 @@ using rukmox::sim::World;
 struct Message {
   bool error = false;
   QString text;
+  bool question = false;
 };
 
 class RecordingSink : public MessageSink {
@@ -39,7 +40,7 @@ class RecordingSink : public MessageSink {
   void Error(const QString& text) override { Record({true, text}); }
   void Information(const QString& text) override { Record({false, text}); }
   bool Question(const QString& text) override {
-    Record({false, text});
+    Record({false, text, true});
     return answer;
   }
   std::vector<Message> messages;
