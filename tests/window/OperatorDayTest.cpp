@@ -26,19 +26,6 @@ using rukmox::window::ToolsWindow;
 
 namespace {
 
-// A remote heard at -40 dBm stays clean under the -60 dBm noise that makes the pair move.
-Scenario Strong() {
-  Scenario s = Linked();
-  s.remotes[0].pathLossDb = 40;
-  return s;
-}
-
-void Tick(SimulatedWindow& w) {
-  w.Timer()->stop();
-  w.window->TimerUpdateTimer();
-  w.Timer()->stop();
-}
-
 QString LogView(SimulatedWindow& w) {
   return w.Find<QPlainTextEdit>("ViewLog")->toPlainText();
 }

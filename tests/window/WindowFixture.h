@@ -68,6 +68,13 @@ inline Scenario DongleAlone() {
   return s;
 }
 
+// A remote heard at -40 dBm stays clean under the -60 dBm noise that makes the pair move.
+inline Scenario Strong() {
+  Scenario s = Linked();
+  s.remotes[0].pathLossDb = 40;
+  return s;
+}
+
 class SimulatedWindow {
  public:
   ~SimulatedWindow() {
@@ -177,5 +184,12 @@ class SimulatedWindow {
         PlaceOf(settings, false));
   }
 };
+
+// One poll tick on its own, with the timer held.
+inline void Tick(SimulatedWindow& w) {
+  w.Timer()->stop();
+  w.window->TimerUpdateTimer();
+  w.Timer()->stop();
+}
 
 }  // namespace rukmox::window::test
