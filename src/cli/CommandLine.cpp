@@ -251,7 +251,8 @@ std::string UsageErrorText(const Words& words, const CLI::Error& error) {
 std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLine& line,
                                     std::ostream& out, std::ostream& err) {
   const Words words(LanguageAsked(argc, argv).value_or(line.global.language));
-  const std::string moreInformation = "\n" + words(help::MoreInformation) + "\n";
+  std::string moreInformation = "\n";
+  moreInformation.append(words(help::MoreInformation)).append("\n");
 
   CLI::App app{words(help::CtlDescription), "rukmoxctl"};
   // Set before the commands are added, which take them over.
@@ -390,6 +391,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, CommandLi
       ->required()
       ->check(OneOf(words, {"dongle", "mcu"}));
   program->add_option("FILE", line.file, words(help::ProgramFileArgument))->required();
+  program->add_flag("--dry-run", line.dryRun, words(help::ProgramDryRunOption));
 
   auto* ping = addCommand(app, "ping", words(help::PingCommand), RunPing);
   ping->add_option("--count", line.count, words(help::PingCountOption))

@@ -49,7 +49,7 @@ struct CommandLine {
   bool csv = false;             // monitor --csv
   std::optional<int> interval;  // range-test --interval, ms
   bool echo = false;            // range-test --echo
-  bool dryRun = false;          // profile apply --dry-run
+  bool dryRun = false;          // profile apply --dry-run, program --dry-run
 };
 
 // Parses the arguments. Returns the exit status to end with at once (help: 0, usage error: 2,

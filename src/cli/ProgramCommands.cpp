@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "Interrupt.h"
 #include "ProgrammingJob.h"
+#include "ProgrammingPreview.h"
 
 namespace rukmox::cli {
 namespace {
@@ -79,6 +80,28 @@ int RunProgram(Session& session, const CommandLine& line) {
     session.LoadRemote();
   }
 
+  // What the file holds and what it goes into, before anything is sent; a dry run ends here.
+  const workflow::ProgrammingTarget target =
+      dongle ? workflow::ProgrammingTarget::Dongle : workflow::ProgrammingTarget::Mcu;
+  const workflow::PreviewResult look =
+      workflow::PreviewProgramming(&session.Device(), target, line.file);
+  if (look.refusal) {
+    report.Fail(report.Text(*look.refusal), look.refusal->id, 0);
+    return report.Finish();
+  }
+  report.Line(workflow::PreviewSummaryText(look.preview, report.Language()));
+  const programming::FileSummary& file = look.preview.file;
+  report.Result()["records"] = file.records;
+  report.Result()["data_bytes"] = file.dataBytes;
+  if (file.firstAddress) report.Result()["first_address"] = *file.firstAddress;
+  if (file.lastAddress) report.Result()["last_address"] = *file.lastAddress;
+  if (look.preview.version) report.Result()["version_before"] = *look.preview.version;
+  report.Result()["dry_run"] = line.dryRun;
+  if (line.dryRun) {
+    report.Line(report.Text(extra::ProfileDryRun));
+    return report.Finish();
+  }
+
   workflow::ProgrammingSetup setup;
   setup.makeProgrammer = [&session](std::int32_t* errorWord) {
     return session.MakeProgrammer(errorWord);
@@ -86,10 +109,8 @@ int RunProgram(Session& session, const CommandLine& line) {
   setup.stopRequested = StopRequested;
   std::int32_t programError = 0;
   ProgramReport face(session, line.file);
-  const workflow::ProgrammingOutcome outcome = workflow::RunProgrammingJob(
-      session.Device(), programError,
-      dongle ? workflow::ProgrammingTarget::Dongle : workflow::ProgrammingTarget::Mcu, line.file,
-      setup, face);
+  const workflow::ProgrammingOutcome outcome =
+      workflow::RunProgrammingJob(session.Device(), programError, target, line.file, setup, face);
 
   if (outcome.port) report.Result()["port"] = *outcome.port;
   if (outcome.result) {

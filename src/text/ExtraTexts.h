@@ -190,6 +190,68 @@ enum Id : int {
   AddressTaken,
   // Range test.
   RangeAllLost,
+  // The tools window and its menu.
+  ToolsTitle,
+  ToolsMenu,
+  ToolsHistoryAction,
+  ToolsRangeAction,
+  ToolsConsoleAction,
+  ToolsLogAction,
+  RangeCopy,
+  ConsoleClear,
+  ConsoleSave,
+  ConsoleTimestamps,
+  ConsoleUnwritable,  // %1 the file, %2 why
+
+  // What a programming job will do, asked before it starts, and how far it has got.
+  ProgramQuestion,     // %1 the target
+  TargetTheDongle,     // the target as ProgramQuestion and SummaryTarget name it
+  TargetTheRemote,     // %1 its name, %2 its address
+  SummaryFile,         // %1 the file
+  SummaryRecords,      // %1 record lines, %2 data bytes
+  SummaryAddresses,    // %1 the first address, %2 the last
+  SummaryNoAddresses,  // a file without data records
+  SummaryTarget,       // %1 the target, %2 its version now
+  VersionUnknown,
+  PhasePreparing,
+  PhaseSearching,  // %1 the port, %2 of how many
+  PhaseWriting,    // %1 the record, %2 of how many
+  PhaseReconnecting,
+  ProgressLeft,       // %1 percent, %2 the time left as m:ss
+  VersionChange,      // %1 the version before, %2 after
+  FileFilterSRecord,  // the file dialog's filters
+  FileFilterAll,
+
+  // The operations log.
+  LogTab,
+  LogView,  // the view's name for assistive technology
+  LogCopy,
+  LogSave,
+  LogUnwritable,   // %1 the file, %2 why
+  LogStarted,      // %1 the version, %2 where the dongle is looked for
+  LogPropertySet,  // %1 the device, %2 the property, %3 the value sent
+  LogChannelSet,   // %1 the channel before, %2 after
+  LogChannelHop,   // %1 the channel before, %2 after
+  LogScan,         // %1 the first channel, %2 the last
+  LogConnected,    // %1 the remote's name, %2 its address
+  LogDisconnected,
+  LogProfileApplied,  // %1 the profile file
+  LogError,           // %1 the message, %2 the error word
+  LogReconnected,     // %1 where the dongle is
+
+  // The Help menu and the diagnostics it copies.
+  HelpMenu,
+  HelpCopyDiagnostics,
+  HelpAbout,
+  AboutText,    // %1 the version, %2 the Qt version
+  DiagProgram,  // %1 the program, %2 the toolkit, %3 the system
+  DiagDongle,   // %1 where the dongle is
+  DiagDevice,   // %1 which, %2 version, %3 name, %4 address, %5 power, %6 channel
+  DiagLink,     // %1 linked or not, %2 quality, %3 energy
+  DiagPin,      // %1 protected or none
+  DiagNoDongle,
+  DiagLogLines,
+  DiagCopied,
 
   Count
 };

@@ -78,6 +78,8 @@ constexpr std::array<WordEntry<help::Id>, help::Count> kWords = {{
     // TRANSLATORS: dongle and mcu are the words to type; keep them.
     Word(help::ProgramTargetArgument, "ProgramTargetArgument", "dongle or mcu"),
     Word(help::ProgramFileArgument, "ProgramFileArgument", "enciphered programming file"),
+    Word(help::ProgramDryRunOption, "ProgramDryRunOption",
+         "show what the file holds and what it would go into, and send nothing"),
     Word(help::PingCommand, "PingCommand", "measure exchanges per second and round trips"),
     Word(help::PingCountOption, "PingCountOption", "number of pings (default 10)"),
     Word(help::PingRemoteOption, "PingRemoteOption", "ping the remote device"),

@@ -60,6 +60,7 @@ enum Id : int {
   ProgramCommand,
   ProgramTargetArgument,
   ProgramFileArgument,
+  ProgramDryRunOption,
   PingCommand,
   PingCountOption,
   PingRemoteOption,

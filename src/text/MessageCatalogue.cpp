@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <system_error>
 
@@ -43,8 +44,11 @@ class Words {
   bool bigEndian_;
 };
 
-bool Fail(std::string* why, std::string text) {
-  if (why != nullptr) *why = std::move(text);
+// The reason, joined from its parts by appending (no temporaries joined with +).
+bool Fail(std::string* why, std::initializer_list<std::string_view> parts) {
+  if (why == nullptr) return false;
+  why->clear();
+  for (const std::string_view part : parts) why->append(part);
   return false;
 }
 
@@ -126,7 +130,7 @@ bool AcceptedCharset(std::string_view header, std::string* why) {
   if (charset.empty() || charset == "utf-8" || charset == "utf8" || charset == "ascii" ||
       charset == "us-ascii")
     return true;
-  return Fail(why, "it is written in " + charset + "; the programs read UTF-8 catalogues only");
+  return Fail(why, {"it is written in ", charset, "; the programs read UTF-8 catalogues only"});
 }
 
 }  // namespace
@@ -135,29 +139,29 @@ std::optional<MessageCatalogue> MessageCatalogue::FromBytes(std::string_view byt
                                                             std::string* why) {
   const std::uint64_t size = bytes.size();
   if (size < kHeaderWords * 4) {
-    Fail(why, "too short to be a message catalogue");
+    Fail(why, {"too short to be a message catalogue"});
     return std::nullopt;
   }
   bool bigEndian = false;
   if (Words(bytes, false).At(0) != kMagic) {
     bigEndian = true;
     if (Words(bytes, true).At(0) != kMagic) {
-      Fail(why, "not a message catalogue (no .mo magic number)");
+      Fail(why, {"not a message catalogue (no .mo magic number)"});
       return std::nullopt;
     }
   }
   const Words words(bytes, bigEndian);
   const std::uint32_t revision = words.At(4);
   if ((revision >> 16) > kNewestMajorRevision) {
-    Fail(why, "catalogue format revision " + std::to_string(revision >> 16) + "." +
-                  std::to_string(revision & 0xFFFF) + " is newer than this program reads");
+    Fail(why, {"catalogue format revision ", std::to_string(revision >> 16), ".",
+               std::to_string(revision & 0xFFFF), " is newer than this program reads"});
     return std::nullopt;
   }
   const std::uint64_t count = words.At(8);
   const std::uint64_t originals = words.At(12);
   const std::uint64_t translations = words.At(16);
   if (originals + count * kDescriptorSize > size || translations + count * kDescriptorSize > size) {
-    Fail(why, "its tables of " + std::to_string(count) + " messages reach past its end");
+    Fail(why, {"its tables of ", std::to_string(count), " messages reach past its end"});
     return std::nullopt;
   }
 
@@ -175,13 +179,13 @@ std::optional<MessageCatalogue> MessageCatalogue::FromBytes(std::string_view byt
     const auto original = stringAt(originals + i * kDescriptorSize);
     const auto translation = stringAt(translations + i * kDescriptorSize);
     if (!original || !translation) {
-      Fail(why, "message " + std::to_string(i) + " reaches past the end or is not terminated");
+      Fail(why, {"message ", std::to_string(i), " reaches past the end or is not terminated"});
       return std::nullopt;
     }
     // The header, the translation of the empty text, names the character set of the others.
     if (original->empty() && !AcceptedCharset(*translation, why)) return std::nullopt;
     if (!IsUtf8(*translation)) {
-      Fail(why, "the translation of message " + std::to_string(i) + " is not UTF-8");
+      Fail(why, {"the translation of message ", std::to_string(i), " is not UTF-8"});
       return std::nullopt;
     }
     // A plural message holds its forms NUL-separated; we use the first form of each.
@@ -193,7 +197,7 @@ std::optional<MessageCatalogue> MessageCatalogue::FromBytes(std::string_view byt
     }
     if (text.empty()) continue;  // an empty translation stands for none
     if (!catalogue.messages_.emplace(key, text).second) {
-      Fail(why, "message " + std::to_string(i) + " comes twice");
+      Fail(why, {"message ", std::to_string(i), " comes twice"});
       return std::nullopt;
     }
   }
@@ -204,13 +208,13 @@ std::optional<MessageCatalogue> MessageCatalogue::FromFile(const std::string& pa
                                                            std::string* why) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) {
-    Fail(why, path + ": " + (error ? error.message() : std::string("is not a regular file")));
+    Fail(why, {path, ": ", error ? error.message() : std::string("is not a regular file")});
     return std::nullopt;
   }
   const auto closer = [](std::FILE* f) { std::fclose(f); };
   std::unique_ptr<std::FILE, decltype(closer)> file(std::fopen(path.c_str(), "rb"), closer);
   if (!file) {
-    Fail(why, path + ": " + std::strerror(errno));
+    Fail(why, {path, ": ", std::strerror(errno)});
     return std::nullopt;
   }
   // Read at most one byte past the limit: a file that grows meanwhile stays bounded too.
@@ -222,17 +226,17 @@ std::optional<MessageCatalogue> MessageCatalogue::FromFile(const std::string& pa
     if (got < sizeof chunk) break;
   }
   if (std::ferror(file.get())) {
-    Fail(why, path + ": cannot be read");
+    Fail(why, {path, ": cannot be read"});
     return std::nullopt;
   }
   if (bytes.size() > kMaxFileSize) {
-    Fail(why, path + ": larger than " + std::to_string(kMaxFileSize >> 20) +
-                  " MiB, too large to be a message catalogue");
+    Fail(why, {path, ": larger than ", std::to_string(kMaxFileSize >> 20),
+               " MiB, too large to be a message catalogue"});
     return std::nullopt;
   }
   std::string problem;
   auto catalogue = FromBytes(bytes, &problem);
-  if (!catalogue) Fail(why, path + ": " + problem);
+  if (!catalogue) Fail(why, {path, ": ", problem});
   return catalogue;
 }
 

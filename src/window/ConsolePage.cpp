@@ -1,8 +1,11 @@
 #include "ConsolePage.h"
 
+#include <QFileDialog>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTime>
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -10,6 +13,7 @@
 
 #include "Captions.h"
 #include "PropertySteps.h"
+#include "Remembered.h"
 #include "WindowWords.h"
 #include "ui_ConsolePage.h"
 
@@ -26,9 +30,12 @@ constexpr std::array<std::string_view, 4> kLineEnds = {"", "\r", "\n", "\r\n"};
 constexpr int kTextEntry = 0;
 constexpr int kHexEntry = 1;
 
-constexpr std::array<Caption, 5> kCaptions = {{
+constexpr std::array<Caption, 8> kCaptions = {{
     {"TabConsole", extra::ConsoleTab},
     {"ButtonConsoleSend", extra::ConsoleSend},
+    {"ButtonConsoleClear", extra::ConsoleClear},
+    {"ButtonConsoleSave", extra::ConsoleSave},
+    {"CheckConsoleTimestamps", extra::ConsoleTimestamps},
     {"ComboConsoleLineEnd", extra::ConsoleLineEnd, Caption::Role::ToolTip},
     {"ComboConsoleLineEnd", extra::ConsoleLineEnd, Caption::Role::AccessibleName},
     {"ViewConsole", extra::ConsoleView, Caption::Role::AccessibleName},
@@ -93,6 +100,9 @@ ConsolePage::ConsolePage(PageContext& context, QWidget* parent)
   connect(form_->ButtonConsole, &QPushButton::clicked, this, &ConsolePage::StartOrStop);
   connect(form_->ButtonConsoleSend, &QPushButton::clicked, this, &ConsolePage::Send);
   connect(form_->EditConsoleLine, &QLineEdit::returnPressed, this, &ConsolePage::Send);
+  connect(form_->ButtonConsoleClear, &QPushButton::clicked, this, &ConsolePage::ClearView);
+  connect(form_->ButtonConsoleSave, &QPushButton::clicked, this, &ConsolePage::Save);
+  form_->EditConsoleLine->installEventFilter(this);
   context_.Lock().Add({form_->ButtonConsole});
   SetLineLive(false);
 }
@@ -139,7 +149,12 @@ void ConsolePage::Append(const std::string& text, bool sent) {
   end.movePosition(QTextCursor::End);
   QTextCharFormat format;
   if (sent) format.setForeground(kSentColour);
-  end.insertText(QString::fromStdString(text), format);
+  // The stamps follow the option as each line starts; the lines before keep theirs.
+  const std::string stamp =
+      form_->CheckConsoleTimestamps->isChecked()
+          ? QTime::currentTime().toString(QStringLiteral("[HH:mm:ss] ")).toStdString()
+          : std::string();
+  end.insertText(QString::fromStdString(stamper_.Stamp(text, stamp)), format);
   if (atEnd) scroll->setValue(scroll->maximum());
 }
 
@@ -209,8 +224,50 @@ void ConsolePage::Send() {
   }
   bridge.Queue(*bytes);
   ShowSent(*bytes);
+  recall_.Add(typed.toStdString());
   form_->EditConsoleLine->clear();
   context_.Session().StepSoon();  // its first frame goes now when the pace allows
+}
+
+void ConsolePage::Remember(Remembered& remembered) {
+  QComboBox* mode = form_->ComboConsoleMode;
+  QComboBox* end = form_->ComboConsoleLineEnd;
+  if (auto entry = remembered.ConsoleMode(); entry && *entry < mode->count())
+    mode->setCurrentIndex(*entry);
+  if (auto entry = remembered.ConsoleLineEnd(); entry && *entry < end->count())
+    end->setCurrentIndex(*entry);
+  connect(mode, &QComboBox::currentIndexChanged, this,
+          [&remembered](int entry) { remembered.SetConsoleMode(entry); });
+  connect(end, &QComboBox::currentIndexChanged, this,
+          [&remembered](int entry) { remembered.SetConsoleLineEnd(entry); });
+}
+
+void ConsolePage::ClearView() {
+  form_->ViewConsole->clear();
+  stamper_ = LineStamper{};
+}
+
+void ConsolePage::Save() {
+  const QString path =
+      QFileDialog::getSaveFileName(window(), WindowTitle(), QStringLiteral("rukmox-console.txt"),
+                                   QStringLiteral("Text (*.txt)"));
+  if (!path.isEmpty()) SaveText(path);
+}
+
+bool ConsolePage::SaveText(const QString& path) {
+  return context_.WriteText(path, form_->ViewConsole->toPlainText() + '\n',
+                            extra::ConsoleUnwritable);
+}
+
+bool ConsolePage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != form_->EditConsoleLine || event->type() != QEvent::KeyPress)
+    return QWidget::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  if (key != Qt::Key_Up && key != Qt::Key_Down) return false;
+  QLineEdit* edit = form_->EditConsoleLine;
+  const auto line = key == Qt::Key_Up ? recall_.Up(edit->text().toStdString()) : recall_.Down();
+  if (line) edit->setText(QString::fromStdString(*line));
+  return true;
 }
 
 void ConsolePage::Ended(const BridgeCounts& counts) {

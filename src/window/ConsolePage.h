@@ -12,6 +12,7 @@
 
 #include "ConsoleText.h"
 #include "DataBridge.h"
+#include "LineRecall.h"
 #include "PageContext.h"
 
 namespace Ui {
@@ -19,6 +20,8 @@ class ConsolePage;
 }
 
 namespace rukmox::window {
+
+class Remembered;
 
 class ConsolePage : public QWidget {
   Q_OBJECT
@@ -43,6 +46,17 @@ class ConsolePage : public QWidget {
   // out first); send the line (also Enter in it).
   void StartOrStop();
   void Send();
+  // Empty the view; save what it shows as text (false, after telling the operator, when the file
+  // cannot be written).
+  void ClearView();
+  // Restores the mode and the line end from `remembered`, and keeps them there as they change.
+  void Remember(Remembered& remembered);
+  void Save();
+  bool SaveText(const QString& path);
+
+ protected:
+  // Up and Down in the line call back the lines sent.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  signals:
   // After a step that showed bytes from the remote; `received` counts all of this run.
@@ -64,6 +78,8 @@ class ConsolePage : public QWidget {
   PageContext& context_;
   std::unique_ptr<Ui::ConsolePage> form_;
   ConsoleTranscript transcript_;
+  LineStamper stamper_;
+  workflow::LineRecall recall_;
   BridgeCounts last_;   // of the last run, shown after it ends
   Run* run_ = nullptr;  // the console running, owned by the session
 };

@@ -106,8 +106,13 @@ bool DevicePanel::eventFilter(QObject* watched, QEvent* event) {
   return false;
 }
 
-void DevicePanel::ShowStep(const StepResult& step) {
-  if (!step.ok) context_.Fail(step);
+void DevicePanel::ShowStep(const StepResult& step, text::Id property, const QString& value) {
+  if (step.ok)
+    context_.Log(extra::LogPropertySet,
+                 {context_.Text(Remote() ? text::RemoteDeviceCaption : text::LocalDeviceCaption),
+                  context_.Text(property), value});
+  else
+    context_.Fail(step);
   emit ReadAgain(step.reRead);
 }
 
@@ -124,7 +129,7 @@ void DevicePanel::NameKeyPress(char16_t& key) {
                  : QString::fromStdString(NameOf(module->Local.Name)));
     return;
   }
-  ShowStep(ChangeName(*module, name, Remote()));
+  ShowStep(ChangeName(*module, name, Remote()), text::NameCaption, QString::fromStdString(name));
 }
 
 void DevicePanel::AddressKeyPress(char16_t& key) {
@@ -140,8 +145,9 @@ void DevicePanel::AddressKeyPress(char16_t& key) {
                                            : QString::number(module->Local.Address));
     return;
   }
-  ShowStep(Remote() ? ChangeRemoteAddress(*module, *address)
-                    : ChangeLocalAddress(*module, *address));
+  ShowStep(
+      Remote() ? ChangeRemoteAddress(*module, *address) : ChangeLocalAddress(*module, *address),
+      text::AddressCaption, QString::number(*address));
 }
 
 void DevicePanel::PowerChange() {
@@ -149,7 +155,8 @@ void DevicePanel::PowerChange() {
   const int entry = form_->ComboPotenza->currentIndex();
   if (entry < 0 || module == nullptr) return;
   const workflow::DeviceSession::Exchange exchange(context_.Session());
-  ShowStep(ChangePower(*module, PowerLevelOfEntry(entry), Remote()));
+  ShowStep(ChangePower(*module, PowerLevelOfEntry(entry), Remote()), text::PowerCaption,
+           form_->ComboPotenza->currentText());
 }
 
 void DevicePanel::Exit() {

@@ -49,7 +49,8 @@ class DevicePanel : public QGroupBox {
  private:
   bool Remote() const { return device_ == Device::Remote; }
   // A change's outcome: its message when it failed, then the devices it names read again.
-  void ShowStep(const StepResult& step);
+  // The step's failure, or its change in the operations log; then the re-read it names.
+  void ShowStep(const StepResult& step, text::Id property, const QString& value);
 
   Device device_;
   PageContext& context_;

@@ -32,8 +32,11 @@ QString FirmwareStartFolder(const FirmwarePlaces& places) {
   return places.home;
 }
 
-std::optional<QString> AskForProgrammingFile(QWidget* parent, const QString& folder) {
+std::optional<QString> AskForProgrammingFile(QWidget* parent, const QString& folder,
+                                             const QStringList& filters) {
   QFileDialog dialog(parent, kDialogTitle, folder);
+  dialog.setObjectName(QStringLiteral("DialogProgrammingFile"));
+  dialog.setNameFilters(filters);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;

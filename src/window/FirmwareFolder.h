@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -22,7 +23,9 @@ FirmwarePlaces ProgramFirmwarePlaces();
 // The first "Firmware" folder that exists, or the home folder when none does.
 QString FirmwareStartFolder(const FirmwarePlaces& places);
 
-// Asks the operator for an existing file, starting in `folder`; nothing when cancelled.
-std::optional<QString> AskForProgrammingFile(QWidget* parent, const QString& folder);
+// Asks the operator for an existing file, starting in `folder`, offering `filters` (the first
+// chosen); nothing when cancelled.
+std::optional<QString> AskForProgrammingFile(QWidget* parent, const QString& folder,
+                                             const QStringList& filters);
 
 }  // namespace rukmox::window

@@ -10,8 +10,17 @@
 #include "RangeTestPage.h"
 #include "Rukmoxlight.h"
 #include "SpectrumPage.h"
+#include "WindowWords.h"
+
+#include <QStatusBar>
 
 namespace rukmox::window {
+namespace {
+
+// How long the status line tells of a channel move of the module's own.
+constexpr int kHopShownMs = 15000;
+
+}  // namespace
 
 void TRukMoxFormLight::ImageLanguageClick(int tag) {
   context_->SetLanguage(tag);
@@ -67,6 +76,13 @@ void TRukMoxFormLight::TimerUpdateTimer() {
           LoadRemote();
         });
     if (!shown) linkPage_->ShowReading(reading);
+    if (reading.open) lastReading_ = reading;
+    // A move of the module's own is told for a while; the log has it for good.
+    if (reading.moved)
+      statusBar()->showMessage(
+          WordText(Word::LogChannelHop, context_->Language(),
+                   {QString::number(reading.channelBefore), QString::number(reading.channel)}),
+          kHopShownMs);
     // The history takes what this tick read anyway: it costs the radio nothing.
     if (reading.open)
       historyPage_->Add(reading.quality, reading.energy, reading.channel, reading.linked,
@@ -176,6 +192,7 @@ void TRukMoxFormLight::Reconnect() {
   if (session_->Module() == nullptr || !session_->CanStart()) return;
   const workflow::DeviceSession::Exchange reconnect(*session_);
   session_->Open();
+  if (session_->IsOpen()) context_->Log(Word::LogReconnected, {DongleWhere()});
   LoadLocal();
   LoadRemote();
 }

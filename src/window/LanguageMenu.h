@@ -20,6 +20,7 @@ class LanguageMenu : public QObject {
 
   void ApplyCaptions(int language);
   void MarkChosen();  // the entry of the language shown
+  QMenu* Menu() const { return menu_; }
 
  signals:
   void LanguageChosen(int language);

@@ -116,8 +116,12 @@ void LinkMonitorPage::ChannelChange() {
   const int channel = form_->ComboCanale->currentIndex();
   if (channel < 0 || module == nullptr) return;
   const workflow::DeviceSession::Exchange exchange(context_.Session());
+  const std::int32_t before = module->Local.Channel;
   const StepResult step = ChangePairChannel(*module, channel);
-  if (!step.ok) context_.Fail(step);
+  if (step.ok)
+    context_.Log(extra::LogChannelSet, {QString::number(before), QString::number(channel)});
+  else
+    context_.Fail(step);
   emit ReadAgain(step.reRead);
 }
 

@@ -22,11 +22,15 @@ void MessageBoxSink::Information(const QString& text) {
   Show(parent_, QMessageBox::Information, text);
 }
 
+std::unique_ptr<QMessageBox> QuestionBox(QWidget* parent, const QString& text) {
+  auto box = std::make_unique<QMessageBox>(QMessageBox::Question, WindowTitle(), text,
+                                           QMessageBox::Yes | QMessageBox::No, parent);
+  box->setDefaultButton(QMessageBox::No);
+  return box;
+}
+
 bool MessageBoxSink::Question(const QString& text) {
-  QMessageBox box(QMessageBox::Question, WindowTitle(), text, QMessageBox::Yes | QMessageBox::No,
-                  parent_);
-  box.setDefaultButton(QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
+  return QuestionBox(parent_, text)->exec() == QMessageBox::Yes;
 }
 
 }  // namespace rukmox::window

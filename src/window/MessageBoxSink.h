@@ -6,9 +6,16 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 #include "MessageSink.h"
 
+class QMessageBox;
+
 namespace rukmox::window {
+
+// The question box, Yes and No in Qt's words for the language installed, No the default.
+std::unique_ptr<QMessageBox> QuestionBox(QWidget* parent, const QString& text);
 
 class MessageBoxSink : public MessageSink {
  public:

@@ -128,6 +128,7 @@ void NetworkPage::Showing() {
 void NetworkPage::Scan() {
   workflow::DeviceSession& session = context_.Session();
   if (!session.CanStart()) return;
+  context_.Log(extra::LogScan, {QString::number(FirstChannel()), QString::number(LastChannel())});
   session.Start(workflow::OperationKind::Scan,
                 std::make_unique<workflow::NetworkScan>(*context_.Module(),
                                                         static_cast<workflow::ScanFace&>(*this),
@@ -214,13 +215,18 @@ void NetworkPage::Connect() {
   if (first == nullptr) return;
   workflow::ConnectDevice(*module, static_cast<workflow::ConnectionFace&>(*this),
                           first->data(kPositionRole).toInt());
+  if (HasLinkedRemote(*module) && module->Current != nullptr)
+    context_.Log(extra::LogConnected, {QString::fromStdString(NameOf(module->Current->Name)),
+                                       QString::number(module->Current->Address)});
 }
 
 void NetworkPage::Disconnect() {
   TRukMox* module = context_.Module();
   if (module == nullptr || !context_.Session().CanStart()) return;
   const workflow::DeviceSession::Exchange exchange(context_.Session());
+  const bool wasLinked = HasLinkedRemote(*module);
   workflow::DisconnectDevice(*module, static_cast<workflow::ConnectionFace&>(*this));
+  if (wasLinked && !HasLinkedRemote(*module)) context_.Log(extra::LogDisconnected, {});
 }
 
 void NetworkPage::Fail(const workflow::Notice& notice, std::int32_t) {

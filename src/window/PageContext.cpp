@@ -1,7 +1,9 @@
 #include "PageContext.h"
 
+#include "Remembered.h"
 #include "StringTable.h"
 #include "WindowWords.h"
+#include "platform/Files.h"
 
 namespace rukmox::window {
 
@@ -15,6 +17,44 @@ QString PageContext::Word(extra::Id word) const {
 
 QString PageContext::Word(extra::Id word, std::initializer_list<QString> values) const {
   return WordText(word, language_, values);
+}
+
+void PageContext::Error(const QString& text) const {
+  Log(extra::LogError, {text, QString::number(session_.ErrorWord())});
+  messages_.Error(text);
+}
+
+void PageContext::Inform(const QString& text) const {
+  Log(text);
+  messages_.Information(text);
+}
+
+bool PageContext::WriteText(const QString& path, const QString& text, extra::Id unwritable) const {
+  const QByteArray bytes = text.toUtf8();
+  platform::FileProblem problem;
+  if (platform::WriteWholeFile(
+          path.toStdString(),
+          std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())), &problem))
+    return true;
+  Error(Word(unwritable,
+             {path, QString::fromStdString(platform::FileProblemText(problem, language_))}));
+  return false;
+}
+
+void PageContext::Log(const QString& event) const {
+  session_.Log().Add(event.toStdString());
+}
+
+void PageContext::Log(extra::Id word, std::initializer_list<QString> values) const {
+  Log(Word(word, values));
+}
+
+QString PageContext::LastFirmwareFolder() const {
+  return remembered_ != nullptr ? remembered_->FirmwareFolder() : QString();
+}
+
+void PageContext::RememberFirmwareFolder(const QString& folder) const {
+  if (remembered_ != nullptr) remembered_->SetFirmwareFolder(folder);
 }
 
 void PageContext::Fail(const workflow::Notice& notice) const {

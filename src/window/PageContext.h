@@ -16,6 +16,8 @@
 
 namespace rukmox::window {
 
+class Remembered;
+
 class PageContext {
  public:
   PageContext(workflow::DeviceSession& session, MessageSink& messages, OperationLock& lock)
@@ -26,6 +28,12 @@ class PageContext {
   TRukMox* Module() const { return session_.Module(); }
   OperationLock& Lock() const { return lock_; }
 
+  // What is kept between runs; none when the window keeps nothing (tests that do not ask).
+  Remembered* Remember() const { return remembered_; }
+  void SetRemembered(Remembered* remembered) { remembered_ = remembered; }
+  QString LastFirmwareFolder() const;
+  void RememberFirmwareFolder(const QString& folder) const;
+
   int Language() const { return language_; }
   void SetLanguage(int language) { language_ = language; }
 
@@ -34,9 +42,16 @@ class PageContext {
   QString Word(extra::Id word) const;
   QString Word(extra::Id word, std::initializer_list<QString> values) const;
 
-  // Messages, in the language shown when they are shown.
-  void Error(const QString& text) const { messages_.Error(text); }
-  void Inform(const QString& text) const { messages_.Information(text); }
+  // Messages, in the language shown when they are shown. Each goes into the operations log as
+  // well, an error with the error word of the module.
+  void Error(const QString& text) const;
+  void Inform(const QString& text) const;
+  // Writes `text` (UTF-8) to `path` whole or not at all; when it cannot, tells the operator with
+  // `unwritable` (%1 the file, %2 why) and gives false.
+  bool WriteText(const QString& path, const QString& text, extra::Id unwritable) const;
+  // An event for the operations log.
+  void Log(const QString& event) const;
+  void Log(extra::Id word, std::initializer_list<QString> values) const;
   bool Ask(const QString& text) const { return messages_.Question(text); }
   void Fail(text::Id id) const { Error(Text(id)); }
   void Fail(const workflow::Notice& notice) const;
@@ -49,6 +64,7 @@ class PageContext {
   MessageSink& messages_;
   OperationLock& lock_;
   int language_ = 0;  // 0 Italian, 1 English, then the other languages (Languages.h)
+  Remembered* remembered_ = nullptr;
 };
 
 }  // namespace rukmox::window

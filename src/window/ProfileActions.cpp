@@ -105,6 +105,7 @@ bool ProfileActions::Apply(const QString& path) {
     emit ReadAgain(step.reRead);
   };
   ApplyProfile(*module, *wanted, plan, afterStep);
+  if (ok) context_.Log(extra::LogProfileApplied, {path});
   return ok;
 }
 

@@ -8,6 +8,8 @@
 #include <QGroupBox>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "PageContext.h"
 #include "ProgrammingJob.h"
@@ -36,6 +38,11 @@ class ProgrammingGroup : public QGroupBox, private workflow::ProgrammingFace {
   // The handlers: choose the file, program it.
   void Browse();
   void Program();
+  // Ends the running job at the next record boundary.
+  void StopJob();
+  // The job's phase in words and its figures, shown beside the bar while it runs.
+  QString PhaseShown() const;
+  QString FiguresShown() const;
   // Moves the bar when it is shown; the other group's bar keeps its place.
   void ShowProgress(int position);
 
@@ -61,11 +68,16 @@ class ProgrammingGroup : public QGroupBox, private workflow::ProgrammingFace {
   void DeviceGone(workflow::ProgrammingTarget target, const std::string& portPath,
                   std::int32_t errorWord) override;
   void Reopened() override;
+  void Phase(const workflow::JobProgress& progress) override;
+  void JobEnded() override;
 
   workflow::ProgrammingTarget target_;
   PageContext& context_;
   std::unique_ptr<Ui::ProgrammingGroup> form_;
   ProgrammerMaker makeProgrammer_;
+  std::optional<std::string> versionBefore_;   // of the target, when the job was asked for
+  std::optional<workflow::Notice> succeeded_;  // the success, told once the target was re-read
+  std::optional<workflow::JobProgress::Phase> loggedPhase_;  // the job's phase the log has
 };
 
 }  // namespace rukmox::window

@@ -2,6 +2,8 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QValueAxis>
@@ -10,6 +12,7 @@
 
 #include "Captions.h"
 #include "PropertySteps.h"
+#include "RangeReport.h"
 #include "WindowWords.h"
 #include "ui_RangeTestPage.h"
 
@@ -23,8 +26,9 @@ constexpr int kLostMarkSize = 7;
 constexpr int kAxisTicks = 3;
 constexpr qreal kSmallFont = 0.8;  // of the window's font: the page is small
 
-constexpr std::array<Caption, 2> kCaptions = {{
+constexpr std::array<Caption, 3> kCaptions = {{
     {"TabRange", extra::RangeTab},
+    {"ButtonRangeCopy", extra::RangeCopy},
     {"ChartRange", extra::RangeTab, Caption::Role::AccessibleName},
 }};
 
@@ -74,6 +78,7 @@ RangeTestPage::RangeTestPage(PageContext& context, QWidget* parent)
   form_->setupUi(this);
   BuildChart();
   connect(form_->ButtonRangeTest, &QPushButton::clicked, this, &RangeTestPage::StartOrStop);
+  connect(form_->ButtonRangeCopy, &QPushButton::clicked, this, &RangeTestPage::Copy);
   context_.Lock().Add({form_->ButtonRangeTest, form_->SpinRangeCount});
   Clear();
 }
@@ -126,6 +131,8 @@ QWidget* RangeTestPage::StopControl() const {
 
 void RangeTestPage::Clear() {
   last_ = RangeFigures{};
+  steps_.clear();
+  count_ = form_->SpinRangeCount->value();
   trips_->clear();
   lost_->clear();
   for (QAbstractAxis* axis : form_->ChartRange->chart()->axes()) {
@@ -138,6 +145,7 @@ void RangeTestPage::Clear() {
 void RangeTestPage::Show(const RangeStep& step, const RangeFigures& figures) {
   const int language = context_.Language();
   last_ = figures;
+  steps_.push_back(step);
   const TripFigures& p = figures.pings;
   form_->LabelRangeCounts->setText(
       WordText(extra::RangeCounts, language,
@@ -192,6 +200,15 @@ void RangeTestPage::StartOrStop() {
   if (!session.Start(workflow::OperationKind::RangeTest, std::move(run))) return;
   run_ = started;
   ApplyCaptions(context_.Language());
+}
+
+QString RangeTestPage::Report() const {
+  return QString::fromStdString(
+      workflow::RangeReportText(last_, steps_, count_, context_.Language()));
+}
+
+void RangeTestPage::Copy() {
+  QGuiApplication::clipboard()->setText(Report());
 }
 
 void RangeTestPage::Ended() {

@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <memory>
+#include <vector>
 
 #include "PageContext.h"
 #include "RangeTest.h"
@@ -33,6 +34,10 @@ class RangeTestPage : public QWidget {
 
   // The handler: starts a test, or stops the one running.
   void StartOrStop();
+  // Puts the summary and every ping's round trip on the clipboard as text.
+  void Copy();
+  // The same text.
+  QString Report() const;
 
  signals:
   // After each ping has been shown; `number` counts it from 1.
@@ -51,7 +56,9 @@ class RangeTestPage : public QWidget {
   QLineSeries* trips_ = nullptr;
   QScatterSeries* lost_ = nullptr;
   RangeFigures last_;
-  Run* run_ = nullptr;  // the test running, owned by the session
+  std::vector<RangeStep> steps_;  // of the test running, or of the last one
+  int count_ = 0;                 // the pings it was started for
+  Run* run_ = nullptr;            // the test running, owned by the session
 };
 
 }  // namespace rukmox::window

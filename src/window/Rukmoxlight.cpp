@@ -17,20 +17,28 @@
 #include <array>
 #include <map>
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QSysInfo>
 #include "Captions.h"
 #include "ConsolePage.h"
 #include "DevicePanel.h"
+#include "Diagnostics.h"
 #include "LanguageMenu.h"
 #include "Languages.h"
 #include "LinkHistoryPage.h"
 #include "LinkMonitorPage.h"
+#include "LogPage.h"
 #include "NetworkPage.h"
 #include "PageContext.h"
 #include "PinPage.h"
 #include "ProfileActions.h"
+#include "QtTexts.h"
 #include "RangeTestPage.h"
 #include "SpectrumPage.h"
 #include "StringTable.h"
+#include "ToolsWindow.h"
 #include "WindowWords.h"
 #include "ui_Rukmoxlight.h"
 
@@ -58,7 +66,8 @@ TRukMoxFormLight::TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& m
     : QMainWindow(parent),
       messages_(messages),
       place_(std::move(place)),
-      form_(std::make_unique<Ui::RukMoxFormLight>()) {
+      form_(std::make_unique<Ui::RukMoxFormLight>()),
+      qtTexts_(std::make_unique<QtTexts>()) {
   InitArtwork();
   form_->setupUi(this);
   setWindowTitle(WindowTitle());
@@ -81,6 +90,8 @@ TRukMoxFormLight::TRukMoxFormLight(const ModuleMaker& makeModule, MessageSink& m
 
   session_ = std::make_unique<workflow::DeviceSession>(makeModule,
                                                        static_cast<workflow::SessionFace&>(*this));
+  session_->Log().Add(
+      WordText(Word::LogStarted, 0, {QStringLiteral(RUKMOX_VERSION), DongleWhere()}).toStdString());
   context_ = std::make_unique<PageContext>(*session_, messages_, lock_);
   BuildPages();
   BuildMenus();
@@ -103,7 +114,9 @@ TRukMoxFormLight::~TRukMoxFormLight() {
   qApp->removeEventFilter(this);
   // The pages go with the window's widgets, after this: what their removal signals is not ours.
   disconnect(form_->PageControl, nullptr, this, nullptr);
-  // The operation goes before its page; the module is closed and released.
+  // The operation goes before its page; the module is closed and released. The log page goes
+  // after the session's log: it no longer listens.
+  session_->Log().SetListener(nullptr);
   session_.reset();
 }
 
@@ -125,9 +138,13 @@ void TRukMoxFormLight::BuildPages() {
   historyPage_ = new LinkHistoryPage(context);
   rangePage_ = new RangeTestPage(context);
   consolePage_ = new ConsolePage(context);
+  f.PageLink->addTab(linkPage_, QString());
+  // What the fixed window has no room for lives in the tools window.
+  tools_ = new ToolsWindow(this);
+  logPage_ = new LogPage(context);
   for (QWidget* page :
-       std::initializer_list<QWidget*>{linkPage_, historyPage_, rangePage_, consolePage_})
-    f.PageLink->addTab(page, QString());
+       std::initializer_list<QWidget*>{historyPage_, rangePage_, consolePage_, logPage_})
+    tools_->AddPage(page);
   pinPage_ = new PinPage(context);
   f.PagePin->addTab(pinPage_, QString());
   networkPage_ = new NetworkPage(context);
@@ -189,16 +206,59 @@ void TRukMoxFormLight::BuildMenus() {
   lock_.Add(reconnectAction_);
   lock_.Add(applyProfileAction_);
 
+  QMenu* tools = menuBar()->addMenu(QString());
+  tools->setObjectName(QStringLiteral("MenuTools"));
+  for (auto [name, page] :
+       std::initializer_list<std::pair<const char*, QWidget*>>{{"ActionLinkHistory", historyPage_},
+                                                               {"ActionRangeTest", rangePage_},
+                                                               {"ActionConsole", consolePage_},
+                                                               {"ActionOperationsLog", logPage_}}) {
+    QAction* action = tools->addAction(QString());
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, [this, page] { tools_->Open(page); });
+  }
+
+  // The languages between the tools and the help, where the operator finds them in any language.
+  languageMenu_ = new LanguageMenu(*menuBar(), *context_, this);
+  connect(languageMenu_, &LanguageMenu::LanguageChosen, this,
+          &TRukMoxFormLight::ImageLanguageClick);
+
+  QMenu* help = menuBar()->addMenu(QString());
+  help->setObjectName(QStringLiteral("MenuHelp"));
+  QAction* diagnostics = help->addAction(QString());
+  diagnostics->setObjectName(QStringLiteral("ActionCopyDiagnostics"));
+  connect(diagnostics, &QAction::triggered, this, &TRukMoxFormLight::CopyDiagnostics);
+  QAction* about = help->addAction(QString());
+  about->setObjectName(QStringLiteral("ActionAbout"));
+  connect(about, &QAction::triggered, this, &TRukMoxFormLight::About);
+  for (QMenu* each : {menu, tools, languageMenu_->Menu(), help}) KeepFocusAround(each);
+
   serviceModeAction_ = new QAction(this);
   serviceModeAction_->setObjectName(QStringLiteral("ActionServiceMode"));
   serviceModeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   serviceModeAction_->setShortcutContext(Qt::WindowShortcut);
   addAction(serviceModeAction_);  // a shortcut only: no menu offers it to the operator
   connect(serviceModeAction_, &QAction::triggered, this, [this] { SetServiceMode(!serviceMode_); });
+}
 
-  languageMenu_ = new LanguageMenu(*menuBar(), *context_, this);
-  connect(languageMenu_, &LanguageMenu::LanguageChosen, this,
-          &TRukMoxFormLight::ImageLanguageClick);
+void TRukMoxFormLight::KeepFocusAround(QMenu* menu) {
+  connect(menu, &QMenu::aboutToShow, this, [this] {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus != nullptr && focus->window() == this && focus != menuBar()) focusBeforeMenu_ = focus;
+  });
+  connect(menu, &QMenu::aboutToHide, this, [this] {
+    // After the menu has gone (and an action chosen in it has run), unless the keyboard has found
+    // a control of its own meanwhile.
+    QTimer::singleShot(0, this, [this] {
+      QWidget* focus = QApplication::focusWidget();
+      const bool lost = focus == nullptr || focus == menuBar() || focus == this;
+      if (!lost || !focusBeforeMenu_ || !focusBeforeMenu_->isEnabled() ||
+          !focusBeforeMenu_->isVisible() || QApplication::activeModalWidget() != nullptr)
+        return;
+      activateWindow();
+      focusBeforeMenu_->setFocus(Qt::OtherFocusReason);
+    });
+  });
 }
 
 void TRukMoxFormLight::FixSizeAndCentre() {
@@ -241,6 +301,8 @@ void TRukMoxFormLight::FitToContents() {
 void TRukMoxFormLight::ApplyLanguage() {
   ApplyCaptions(context_->Language());
   languageMenu_->MarkChosen();
+  qtTexts_->Use(context_->Language());
+  session_->SetLogLanguage(context_->Language());
   // The status line is ours, not the table's; it follows the language all the same.
   ShowStatusLine();
 }
@@ -255,6 +317,7 @@ void TRukMoxFormLight::ApplyCaptions(int language) {
   historyPage_->ApplyCaptions(language);
   rangePage_->ApplyCaptions(language);
   consolePage_->ApplyCaptions(language);
+  logPage_->ApplyCaptions(language);
   pinPage_->ApplyCaptions(language);
   networkPage_->ApplyCaptions(language);
   spectrumPage_->ApplyCaptions(language);
@@ -264,12 +327,34 @@ void TRukMoxFormLight::ApplyCaptions(int language) {
   saveProfileAction_->setText(WordText(Word::ProfileSaveAction, language));
   applyProfileAction_->setText(WordText(Word::ProfileApplyAction, language));
   languageMenu_->ApplyCaptions(language);
+  tools_->ApplyCaptions(language);
+  if (auto* help = findChild<QMenu*>(QStringLiteral("MenuHelp")))
+    help->setTitle(WordText(Word::HelpMenu, language));
+  if (auto* action = findChild<QAction*>(QStringLiteral("ActionCopyDiagnostics")))
+    action->setText(WordText(Word::HelpCopyDiagnostics, language));
+  if (auto* action = findChild<QAction*>(QStringLiteral("ActionAbout")))
+    action->setText(WordText(Word::HelpAbout, language));
+  if (auto* menu = findChild<QMenu*>(QStringLiteral("MenuTools")))
+    menu->setTitle(WordText(Word::ToolsMenu, language));
+  for (auto [name, word] : std::initializer_list<std::pair<const char*, Word>>{
+           {"ActionLinkHistory", Word::ToolsHistoryAction},
+           {"ActionRangeTest", Word::ToolsRangeAction},
+           {"ActionConsole", Word::ToolsConsoleAction},
+           {"ActionOperationsLog", Word::ToolsLogAction}})
+    if (auto* action = findChild<QAction*>(QString::fromLatin1(name)))
+      action->setText(WordText(word, language));
+}
+
+QString TRukMoxFormLight::DongleWhere() const {
+  const int language = context_ ? context_->Language() : 0;
+  QString where = place_.path.isEmpty() ? WordText(Word::UsbDongle, language) : place_.path;
+  if (place_.simulated) where += WordText(Word::Simulated, language);
+  return where;
 }
 
 void TRukMoxFormLight::ShowStatusLine() {
   const int language = context_->Language();
-  QString where = place_.path.isEmpty() ? WordText(Word::UsbDongle, language) : place_.path;
-  if (place_.simulated) where += WordText(Word::Simulated, language);
+  const QString where = DongleWhere();
   QString line;
   if (session_->IsOpen())
     line = WordText(Word::DongleInUse, language) + where;
@@ -425,9 +510,48 @@ void TRukMoxFormLight::SetProgrammerMaker(const ProgrammerMaker& make) {
 bool TRukMoxFormLight::ShowPage(const QString& objectName) {
   QWidget* target = findChild<QWidget*>(objectName);
   if (target == nullptr) return false;
-  for (QWidget* w = target; w != nullptr && w != this; w = w->parentWidget())
+  for (QWidget* w = target; w != nullptr && w != this; w = w->parentWidget()) {
+    if (w == tools_) tools_->Open(tools_->Tabs()->currentWidget());
     if (QTabWidget* tabs = PageControlOf(w)) tabs->setCurrentWidget(w);
+  }
   return true;
+}
+
+ToolsWindow* TRukMoxFormLight::Tools() const {
+  return tools_;
+}
+
+QString TRukMoxFormLight::Diagnostics() const {
+  workflow::DiagnosticsPlace place;
+  place.program = "rukmox " RUKMOX_VERSION;
+  place.toolkit = qVersion();
+  place.system = QSysInfo::prettyProductName().toStdString();
+  place.dongle = DongleWhere().toStdString();
+  place.quality = lastReading_.quality;
+  place.energy = lastReading_.energy;
+  return QString::fromStdString(
+      workflow::DiagnosticsText(session_->Module(), place, session_->Log(), context_->Language()));
+}
+
+void TRukMoxFormLight::CopyDiagnostics() {
+  QGuiApplication::clipboard()->setText(Diagnostics());
+  statusBar()->showMessage(WordText(Word::DiagCopied, context_->Language()), 5000);
+}
+
+void TRukMoxFormLight::About() {
+  QMessageBox::about(this, WindowTitle(),
+                     WordText(Word::AboutText, context_->Language(),
+                              {QStringLiteral(RUKMOX_VERSION), QString::fromLatin1(qVersion())}));
+}
+
+void TRukMoxFormLight::Remember(Remembered& remembered) {
+  context_->SetRemembered(&remembered);
+  tools_->Remember(remembered);
+  consolePage_->Remember(remembered);
+}
+
+void TRukMoxFormLight::KeepLogIn(const QString& folder) {
+  session_->Log().UseFolder(folder.toStdString());
 }
 
 bool TRukMoxFormLight::SaveProfile(const QString& path) {

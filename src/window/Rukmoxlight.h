@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -17,6 +18,7 @@
 #include "PropertySteps.h"
 
 class QAction;
+class QMenu;
 class QLabel;
 class QTimer;
 
@@ -41,6 +43,10 @@ class PinPage;
 class ProfileActions;
 class RangeTestPage;
 class SpectrumPage;
+class QtTexts;
+class Remembered;
+class LogPage;
+class ToolsWindow;
 
 // Where the window looks for its dongle, for the status line: a tty path, or empty when the dongle
 // is looked for among the USB devices by its description. `whyNotOpen` tells, for the error word a
@@ -105,8 +111,20 @@ class TRukMoxFormLight : public QMainWindow, private workflow::SessionFace {
   ~TRukMoxFormLight() override;
 
   void SetProgrammerMaker(const ProgrammerMaker& make);
-  // Brings the page (or small page) with this object name to the front; false when there is none.
+  // Brings the page (or small page) with this object name to the front, opening the tools window
+  // for one of its pages; false when there is none.
   bool ShowPage(const QString& objectName);
+  // The window of the link history, the range test, the console and the operations log.
+  ToolsWindow* Tools() const;
+  // The Help menu: the diagnostics block (also put on the clipboard), the About box.
+  QString Diagnostics() const;
+  void CopyDiagnostics();
+  void About();
+  // What is kept between runs from now on: the tools window's place and tab, the console's mode
+  // and line end, the firmware folder. Restores what was kept.
+  void Remember(Remembered& remembered);
+  // Keeps the operations log in a file in `folder` from now on.
+  void KeepLogIn(const QString& folder);
   bool SaveProfile(const QString& path);
   bool ApplyProfileFile(const QString& path);
   bool SaveHistoryCsv(const QString& path);
@@ -147,12 +165,16 @@ class TRukMoxFormLight : public QMainWindow, private workflow::SessionFace {
 
   void BuildPages();
   void BuildMenus();
+  // Every menu gives the keyboard back to the control that had it when it closes.
+  void KeepFocusAround(QMenu* menu);
   void FixSizeAndCentre();
   // Sizes the window for the controls now shown, with the captions of every language.
   void FitToContents();
   void ApplyLanguage();
   void ApplyCaptions(int language);
   void ShowStatusLine();
+  // Where the dongle is looked for, as the status line names it.
+  QString DongleWhere() const;
   void ReadAgain(ReRead devices);
   void Release(ReRead devices);
   void FormClose();
@@ -194,6 +216,12 @@ class TRukMoxFormLight : public QMainWindow, private workflow::SessionFace {
   SpectrumPage* spectrumPage_ = nullptr;
   ProfileActions* profiles_ = nullptr;
   LanguageMenu* languageMenu_ = nullptr;
+  ToolsWindow* tools_ = nullptr;
+  LogPage* logPage_ = nullptr;
+  std::unique_ptr<QtTexts> qtTexts_;
+  workflow::LinkReading lastReading_;
+  // The control that had the keyboard before a menu opened; it gets it back when the menu closes.
+  QPointer<QWidget> focusBeforeMenu_;
 };
 
 }  // namespace rukmox::window

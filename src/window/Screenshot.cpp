@@ -11,6 +11,7 @@
 
 #include "Rukmoxlight.h"
 #include "StringTable.h"
+#include "ToolsWindow.h"
 #include "platform/Files.h"
 
 namespace rukmox::window {
@@ -22,11 +23,17 @@ constexpr int kTickWaitMs = 10000;
 constexpr int kTickWaitPerTickMs = 1000;
 constexpr int kEchoWaitMs = 5000;
 
+// The tools window when it is open (a page of it was asked for), else the main window.
+QWidget& Pictured(TRukMoxFormLight& window) {
+  QWidget* tools = window.Tools();
+  return tools->isVisible() ? *tools : static_cast<QWidget&>(window);
+}
+
 // Written whole or not at all, with the reason when it cannot be.
 bool Save(TRukMoxFormLight& window, const QString& file, QString* error) {
   QByteArray png;
   QBuffer buffer(&png);
-  if (!buffer.open(QIODevice::WriteOnly) || !window.grab().save(&buffer, "PNG")) {
+  if (!buffer.open(QIODevice::WriteOnly) || !Pictured(window).grab().save(&buffer, "PNG")) {
     if (error != nullptr) *error = QStringLiteral("cannot make a PNG picture of the window");
     return false;
   }

@@ -13,6 +13,13 @@
 namespace rukmox::window {
 namespace {
 
+// "--ticks": how the usage errors name an option.
+std::string OptionName(const QCommandLineOption& option) {
+  std::string name = "--";
+  name += option.names().first().toStdString();
+  return name;
+}
+
 constexpr int kUsageError = 2;
 const QString kSimulate = QStringLiteral("--simulate");
 
@@ -92,7 +99,9 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     return parsed;
   }
   if (parser.isSet(help)) {
-    parsed.output = parser.helpText();
+    // Without an application object the parser does not know the program's name.
+    parsed.output =
+        parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("rukmox"));
     return parsed;
   }
   if (parser.isSet(versionOption)) {
@@ -164,7 +173,7 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
     bool number = false;
     count = parser.value(option).toInt(&number);
     if (number && count >= 1 && parser.isSet(screenshot)) return true;
-    parsed.error = words(help::CountWithScreenshot, {"--" + option.names().first().toStdString()});
+    parsed.error = words(help::CountWithScreenshot, {OptionName(option)});
     parsed.exitStatus = kUsageError;
     return false;
   };
@@ -174,7 +183,7 @@ ParsedStart ParseStartOptions(const QStringList& arguments, const QString& versi
 
   for (const QCommandLineOption* option : {&scan, &console}) {
     if (parser.isSet(*option) && !parser.isSet(screenshot)) {
-      parsed.error = words(help::WithScreenshot, {"--" + option->names().first().toStdString()});
+      parsed.error = words(help::WithScreenshot, {OptionName(*option)});
       parsed.exitStatus = kUsageError;
       return parsed;
     }

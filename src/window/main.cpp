@@ -2,6 +2,7 @@
 // remote modules in this process.
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -17,11 +18,13 @@
 #include "Languages.h"
 #include "MessageBoxSink.h"
 #include "ModuleFactory.h"
+#include "Remembered.h"
 #include "Rukmoxlight.h"
 #include "Scenario.h"
 #include "Screenshot.h"
 #include "Simulator.h"
 #include "StartOptions.h"
+#include "ToolsWindow.h"
 #include "WindowWords.h"
 #include "platform/PortList.h"
 #include "platform/ProgramFile.h"
@@ -100,6 +103,17 @@ void EndStep(TRukMoxFormLight& window) {
   window.close();
 }
 
+constexpr QSize kToolsPictureSize{1280, 800};
+
+// Where the operations log is kept: $XDG_STATE_HOME/rukmox, by default ~/.local/state/rukmox.
+QString StateFolder() {
+  const char* state = std::getenv("XDG_STATE_HOME");
+  const QString base = state != nullptr && *state == '/'
+                           ? QString::fromLocal8Bit(state)
+                           : QDir::homePath() + QStringLiteral("/.local/state");
+  return base + QStringLiteral("/rukmox");
+}
+
 int Run(QApplication& app, const StartOptions& options) {
   using rukmox::platform::StopSignals;
   // Caught from the start: a signal during the opening ends the run once the opening is done.
@@ -107,6 +121,13 @@ int Run(QApplication& app, const StartOptions& options) {
   rukmox::platform::TransportSettings settings =
       rukmox::platform::TransportSettings::FromEnvironment();
   if (options.dongle) settings.DonglePath = options.dongle->toStdString();
+  // The user's settings, but not for a picture, which must not depend on them nor change them.
+  const bool screenshot = !options.screenshot.isEmpty();
+  std::unique_ptr<Remembered> remembered;
+  if (!screenshot) remembered = std::make_unique<Remembered>();
+  // The dongle chosen last, unless the command line or the environment names one.
+  if (remembered && !options.dongle && settings.DonglePath.empty())
+    if (const auto chosen = remembered->Dongle()) settings.DonglePath = chosen->toStdString();
   if (options.ports) settings.Ports = rukmox::platform::SplitPortList(options.ports->toStdString());
 
   std::unique_ptr<rukmox::sim::Simulator> simulator;
@@ -128,7 +149,6 @@ int Run(QApplication& app, const StartOptions& options) {
     settings.Ports = simulator->PortPaths();
   }
 
-  const bool screenshot = !options.screenshot.isEmpty();
   MessageBoxSink boxes;
   ErrorStreamSink errorStream;
   EndingSink messages(screenshot ? static_cast<MessageSink&>(errorStream) : boxes, errorStream);
@@ -136,6 +156,10 @@ int Run(QApplication& app, const StartOptions& options) {
       [&settings](std::int32_t* errorWord) { return CreateModule(settings, errorWord); }, messages,
       PlaceOf(settings, options.simulate));
   boxes.SetParent(&window);
+  if (remembered) {
+    window.Remember(*remembered);
+    window.KeepLogIn(StateFolder());
+  }
   window.SetProgrammerMaker(
       [&settings](std::int32_t* errorWord) { return CreateProgrammer(settings, errorWord); });
   if (options.language != 0) window.ImageLanguageClick(options.language);
@@ -146,6 +170,8 @@ int Run(QApplication& app, const StartOptions& options) {
               Words(rukmox::help::NoSuchPage, options.wordsLanguage, {options.tab.toStdString()}));
     return 2;
   }
+  // A picture of the tools window shows it at the size of a common laptop screen.
+  if (screenshot && window.Tools()->isVisible()) window.Tools()->resize(kToolsPictureSize);
 
   QTimer ending;
   ending.setInterval(50);

@@ -132,4 +132,14 @@ std::string ConsoleTranscript::Sent(std::span<const std::uint8_t> bytes, Console
   return shown;
 }
 
+std::string LineStamper::Stamp(std::string_view text, std::string_view stamp) {
+  std::string stamped;
+  for (char c : text) {
+    if (atLineStart_) stamped += stamp;
+    stamped += c;
+    atLineStart_ = c == '\n';
+  }
+  return stamped;
+}
+
 }  // namespace rukmox

@@ -52,4 +52,14 @@ class ConsoleTranscript {
   ConsoleMode mode_ = ConsoleMode::Text;
 };
 
+// Puts a time stamp at the start of each line of a view's text, which arrives piece by piece: a
+// line that a piece leaves open gets no second stamp when the next piece goes on with it.
+class LineStamper {
+ public:
+  std::string Stamp(std::string_view text, std::string_view stamp);
+
+ private:
+  bool atLineStart_ = true;
+};
+
 }  // namespace rukmox

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "ExtraTexts.h"
+
 namespace rukmox::workflow {
 namespace {
 
@@ -123,7 +125,11 @@ void DeviceSession::StopNow() {
 LinkReading DeviceSession::PollTick(const LinkMonitor::Moved& moved) {
   if (!module_) return {};
   const Exchange exchange(*this);
-  return monitor_.Tick(*module_, moved);
+  const LinkReading reading = monitor_.Tick(*module_, moved);
+  if (reading.moved)
+    log_.Add(FillIn(ExtraText(extra::LogChannelHop, logLanguage_),
+                    {std::to_string(reading.channelBefore), std::to_string(reading.channel)}));
+  return reading;
 }
 
 bool DeviceSession::PollMayRun() const {

@@ -20,6 +20,7 @@
 
 #include "LinkMonitor.h"
 #include "Operation.h"
+#include "OperationsLog.h"
 #include "Rukmox.h"
 
 namespace rukmox::workflow {
@@ -98,7 +99,13 @@ class DeviceSession {
   void StopNow();
   bool StopRequested() const { return stopRequested_; }
 
-  // The poll tick, read through the link monitor; `moved` as LinkMonitor::Tick takes it.
+  // The operations log of the run, written in the language of the face that shows it.
+  OperationsLog& Log() { return log_; }
+  void SetLogLanguage(int language) { logLanguage_ = language; }
+  int LogLanguage() const { return logLanguage_; }
+
+  // The poll tick, read through the link monitor; `moved` as LinkMonitor::Tick takes it. A move
+  // of the module's own goes into the log.
   LinkReading PollTick(const LinkMonitor::Moved& moved);
   std::int32_t ChannelMoves() const { return monitor_.ChannelMoves(); }
 
@@ -131,6 +138,8 @@ class DeviceSession {
   bool wasOpen_ = false;
   bool gone_ = false;
   LinkMonitor monitor_;
+  OperationsLog log_;
+  int logLanguage_ = 0;
 };
 
 }  // namespace rukmox::workflow

@@ -7,6 +7,7 @@ namespace rukmox::workflow {
 LinkReading LinkMonitor::Tick(TRukMox& device, const Moved& moved) {
   LinkReading reading;
   reading.energy = energy_;
+  reading.channelBefore = device.Local.Channel;
   if (device.IsOpen()) {
     reading.open = true;
     device.AdaptChannel();  // its result is not looked at

@@ -21,7 +21,8 @@ struct LinkReading {
   bool linked = false;       // a remote is linked
   std::int32_t quality = 0;  // dBm + 94 of a linked remote; 0 without one or after a failed read
   bool moved = false;        // the module moved the pair: both devices were read again
-  std::int32_t channel = 0;  // the local module's channel, after that read
+  std::int32_t channelBefore = 0;   // the local module's channel as known before the tick
+  std::int32_t channel = 0;         // the local module's channel, after that read
   std::int32_t channelChanges = 0;  // the module's count of its own moves
 };
 

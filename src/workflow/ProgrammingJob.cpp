@@ -102,6 +102,7 @@ std::optional<Operation::Wait> ProgrammingJob::Step() {
 
 std::optional<Operation::Wait> ProgrammingJob::End() {
   phase_ = Phase::Ended;
+  face_.JobEnded();
   return std::nullopt;
 }
 
@@ -168,6 +169,7 @@ std::optional<Operation::Wait> ProgrammingJob::Prepare() {
   // Prepare the target while the module link is open; without it the boot loader search alone
   // brings the target into its boot loader.
   phase_ = Phase::Search;
+  face_.Phase({JobProgress::Phase::Preparing, 0, 0, 0, std::nullopt});
   if (target_ == ProgrammingTarget::Dongle && device_.IsOpen()) {
     // The dongle goes to its boot loader; its module link closes.
     if (!device_.SendToBootLoader()) return FailOrGone(text::BootLoaderRefused);
@@ -202,6 +204,7 @@ std::optional<Operation::Wait> ProgrammingJob::SearchNextPort() {
       return End();
     }
     const std::int32_t port = nextPort_++;
+    face_.Phase({JobProgress::Phase::Searching, port + 1, setup_.portCount, 0, std::nullopt});
     programError_ = 0;
     programmer_->SetPort(port);
     programmer_->Open();
@@ -237,6 +240,15 @@ std::optional<Operation::Wait> ProgrammingJob::SearchNextPort() {
 }
 
 std::optional<Operation::Wait> ProgrammingJob::WriteNextRecord() {
+  // The first step sets the boot loader up; each one after it writes one record.
+  const std::int32_t record = writingSteps_++;
+  if (record == 1) firstRecord_ = std::chrono::steady_clock::now();
+  if (record >= 1 && record <= records_) {
+    const std::int32_t done = record - 1;
+    face_.Phase({JobProgress::Phase::Writing, record, records_,
+                 records_ > 0 ? 100 * done / records_ : 0,
+                 TimeLeft(std::chrono::steady_clock::now() - firstRecord_, done, records_)});
+  }
   writing_->Step();
   if (!writing_->Done()) return Wait{0};
 
@@ -281,6 +293,7 @@ std::optional<Operation::Wait> ProgrammingJob::WriteNextRecord() {
 }
 
 std::optional<Operation::Wait> ProgrammingJob::Reopen() {
+  face_.Phase({JobProgress::Phase::Reconnecting, 0, 0, 100, std::nullopt});
   device_.Open();
   face_.Reopened();
   return End();

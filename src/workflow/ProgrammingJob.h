@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "JobProgress.h"
 #include "Languages.h"
 #include "Notice.h"
 #include "Operation.h"
@@ -67,6 +68,10 @@ class ProgrammingFace {
   // The job was asked to stop and ended where it was: what it got done and whether the target
   // now waits in its boot loader, as notes. The module link is not opened again.
   virtual void Stopped(const std::vector<NoticeNote>& notes) = 0;
+  // The phase the job is in now and how far it has got in it.
+  virtual void Phase(const JobProgress&) {}
+  // The job has ended, however it ended (after its messages).
+  virtual void JobEnded() {}
   // The dongle, or the serial port at `portPath` where the target's boot loader answered, went
   // away during the job: nothing more is sent and the module link is not opened again.
   virtual void DeviceGone(ProgrammingTarget target, const std::string& portPath,
@@ -138,6 +143,8 @@ class ProgrammingJob final : public Operation {
   std::int32_t nextPort_ = 0;
   std::vector<NoticeNote> unopened_;  // why ports of the search could not be opened
   std::optional<programming::ProgramRun> writing_;
+  std::int32_t writingSteps_ = 0;  // steps of the writing: the set-up, then one a record
+  std::chrono::steady_clock::time_point firstRecord_;
 };
 
 // Runs one job to its end; `programError` gets the programming object's error word.

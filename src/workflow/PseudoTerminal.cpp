@@ -1,6 +1,7 @@
 #include "PseudoTerminal.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -52,6 +53,26 @@ bool PseudoTerminal::Open(std::string* error) {
   const int flags = fcntl(master_, F_GETFL);
   if (flags < 0 || fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0) return fail("fcntl");
   return true;
+}
+
+PseudoTerminal::Ready PseudoTerminal::WaitForMaster(int master, bool read, bool write,
+                                                    std::chrono::milliseconds wait) {
+  pollfd terminal{master, 0, 0};
+  if (read) terminal.events |= POLLIN;
+  if (write) terminal.events |= POLLOUT;
+  Ready ready;
+  if (poll(&terminal, 1, static_cast<int>(wait.count())) <= 0) return ready;
+  ready.readable = (terminal.revents & POLLIN) != 0;
+  ready.writable = (terminal.revents & POLLOUT) != 0;
+  return ready;
+}
+
+long PseudoTerminal::ReadMaster(int master, void* into, std::size_t size) {
+  return static_cast<long>(::read(master, into, size));
+}
+
+long PseudoTerminal::WriteMaster(int master, const void* from, std::size_t size) {
+  return static_cast<long>(::write(master, from, size));
 }
 
 }  // namespace rukmox

@@ -1,10 +1,9 @@
 #include "PtyBridge.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
+
+#include "PseudoTerminal.h"
 
 namespace rukmox {
 namespace {
@@ -34,21 +33,19 @@ BridgeState PtyBridge::Run(const std::function<bool()>& stopRequested) {
 }
 
 void PtyBridge::WaitAndMove(bool takeInput) {
-  pollfd terminal{master_, 0, 0};
-  if (takeInput && bridge_.Room() > 0) terminal.events |= POLLIN;
-  if (!toTerminal_.empty()) terminal.events |= POLLOUT;
   const auto wait = std::min<std::chrono::steady_clock::duration>(kStep, bridge_.UntilNextFrame());
-  const auto waitMs = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
   // A signal (Ctrl-C) ends the wait early; the caller looks at its stop request next.
-  if (poll(&terminal, 1, static_cast<int>(waitMs)) <= 0) return;
+  const PseudoTerminal::Ready ready =
+      PseudoTerminal::WaitForMaster(master_, takeInput && bridge_.Room() > 0, !toTerminal_.empty(),
+                                    std::chrono::ceil<std::chrono::milliseconds>(wait));
 
-  if ((terminal.revents & POLLIN) != 0) {
+  if (ready.readable) {
     std::uint8_t buffer[DataBridge::kQueueLimit];
-    const ssize_t n = read(master_, buffer, bridge_.Room());
+    const long n = PseudoTerminal::ReadMaster(master_, buffer, bridge_.Room());
     if (n > 0) bridge_.Queue({buffer, static_cast<std::size_t>(n)});
   }
-  if ((terminal.revents & POLLOUT) != 0) {
-    const ssize_t n = write(master_, toTerminal_.data(), toTerminal_.size());
+  if (ready.writable) {
+    const long n = PseudoTerminal::WriteMaster(master_, toTerminal_.data(), toTerminal_.size());
     if (n > 0) toTerminal_.erase(toTerminal_.begin(), toTerminal_.begin() + n);
   }
 }

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -51,7 +52,9 @@ class CtlTest : public ::testing::Test {
 
   static ChildResult RunCtlRaw(const std::vector<std::string>& args,
                                const ChildOptions& options = {}) {
-    ChildResult result = RunChild(RUKMOXCTL_PROGRAM, args, options);
+    // The Windows stage runs the same tests against rukmoxctl.exe under Wine, through a wrapper.
+    const char* program = std::getenv("RUKMOXCTL_PROGRAM_OVERRIDE");
+    ChildResult result = RunChild(program != nullptr ? program : RUKMOXCTL_PROGRAM, args, options);
     EXPECT_FALSE(result.timedOut) << "rukmoxctl did not end";
     return result;
   }

@@ -92,7 +92,7 @@ TEST_F(CtlCatalogueFolderTest, ALanguageWhoseCatalogueCannotBeReadIsRefusedWithT
   fs::create_directories(broken.parent_path());
   std::ofstream(broken) << "This is a text file, not a message catalogue.";
   ChildOptions options;
-  options.environment = {"RUKMOX_LOCALE_DIR=" + Catalogues().string()};
+  options.environment = {std::string("RUKMOX_LOCALE_DIR=").append(Catalogues().string())};
 
   const ChildResult unreadable = Ctl({"--lang", "xx", "info"}, options);
   EXPECT_EQ(unreadable.status, 2);

@@ -56,7 +56,7 @@ struct ProgramCase {
   std::string header;  // of the file written; empty: no file at all
   std::function<void(sim::Scenario&)> setUp;
   int status;
-  std::string text;  // standard output on success, the start of standard error on failure
+  std::string text;  // in standard output on success, the start of standard error on failure
   std::function<int(sim::World&)> recordsAccepted;
   int expectedRecords;
 };
@@ -72,7 +72,7 @@ TEST_P(CtlProgramTest, RunsTheWholeJobAndReportsTheWindowsResultText) {
   const ChildResult r = Ctl({"program", c.target, file});
   EXPECT_EQ(r.status, c.status) << r.err;
   if (c.status == 0)
-    EXPECT_THAT(r.out, StartsWith(c.text));
+    EXPECT_THAT(r.out, HasSubstr(c.text));
   else
     EXPECT_THAT(r.err, StartsWith(c.text));
   EXPECT_EQ(sim_->With(c.recordsAccepted), c.expectedRecords);
@@ -120,6 +120,26 @@ TEST_F(CtlProgramFixture, AfterTheJobTheModuleIsOpenedAgainAndShown) {
   EXPECT_EQ(json["port"], 0);
   EXPECT_EQ(json["messages"][0], "Programming successful.");
   EXPECT_EQ(json["local"]["name"], "RUKDONGLE");
+}
+
+TEST_F(CtlProgramFixture, TheSummaryComesFirstAndADryRunStopsThere) {
+  const std::string file = WriteFile(FirmwareText(kHeader));
+  const std::string summary = "File: " + file +
+                              "\nRecords: 4, data bytes: 48\nAddresses: 0x0000 to 0x002F\n"
+                              "Target: the remote device SENSOR-A (address ";
+  const ChildResult dry = Ctl({"program", "mcu", "--dry-run", file});
+  EXPECT_EQ(dry.status, 0) << dry.err;
+  EXPECT_THAT(dry.out, StartsWith(summary));
+  EXPECT_THAT(dry.out, HasSubstr("), present version H"));
+  EXPECT_THAT(dry.out, HasSubstr("Dry run: nothing was sent."));
+  EXPECT_EQ(sim_->With(McuFrames), 0);
+  EXPECT_EQ(sim_->With([](sim::World& w) { return w.remotes[0].checkup[1]; }), 0);
+
+  const ChildResult real = Ctl({"program", "mcu", file});
+  EXPECT_EQ(real.status, 0) << real.err;
+  EXPECT_THAT(real.out, StartsWith(summary));
+  EXPECT_LT(real.out.find("Target:"), real.out.find("Programming successful."));
+  EXPECT_EQ(sim_->With(McuRecords), kRecordLines);
 }
 
 TEST_F(CtlProgramFixture, AJobCutShortByAnUnplugCanBeRedone) {

@@ -70,7 +70,7 @@ std::size_t CharactersIn(std::string_view utf8) {
 
 // Whether the Windows code page `codePage` ("1252") holds every character of `utf8`.
 bool CodePageHolds(const std::string& codePage, const std::string& utf8) {
-  const iconv_t convert = iconv_open(("CP" + codePage).c_str(), "UTF-8");
+  const iconv_t convert = iconv_open(std::string("CP").append(codePage).c_str(), "UTF-8");
   if (convert == reinterpret_cast<iconv_t>(-1)) {
     ADD_FAILURE() << "no code page " << codePage << " known to iconv";
     return false;

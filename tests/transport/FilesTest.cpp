@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "FileFolderFixture.h"
 #include "NamedRows.h"
 #include "platform/JsonText.h"
 
@@ -20,38 +21,13 @@ namespace {
 namespace fs = std::filesystem;
 using rukmox::test::PrintTo;  // found by argument lookup for the rows declared here
 
-class FilesTest : public ::testing::Test {
+class FilesTest : public test::FileFolderTest {
  protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = fs::temp_directory_path() /
-              ("rukmox-files-" + std::to_string(getpid()) + "-" + info->name());
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string At(const std::string& name) const { return (folder_ / name).string(); }
-  static void Put(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-  }
-  static std::string Content(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
-  std::set<std::string> Names() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder_))
-      names.insert(entry.path().filename().string());
-    return names;
-  }
   static mode_t ModeOf(const std::string& path) {
     struct stat node {};
     ::lstat(path.c_str(), &node);
     return node.st_mode & 07777;
   }
-
-  fs::path folder_;
 };
 
 struct RefusedReadCase {

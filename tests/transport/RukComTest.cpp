@@ -15,6 +15,7 @@
 
 #include "NamedRows.h"
 #include "PtyPair.h"
+#include "RukComFixture.h"
 #include "Rukcom.h"
 #include "TimingSlack.h"
 #include "platform/PortList.h"
@@ -29,45 +30,11 @@ using rukmox::platform::CommTimeouts;
 using rukmox::test::kEarly;
 using rukmox::test::kLate;
 using rukmox::test::PtyPair;
-using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
-
-std::chrono::milliseconds Since(Clock::time_point start) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-}
-
-// Only the listed ports: roots where nothing is found keep an empty list from reaching the
-// machine's own serial ports.
-rukmox::platform::TransportSettings Listing(const std::string& ports) {
-  rukmox::platform::TransportSettings settings;
-  settings.Ports = rukmox::platform::SplitPortList(ports);
-  settings.DevRoot = "/nonexistent/dev";
-  settings.SysfsRoot = "/nonexistent/sys";
-  return settings;
-}
-
-class RukComTest : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(pty.ok()); }
-
-  std::unique_ptr<TRukCom> MakeCom(std::int32_t port = 0, std::int32_t baud = 5) {
-    return std::make_unique<TRukCom>(nullptr, port, baud, &error, true, 0, 0, Listing(ports));
-  }
-
-  // Waits until the port's input queue holds `count` bytes (the pty hands them over late).
-  static bool WaitForInput(TRukCom& com, int count) {
-    const auto end = Clock::now() + 2s;
-    while (Clock::now() < end) {
-      if (com.GetInQueue() >= count) return true;
-      std::this_thread::sleep_for(1ms);
-    }
-    return false;
-  }
-
-  PtyPair pty;
-  std::string ports = pty.path();  // colon-separated, as MakeCom hands them in
-  std::int32_t error = -1;
-};
+using rukmox::test::Clock;
+using rukmox::test::Listing;
+using rukmox::test::RukComTest;
+using rukmox::test::Since;
 
 // --- Construction and the settings that clamp --------------------------------------------------
 
@@ -186,120 +153,6 @@ INSTANTIATE_TEST_SUITE_P(Values, SetTimeoutValue,
                                            TimeoutCase{"Negative", -1, 60}),
                          RowName());
 
-// The defining figure: with Timeout 100 a silent one-byte read costs 50·1 + 200 ms.
-TEST_F(RukComTest, SilentOneByteReadCostsTwoHundredFiftyMilliseconds) {
-  auto com = MakeCom();
-  ASSERT_TRUE(com->Open());
-  std::uint8_t byte = 0xAA;
-  const auto start = Clock::now();
-  EXPECT_FALSE(com->Read(&byte, 1, 0));
-  const auto took = Since(start);
-  EXPECT_GE(took, 250ms - kEarly);
-  EXPECT_LE(took, 250ms + kLate);
-  EXPECT_EQ(error, ErrShortTransfer);
-  EXPECT_EQ(byte, 0) << "the buffer is zero-filled before reading";
-}
-
-// A base time-out of 0 means no waiting, not waiting for ever on a silent line.
-TEST_F(RukComTest, ZeroTimeoutReadsWhatIsThereWithoutWaiting) {
-  auto com = MakeCom();
-  com->SetTimeout(0);
-  ASSERT_TRUE(com->Open());
-  std::uint8_t buffer[2] = {};
-  const auto start = Clock::now();
-  EXPECT_FALSE(com->Read(buffer, 2, 0));
-  EXPECT_LT(Since(start), 50ms);
-  EXPECT_EQ(error, ErrShortTransfer);
-
-  error = 0;
-  ASSERT_TRUE(pty.Send({4, 5}));
-  ASSERT_TRUE(WaitForInput(*com, 2));
-  EXPECT_TRUE(com->Read(buffer, 2, 0));
-  EXPECT_EQ(buffer[1], 5);
-}
-
-// The first byte gets its own total constant; the rest runs on the normal time-outs, which are
-// back in force afterwards.
-TEST_F(RukComTest, FirstByteTimeoutAppliesToTheFirstByteOnly) {
-  auto com = MakeCom();
-  com->SetTimeout(20);  // 20, 10, 40, 10, 10
-  ASSERT_TRUE(com->Open());
-  Bytes buffer(3, 0xAA);
-  const auto start = Clock::now();
-  EXPECT_FALSE(com->Read(buffer.data(), 3, 300));
-  const auto took = Since(start);
-  // (10 + 300) for the first byte, then (10·2 + 40) for the other two.
-  EXPECT_GE(took, 370ms - kEarly);
-  EXPECT_LE(took, 370ms + kLate);
-  EXPECT_EQ(com->CurrentTimeouts(), (CommTimeouts{20, 10, 40, 10, 10}));
-  EXPECT_EQ(buffer, (Bytes{0, 0, 0}));
-}
-
-TEST_F(RukComTest, FirstByteTimeoutWaitsForALateAnswer) {
-  auto com = MakeCom();
-  ASSERT_TRUE(com->Open());
-  std::thread device([&] {
-    std::this_thread::sleep_for(400ms);  // later than the 250 ms a normal read would wait
-    pty.Send({0x64, 0x02, 0x33});
-  });
-  Bytes buffer(3);
-  const auto start = Clock::now();
-  const bool ok = com->Read(buffer.data(), 3, 2000);
-  device.join();
-  EXPECT_TRUE(ok);
-  EXPECT_EQ(buffer, (Bytes{0x64, 0x02, 0x33}));
-  EXPECT_LE(Since(start), 400ms + kLate) << "a read that has its bytes returns at once";
-  EXPECT_EQ(error, 0);
-}
-
-// Once bytes flow, a gap longer than Timeout ends the read early instead of waiting out the
-// total (50·4 + 200 ms for the rest).
-TEST_F(RukComTest, GapLongerThanTheTimeoutEndsTheRead) {
-  auto com = MakeCom();
-  ASSERT_TRUE(com->Open());
-  ASSERT_TRUE(pty.Send({1, 2}));
-  ASSERT_TRUE(WaitForInput(*com, 2));
-  Bytes buffer(5, 0xAA);
-  const auto start = Clock::now();
-  EXPECT_FALSE(com->Read(buffer.data(), 5, 0));
-  const auto took = Since(start);
-  EXPECT_GE(took, 100ms - kEarly);
-  EXPECT_LE(took, 100ms + kLate);
-  EXPECT_EQ(buffer, (Bytes{1, 2, 0, 0, 0}));
-  EXPECT_EQ(error, ErrShortTransfer);
-}
-
-// --- Transfers ----------------------------------------------------------------------------------
-
-TEST_F(RukComTest, WriteThenReadAnAnswer) {
-  auto com = MakeCom();
-  ASSERT_TRUE(com->Open());
-  const Bytes request{0xF0, 0x0D, 0x0F, 0x00};
-  ASSERT_TRUE(com->Write(request.data(), 4, 0));
-  EXPECT_EQ(pty.Receive(), request);
-  ASSERT_TRUE(pty.Send({0x64, 0x01, 0x00}));
-  Bytes answer(3);
-  EXPECT_TRUE(com->Read(answer.data(), 3, 0));
-  EXPECT_EQ(answer, (Bytes{0x64, 0x01, 0x00}));
-  EXPECT_EQ(error, 0);
-}
-
-TEST_F(RukComTest, WriteDiscardsWhatArrivedBefore) {
-  auto com = MakeCom();
-  ASSERT_TRUE(com->Open());
-  ASSERT_TRUE(pty.Send({0x11, 0x22, 0x33}));
-  ASSERT_TRUE(WaitForInput(*com, 3));
-  const std::uint8_t request = 0x42;
-  ASSERT_TRUE(com->Write(&request, 1, 0));
-  EXPECT_EQ(com->GetInQueue(), 0);
-  EXPECT_EQ(pty.Receive(), Bytes{0x42});
-  // The next read sees only what comes after the write.
-  ASSERT_TRUE(pty.Send({0x99}));
-  std::uint8_t answer = 0;
-  EXPECT_TRUE(com->Read(&answer, 1, 0));
-  EXPECT_EQ(answer, 0x99);
-}
-
 TEST_F(RukComTest, ZeroByteTransfersTouchNothing) {
   auto com = MakeCom();
   ASSERT_TRUE(com->Open());
@@ -318,7 +171,7 @@ class BlockingBit : public RukComTest, public ::testing::WithParamInterface<Clam
 TEST_P(BlockingBit, RefusesReadAndWrite) {
   auto com = MakeCom();
   ASSERT_TRUE(com->Open());
-  ASSERT_TRUE(pty.Send({0x55}));
+  ASSERT_TRUE(line.Send({0x55}));
   ASSERT_TRUE(WaitForInput(*com, 1));
   error = GetParam().given;
 
@@ -331,7 +184,7 @@ TEST_P(BlockingBit, RefusesReadAndWrite) {
   EXPECT_EQ(buffer[1], 0xAA);
   EXPECT_EQ(error, GetParam().given) << "no further bits";
   EXPECT_EQ(com->GetInQueue(), 1) << "no purge";
-  EXPECT_TRUE(pty.Receive(20ms).empty()) << "nothing written";
+  EXPECT_TRUE(line.Receive(20ms).empty()) << "nothing written";
 
   error = 0;
   EXPECT_TRUE(com->Read(buffer, 1, 0));
@@ -349,7 +202,7 @@ TEST_F(RukComTest, OtherBitsDoNotBlock) {
   error = ErrRefused | ErrChecksum | ErrEcho | ErrOpen;
   const std::uint8_t byte = 0x42;
   EXPECT_TRUE(com->Write(&byte, 1, 0));
-  EXPECT_EQ(pty.Receive(), Bytes{0x42});
+  EXPECT_EQ(line.Receive(), Bytes{0x42});
 }
 
 // --- Opening and closing ------------------------------------------------------------------------
@@ -371,13 +224,13 @@ TEST_F(RukComTest, OpenClearsTheErrorWordAndReopens) {
 TEST_F(RukComTest, PortNumberSelectsTheEntryOfTheList) {
   PtyPair second;
   ASSERT_TRUE(second.ok());
-  ports = pty.path() + ":" + second.path();
+  ports = line.path() + ":" + second.path();
   auto com = MakeCom(1);
   ASSERT_TRUE(com->Open());
   const std::uint8_t byte = 0x31;
   ASSERT_TRUE(com->Write(&byte, 1, 0));
   EXPECT_EQ(second.Receive(), Bytes{0x31});
-  EXPECT_TRUE(pty.Receive(20ms).empty());
+  EXPECT_TRUE(line.Receive(20ms).empty());
 }
 
 struct OpenFailureCase {
@@ -388,7 +241,7 @@ struct OpenFailureCase {
 class OpenFailure : public RukComTest, public ::testing::WithParamInterface<OpenFailureCase> {};
 TEST_P(OpenFailure, LeavesTheObjectClosedWithErrOpen) {
   ports = GetParam().ports;
-  if (const auto at = ports.find("%s"); at != std::string::npos) ports.replace(at, 2, pty.path());
+  if (const auto at = ports.find("%s"); at != std::string::npos) ports.replace(at, 2, line.path());
   auto com = MakeCom(GetParam().port);
   const auto start = Clock::now();
   EXPECT_FALSE(com->Open());
@@ -406,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(Ports, OpenFailure,
                          RowName());
 
 TEST_F(RukComTest, HeldPortIsRefused) {
-  const int holder = open(pty.path().c_str(), O_RDWR | O_NOCTTY);
+  const int holder = open(line.path().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(holder, 0);
   ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
   auto com = MakeCom();
@@ -452,23 +305,23 @@ speed_t RateOf(const std::string& path) {
 TEST_F(RukComTest, SetBaudIndexOnAnOpenPortSwitchesTheRateAtOnce) {
   auto com = MakeCom(0, 5);
   ASSERT_TRUE(com->Open());
-  EXPECT_EQ(RateOf(pty.path()), static_cast<speed_t>(B9600));
+  EXPECT_EQ(RateOf(line.path()), static_cast<speed_t>(B9600));
   EXPECT_EQ(com->SetBaudIndex(9), 9);
-  EXPECT_EQ(RateOf(pty.path()), static_cast<speed_t>(B115200));
+  EXPECT_EQ(RateOf(line.path()), static_cast<speed_t>(B115200));
   EXPECT_EQ(com->SetBaudIndex(2), 2);
-  EXPECT_EQ(RateOf(pty.path()), static_cast<speed_t>(B1200));
+  EXPECT_EQ(RateOf(line.path()), static_cast<speed_t>(B1200));
   EXPECT_TRUE(com->IsOpen());
   // The port keeps working at the new rate.
   const std::uint8_t byte = 0x7E;
   EXPECT_TRUE(com->Write(&byte, 1, 0));
-  EXPECT_EQ(pty.Receive(), Bytes{0x7E});
+  EXPECT_EQ(line.Receive(), Bytes{0x7E});
 }
 
 TEST_F(RukComTest, ReopenPutsTheStoredRateIntoForce) {
   auto com = MakeCom(0, 5);
   EXPECT_EQ(com->SetBaudIndex(8), 8);
   ASSERT_TRUE(com->Open());
-  EXPECT_EQ(RateOf(pty.path()), static_cast<speed_t>(B57600));
+  EXPECT_EQ(RateOf(line.path()), static_cast<speed_t>(B57600));
 }
 
 // --- Hang-up ------------------------------------------------------------------------------------

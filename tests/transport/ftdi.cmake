@@ -1,6 +1,14 @@
 # Tests of the FTDI side: the mode-string parser, the D2XX loader, our ftdi_sio layer (on a sysfs
 # tree the tests build and on pseudo-terminals) and TRukFtdi.
 
+if(WIN32)
+  # The mode-string parser is the same on every system; the rest stands on Linux ttys and dlopen.
+  add_executable(CommDcbTest ${CMAKE_CURRENT_SOURCE_DIR}/CommDcbTest.cpp)
+  target_link_libraries(CommDcbTest PRIVATE rukmox_transport rukmox_test_support)
+  rukmox_discover_tests(CommDcbTest transport)
+  return()
+endif()
+
 # A library with only some of the 17 D2XX names, loaded through RUKMOX_D2XX by the loader tests.
 add_library(d2xx_partial_library MODULE ${CMAKE_CURRENT_SOURCE_DIR}/D2xxPartialLibrary.c)
 set_target_properties(d2xx_partial_library PROPERTIES PREFIX "lib")

@@ -6,12 +6,15 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include "FirmwareFolder.h"
 #include "FirmwareImage.h"
 #include "LockHolder.h"
+#include "ProgrammingGroup.h"
 #include "WindowFixture.h"
 #include "platform/StopSignals.h"
 
@@ -68,7 +71,15 @@ class Job {
     w_.messages.messages.clear();
     w_.Find<QPushButton>(dongle ? "ButtonProgramDongle" : "ButtonProgramMcu")->click();
     QVERIFY(w_.WaitForOperation());
+    // The question before the job is looked at on its own; the job's messages follow it.
+    auto& messages = w_.messages.messages;
+    questions.clear();
+    for (const Message& m : messages)
+      if (m.question) questions << m.text;
+    std::erase_if(messages, [](const Message& m) { return m.question; });
   }
+
+  QStringList questions;  // asked by the last Program
 
   QProgressBar* Bar(bool dongle) const {
     return w_.Find<QProgressBar>(dongle ? "ProgressBarDongle" : "ProgressBarMcu");
@@ -111,11 +122,27 @@ class FirmwareTest : public QObject {
     connect(job.Bar(dongle), &QProgressBar::valueChanged, this,
             [&] { shownWhileWriting = shownWhileWriting || !job.Bar(dongle)->isHidden(); });
 
-    job.Program(dongle, job.WriteFile(Image()));
+    const QString file = job.WriteFile(Image());
+    job.Program(dongle, file);
 
+    // Asked first: the file, what it holds, and the target with the version it runs now.
+    QCOMPARE(job.questions.size(), 1);
+    const QString target = dongle ? QStringLiteral("la dongle")
+                                  : QStringLiteral("il dispositivo remoto SENSOR-A (indirizzo ");
+    QVERIFY2(job.questions[0].startsWith(QStringLiteral("Programmare ") + target),
+             qPrintable(job.questions[0]));
+    for (const QString& line :
+         {QStringLiteral("File: ") + file, QStringLiteral("Record: 9, byte di dati: 256"),
+          QStringLiteral("Indirizzi: da 0x0000 a 0x00FF"), QStringLiteral("versione attuale H")})
+      QVERIFY2(job.questions[0].contains(line), qPrintable(job.questions[0]));
+    // The success, then the version before and after.
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
     QVERIFY(!w.messages.messages[0].error);
-    QCOMPARE(w.messages.messages[0].text, QString("Programmazione eseguita correttamente."));
+    const QStringList told = w.messages.messages[0].text.split('\n');
+    QCOMPARE(told.value(0), QString("Programmazione eseguita correttamente."));
+    QVERIFY2(told.value(1).startsWith(QStringLiteral("Versione: H")) &&
+                 told.value(1).contains(QStringLiteral(" \u2192 H")),
+             qPrintable(told.value(1)));
     QCOMPARE(job.Records(dongle), kImageRecords);
     const QList<int> positions = Values(bar);
     QVERIFY2(positions.size() >= 5, qPrintable(QString::number(positions.size())));
@@ -340,6 +367,87 @@ class FirmwareTest : public QObject {
     QCOMPARE(w.Edit("EditNomeMcu")->text(), QString("SENSOR-A"));
   }
 
+  void answeringNoSendsNothing_data() {
+    QTest::addColumn<bool>("dongle");
+    QTest::newRow("dongle") << true;
+    QTest::newRow("mcu") << false;
+  }
+  void answeringNoSendsNothing() {
+    QFETCH(bool, dongle);
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    Job job(w);
+    w.messages.answer = false;
+    w.Timer()->stop();
+    w.Frames();
+    job.Program(dongle, job.WriteFile(Image()));
+    QCOMPARE(job.questions.size(), 1);
+    QVERIFY(w.messages.messages.empty());
+    QVERIFY(w.Frames().empty());
+    QCOMPARE(job.Records(true) + job.Records(false), std::size_t{0});
+    QVERIFY(!w.window->OperationRunning());
+    QVERIFY(w.window->Device()->IsOpen());
+    QVERIFY(w.Timer()->isActive());
+    QVERIFY(w.Edit("EditNomeMcu")->isEnabled());
+  }
+
+  void thePhaseAndTheFiguresAreShownBesideTheBar() {
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    w.window->ImageLanguageClick(1);
+    Job job(w);
+    auto* group = w.window->findChild<rukmox::window::ProgrammingGroup*>("GroupProgramDongle");
+    QStringList phases;
+    QStringList figures;
+    QSignalSpy bar(job.Bar(true), &QProgressBar::valueChanged);
+    connect(job.Bar(true), &QProgressBar::valueChanged, this, [&] {
+      phases << group->PhaseShown();
+      figures << group->FiguresShown();
+    });
+    job.Program(true, job.WriteFile(Image()));
+    QVERIFY2(phases.contains(QStringLiteral("Writing record 5 of 9")),
+             qPrintable(phases.join('|')));
+    const QRegularExpression shown(QStringLiteral("^\\d+ % \u2014 \\d+:\\d\\d left$"));
+    QVERIFY2(std::any_of(figures.begin(), figures.end(),
+                         [&](const QString& f) { return shown.match(f).hasMatch(); }),
+             qPrintable(figures.join('|')));
+    QVERIFY(w.Find<QWidget>("ButtonStopProgramDongle")->isHidden());  // the job is over
+  }
+
+  void stopEndsAtARecordAndLeavesTheDeviceInItsBootLoader_data() {
+    QTest::addColumn<bool>("dongle");
+    QTest::newRow("dongle") << true;
+    QTest::newRow("mcu") << false;
+  }
+  void stopEndsAtARecordAndLeavesTheDeviceInItsBootLoader() {
+    QFETCH(bool, dongle);
+    SimulatedWindow w;
+    QVERIFY(w.Start(Linked()));
+    Job job(w);
+    const char* stop = dongle ? "ButtonStopProgramDongle" : "ButtonStopProgramMcu";
+    // Stop is pressed once the third record is on its way.
+    const auto pressing = QObject::connect(job.Bar(dongle), &QProgressBar::valueChanged, this, [&] {
+      if (job.Records(dongle) == 3) w.Find<QAbstractButton>(stop)->click();
+    });
+    const QString file = job.WriteFile(Image());
+    job.Program(dongle, file);
+    QObject::disconnect(pressing);
+    QCOMPARE(w.messages.messages.size(), std::size_t{1});
+    QCOMPARE(w.messages.messages[0].text,
+             QStringLiteral("Programmazione interrotta dopo il record 3 di 9.") + kWaiting);
+    QCOMPARE(job.Records(dongle), std::size_t{3});
+    // Nothing was opened again: the dongle waits in its boot loader, the MCU in its own.
+    QCOMPARE(w.window->Device()->IsOpen(), !dongle);
+    QVERIFY(!w.Edit("EditNomeMcu")->isEnabled());
+    QVERIFY(w.Find<QWidget>(stop)->isHidden());
+
+    // Programming a valid file brings it back.
+    job.Program(dongle, file);
+    QVERIFY(w.messages.messages.back().text.startsWith("Programmazione eseguita correttamente."));
+    QCOMPARE(job.Records(dongle), kImageRecords);
+    QVERIFY(w.window->Device()->IsOpen());
+  }
+
   void aRecordLetterInLowerCaseGoesOutInUpperCase() {
     SimulatedWindow w;
     QVERIFY(w.Start(Linked()));
@@ -348,7 +456,7 @@ class FirmwareTest : public QObject {
     for (std::size_t at = file.find("\nS"); at != std::string::npos; at = file.find("\nS", at))
       file[++at] = 's';
     job.Program(true, job.WriteFile(file));
-    QCOMPARE(w.messages.messages.back().text, QString("Programmazione eseguita correttamente."));
+    QVERIFY(w.messages.messages.back().text.startsWith("Programmazione eseguita correttamente.\n"));
     w.sim->With([](World& world) {
       QCOMPARE(world.dongle.boot.records.size(), kImageRecords);
       for (const auto& record : world.dongle.boot.records) QCOMPARE(int(record.at(0)), int('S'));
@@ -460,7 +568,7 @@ class FirmwareTest : public QObject {
     QCOMPARE(liveDuringTheJob, QStringList{});
     QCOMPARE(SimulatedWindow::Count(w.Frames(), TRukMox::CmdScan, 1), std::size_t{0});
     QCOMPARE(w.messages.messages.size(), std::size_t{1});
-    QCOMPARE(w.messages.messages[0].text, QString("Programmazione eseguita correttamente."));
+    QVERIFY(w.messages.messages[0].text.startsWith("Programmazione eseguita correttamente.\n"));
     QCOMPARE(job.Records(true), std::size_t{0});
     QVERIFY(w.window->Device() != nullptr);  // the close waited for the job
     QTRY_VERIFY(w.window->Device() == nullptr);

@@ -6,13 +6,19 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QToolButton>
 
+#include <filesystem>
+
 #include "Languages.h"
+#include "MessageBoxSink.h"
 #include "WindowFixture.h"
 
 using namespace rukmox::window::test;
@@ -22,6 +28,12 @@ namespace {
 QString PageCaption(QWidget* page) {
   auto* tabs = qobject_cast<QTabWidget*>(page->parentWidget()->parentWidget());
   return tabs->tabText(tabs->indexOf(page));
+}
+
+QStringList QuestionButtons() {
+  auto box = rukmox::window::QuestionBox(nullptr, QStringLiteral("?"));
+  return {box->button(QMessageBox::Yes)->text().remove('&'),
+          box->button(QMessageBox::No)->text().remove('&')};
 }
 
 QStringList EntriesOf(const QMenu* menu) {
@@ -69,6 +81,41 @@ class LanguageTest : public QObject {
     QVERIFY(!w.Find<QAction>("ActionLanguage_en")->isChecked());
     QCOMPARE(PageCaption(w.Find<QWidget>("TabDevices")),
              QString("Gestione dispositivo locale/remoto"));
+  }
+
+  void theMenuSitsBetweenTheToolsAndTheHelp() {
+    SimulatedWindow w;
+    w.StartWithoutDongle();
+    QStringList menus;
+    for (const QAction* entry : w.window->menuBar()->actions())
+      menus << entry->menu()->objectName();
+    QCOMPARE(menus, (QStringList{"MenuDongle", "MenuTools", "MenuLanguage", "MenuHelp"}));
+  }
+
+  // Qt's own words follow whatever language the menu chooses, where Qt has a translation for it;
+  // where it has none they stay Qt's English.
+  void qtsOwnWordsFollowEveryLanguageChosen() {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const std::filesystem::path root = folder.path().toStdString();
+    const std::filesystem::path added = RUKMOX_ADDED_LANGUAGE_CATALOGUES;
+    // German from the marked catalogue: Qt has German, the window's words stay marked.
+    for (auto [code, from] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"it", "it"}, {"xx", "xx"}, {"de", "xx"}}) {
+      std::filesystem::create_directories(root / code / "LC_MESSAGES");
+      std::filesystem::copy_file(added / from / "LC_MESSAGES" / "rukmox.mo",
+                                 root / code / "LC_MESSAGES" / "rukmox.mo");
+    }
+    QVERIFY(rukmox::UseCatalogueFolder(root.string()).empty());
+    SimulatedWindow w;
+    w.StartWithoutDongle();
+    QCOMPARE(QuestionButtons(), (QStringList{QStringLiteral("S\u00ec"), QStringLiteral("No")}));
+    w.Find<QAction>("ActionLanguage_de")->trigger();
+    QCOMPARE(QuestionButtons(), (QStringList{"Ja", "Nein"}));
+    w.Find<QAction>("ActionLanguage_xx")->trigger();
+    QCOMPARE(QuestionButtons(), (QStringList{"Yes", "No"}));
+    w.Find<QAction>("ActionLanguage_it")->trigger();
+    QCOMPARE(QuestionButtons(), (QStringList{QStringLiteral("S\u00ec"), QStringLiteral("No")}));
   }
 
   void anAddedLanguageCaptionsEveryControlAndFitsTheWindow() {

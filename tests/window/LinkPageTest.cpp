@@ -21,20 +21,6 @@ namespace {
 
 constexpr int kRemotePing = 31;
 
-// A remote heard at -40 dBm stays clean under the -60 dBm noise that makes the pair move.
-Scenario Strong() {
-  Scenario s = Linked();
-  s.remotes[0].pathLossDb = 40;
-  return s;
-}
-
-// One tick on its own, with the timer held.
-void Tick(SimulatedWindow& w) {
-  w.Timer()->stop();
-  w.window->TimerUpdateTimer();
-  w.Timer()->stop();
-}
-
 // The series lives in its chart, not among the window's children.
 QXYSeries* Series(SimulatedWindow& w, const char* chart, const char* name) {
   for (QAbstractSeries* series : w.Find<QChartView>(chart)->chart()->series())

@@ -158,7 +158,9 @@ class StartTest : public QObject {
     QCOMPARE(w.Edit("EditNomeDongle")->maxLength(), 9);
     QCOMPARE(w.Edit("EditPin")->maxLength(), 4);
     QCOMPARE(w.Edit("EditPin")->echoMode(), QLineEdit::Password);
-    QVERIFY(w.Edit("EditFileNameDongle")->isReadOnly());
+    // A path may be typed or pasted into the file fields.
+    QVERIFY(!w.Edit("EditFileNameDongle")->isReadOnly());
+    QVERIFY(!w.Edit("EditFileNameMcu")->isReadOnly());
     QCOMPARE(w.Edit("EditStartCh")->text(), QString("0"));
     QCOMPARE(w.Edit("EditEndCh")->text(), QString("15"));
     QCOMPARE(w.Combo("ComboCanale")->count(), 16);

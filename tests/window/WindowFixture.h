@@ -32,6 +32,7 @@ using rukmox::sim::World;
 struct Message {
   bool error = false;
   QString text;
+  bool question = false;
 };
 
 class RecordingSink : public MessageSink {
@@ -39,7 +40,7 @@ class RecordingSink : public MessageSink {
   void Error(const QString& text) override { Record({true, text}); }
   void Information(const QString& text) override { Record({false, text}); }
   bool Question(const QString& text) override {
-    Record({false, text});
+    Record({false, text, true});
     return answer;
   }
   std::vector<Message> messages;
@@ -64,6 +65,13 @@ inline Scenario Linked() {
 inline Scenario DongleAlone() {
   Scenario s = Linked();
   s.remotes[0].inReach = false;
+  return s;
+}
+
+// A remote heard at -40 dBm stays clean under the -60 dBm noise that makes the pair move.
+inline Scenario Strong() {
+  Scenario s = Linked();
+  s.remotes[0].pathLossDb = 40;
   return s;
 }
 
@@ -176,5 +184,12 @@ class SimulatedWindow {
         PlaceOf(settings, false));
   }
 };
+
+// One poll tick on its own, with the timer held.
+inline void Tick(SimulatedWindow& w) {
+  w.Timer()->stop();
+  w.window->TimerUpdateTimer();
+  w.Timer()->stop();
+}
 
 }  // namespace rukmox::window::test

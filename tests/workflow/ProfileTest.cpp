@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -33,6 +35,32 @@ TEST(ProfileFileTest, WhatIsWrittenReadsBackTheSame) {
     ASSERT_TRUE(read) << problem.field;
     EXPECT_EQ(*read, p);
   }
+}
+
+// A second save to the same name replaces the first whole and leaves no temporary file behind
+// (the C library's rename refuses an existing target on Windows).
+TEST(ProfileFileTest, SavingAgainReplacesTheFile) {
+  namespace fs = std::filesystem;
+  const fs::path dir =
+      fs::temp_directory_path() /
+      ("rukmox-profile-" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+  fs::create_directories(dir);
+  const std::string path = (dir / "pair.json").string();
+  Profile first = Pair();
+  Profile second = Pair();
+  second.channel = 11;
+  second.remote.reset();
+  ASSERT_TRUE(SaveProfileFile(path, first, nullptr));
+  ASSERT_TRUE(SaveProfileFile(path, second, nullptr));
+  std::string text;
+  ASSERT_TRUE(ReadProfileFile(path, text, nullptr));
+  ProfileProblem problem;
+  const std::optional<Profile> read = ParseProfile(text, problem);
+  ASSERT_TRUE(read) << problem.field;
+  EXPECT_EQ(*read, second);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  fs::remove_all(dir);
 }
 
 TEST(ProfileFileTest, CarriesAFormatVersionAndNeverAPin) {

@@ -6,17 +6,24 @@
 #include <functional>
 #include <type_traits>
 
+#ifdef _WIN32
+// The library's own header builds on these; take them from the system rather than clash with it.
+#include <windows.h>
+#endif
+
 extern "C" {
 
+#ifndef _WIN32
 using DWORD = std::uint32_t;
 using WORD = std::uint16_t;
 using BYTE = std::uint8_t;
 using BOOL = int;
 using LPDWORD = DWORD*;
 using LPVOID = void*;
+using LPCTSTR = const char*;
+#endif
 using FT_HANDLE = void*;
 using FT_STATUS = std::uint32_t;  // the low 32 bits of the library's ULONG
-using LPCTSTR = const char*;
 
 inline constexpr FT_STATUS FT_OK = 0;
 inline constexpr FT_STATUS FT_INVALID_HANDLE = 1;

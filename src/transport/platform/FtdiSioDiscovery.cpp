@@ -190,13 +190,7 @@ int TtyLockHolder(const std::string& path, const fs::path& procLocks) {
 std::vector<FtdiDeviceInfo> DiscoverFtdiDevices(const TransportSettings& settings) {
   std::vector<FtdiDeviceInfo> devices;
 
-  if (!settings.DonglePath.empty()) {
-    FtdiDeviceInfo info;
-    info.Description = DongleDescription;
-    info.LocId = DongleLocationId;
-    info.DevicePath = settings.DonglePath;
-    devices.push_back(std::move(info));
-  }
+  if (!settings.DonglePath.empty()) devices.push_back(DongleEntry(settings.DonglePath));
 
   const fs::path& sysfs = settings.SysfsRoot;
   const fs::path& devRoot = settings.DevRoot;

@@ -28,6 +28,15 @@ struct FtdiDeviceInfo {
 inline constexpr const char* DongleDescription = "Wireless Port";
 inline constexpr std::uint32_t DongleLocationId = 0x00000001;
 
+// The settings' dongle tty as the first entry of a device list.
+inline FtdiDeviceInfo DongleEntry(const std::string& path) {
+  FtdiDeviceInfo info;
+  info.Description = DongleDescription;
+  info.LocId = DongleLocationId;
+  info.DevicePath = path;
+  return info;
+}
+
 // A location id that stays the same for a USB port while devices come and go:
 //   bits 31..24  the bus number,
 //   bits 23..4   the hub port path (sysfs devpath "1.4.2"), one port per nibble, last hop lowest,

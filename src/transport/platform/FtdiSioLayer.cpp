@@ -1,8 +1,5 @@
 #include "FtdiSioLayer.h"
 
-#include <linux/serial.h>
-#include <sys/ioctl.h>
-
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -250,9 +247,8 @@ BOOL FtdiSioLayer::ClearCommError(FT_HANDLE handle, LPDWORD errors, FTCOMSTAT* c
   if (comstat != nullptr) {
     *comstat = FTCOMSTAT{};
     comstat->cbInQue = static_cast<DWORD>(inQueue);
-    int outQueue = 0;
-    if (::ioctl(device->Port->Descriptor(), TIOCOUTQ, &outQueue) == 0 && outQueue > 0)
-      comstat->cbOutQue = static_cast<DWORD>(outQueue);
+    const std::int32_t outQueue = device->Port->OutQueue();
+    if (outQueue > 0) comstat->cbOutQue = static_cast<DWORD>(outQueue);
   }
   return true;
 }

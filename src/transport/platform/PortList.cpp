@@ -70,17 +70,6 @@ bool HasDevice(const fs::path& devDir, const fs::path& sysClassTty, const Candid
 
 }  // namespace
 
-std::vector<std::string> SplitPortList(const std::string& text) {
-  std::vector<std::string> paths;
-  std::string::size_type start = 0;
-  while (start <= text.size()) {
-    const auto end = std::min(text.find(':', start), text.size());
-    if (end > start) paths.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return paths;
-}
-
 std::vector<std::string> ScanSerialPorts(const fs::path& devDir, const fs::path& sysClassTty) {
   std::vector<Candidate> found;
   std::error_code ec;

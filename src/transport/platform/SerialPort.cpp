@@ -389,4 +389,10 @@ std::int32_t SerialPort::InQueue() {
   return waiting;
 }
 
+std::int32_t SerialPort::OutQueue() {
+  int pending = 0;
+  if (ioctl(fd_, TIOCOUTQ, &pending) != 0) return -1;
+  return pending;
+}
+
 }  // namespace rukmox::platform

@@ -1,6 +1,8 @@
 // A tty driven with the Win32 serial model: raw 8N1 line settings, the five-value time-out model
 // at millisecond precision, purge, break, DTR/RTS, modem status and the input-queue count.
 // Every call returns false (or -1) on failure, as the Win32 calls return zero; nothing throws.
+// On Linux a tty emulates the model (SerialPort.cpp); on Windows the Win32 calls are the model
+// (SerialPortWin32.cpp). CMake builds one of the two.
 #pragma once
 
 #include <cstdint>
@@ -45,10 +47,18 @@ inline constexpr std::uint32_t ModemRlsdOn = 0x80;
 // MAXDWORD as a read interval with both totals 0: return at once with whatever is waiting.
 inline constexpr std::uint32_t MaxDword = 0xFFFFFFFFu;
 
+#ifdef _WIN32
+using NativeHandle = void*;  // a HANDLE from CreateFileW
+#else
+using NativeHandle = int;  // a file descriptor
+#endif
+
 class SerialPort {
  public:
-  // Opens the tty non-blocking and exclusively (flock): a tty another program holds is refused.
-  // Puts it into raw 8N1 at 9600 baud until SetLine says otherwise.
+  // Opens the port exclusively: a port another program holds is refused. On Linux the tty is
+  // opened non-blocking and locked with flock; on Windows "COM7" (or "\\.\COM7") is opened
+  // without sharing, which is how Windows locks a port. Puts it into raw 8N1 at 9600 baud until
+  // SetLine says otherwise.
   static std::unique_ptr<SerialPort> Open(const std::string& path, OpenError* error = nullptr);
 
   ~SerialPort();
@@ -77,6 +87,7 @@ class SerialPort {
   bool Escape(std::uint32_t function);
   bool ModemStatus(std::uint32_t* status);  // fails on a tty without modem lines (a pty)
   std::int32_t InQueue();                   // -1 on failure
+  std::int32_t OutQueue();                  // bytes not yet sent; -1 on failure
 
   // Asks the driver to pass received bytes on at once instead of collecting them for a while
   // (ftdi_sio's latency timer: 1 ms instead of 16). False where the driver has no such setting or
@@ -84,12 +95,12 @@ class SerialPort {
   // goes back to what it was when the port is closed.
   bool AskForLowLatency();
 
-  int Descriptor() const { return fd_; }
+  NativeHandle Descriptor() const { return fd_; }
   const std::string& Path() const { return path_; }
 
  private:
-  SerialPort(int fd, std::string path);
-  int fd_;
+  SerialPort(NativeHandle fd, std::string path);
+  NativeHandle fd_;
   std::string path_;
   std::uint32_t baudRate_ = 9600;
   std::uint32_t dtrControl_ = 0;

@@ -1,5 +1,6 @@
 #include "TransportSettings.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "PortList.h"
@@ -14,6 +15,17 @@ const char* Variable(const char* name) {
 }
 
 }  // namespace
+
+std::vector<std::string> SplitPortList(const std::string& text) {
+  std::vector<std::string> paths;
+  std::string::size_type start = 0;
+  while (start <= text.size()) {
+    const auto end = std::min(text.find(':', start), text.size());
+    if (end > start) paths.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return paths;
+}
 
 TransportSettings TransportSettings::FromEnvironment() {
   TransportSettings settings;
