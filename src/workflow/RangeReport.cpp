@@ -32,6 +32,12 @@ std::string TripsText(extra::Id id, const TripFigures& f, int language) {
                  OneDecimal(f.lossRate * 100), OrDash(f.medianMs), OrDash(f.p95Ms)});
 }
 
+// Appends in place: GCC 12 at -O2 warns falsely (-Wrestrict) on a literal joined to a temporary.
+void Append(std::string& text, std::string_view separator, const std::string& piece) {
+  text += separator;
+  text += piece;
+}
+
 }  // namespace
 
 std::string RangeStepText(const RangeStep& step, int count, int language) {
@@ -42,28 +48,35 @@ std::string RangeStepText(const RangeStep& step, int count, int language) {
                    {number, std::to_string(count), OneDecimal(step.roundTripMs)})
           : FillIn(ExtraText(extra::RangeLost, language), {number, std::to_string(count)});
   if (step.echoSent)
-    text += "  " + (step.echoAnswered ? FillIn(ExtraText(extra::RangeEcho, language),
-                                               {OneDecimal(step.echoRoundTripMs)})
-                                      : Words(extra::RangeEchoLost, language));
+    Append(text, "  ",
+           step.echoAnswered
+               ? FillIn(ExtraText(extra::RangeEcho, language), {OneDecimal(step.echoRoundTripMs)})
+               : Words(extra::RangeEchoLost, language));
   if (step.localQuality || step.remoteQuality)
-    text += "  " + FillIn(ExtraText(extra::RangeQuality, language),
-                          {OrDash(step.localQuality), OrDash(step.remoteQuality)});
+    Append(text, "  ",
+           FillIn(ExtraText(extra::RangeQuality, language),
+                  {OrDash(step.localQuality), OrDash(step.remoteQuality)}));
   return text;
 }
 
 std::string RangeSummaryText(const RangeFigures& figures, int language) {
   std::string text = TripsText(extra::RangeSummary, figures.pings, language);
-  if (figures.echoes) text += "\n" + TripsText(extra::RangeEchoSummary, *figures.echoes, language);
+  if (figures.echoes)
+    Append(text, "\n", TripsText(extra::RangeEchoSummary, *figures.echoes, language));
   if (figures.localQuality || figures.remoteQuality)
-    text += "\n" + FillIn(ExtraText(extra::RangeQuality, language),
-                          {OrDash(figures.localQuality), OrDash(figures.remoteQuality)});
+    Append(text, "\n",
+           FillIn(ExtraText(extra::RangeQuality, language),
+                  {OrDash(figures.localQuality), OrDash(figures.remoteQuality)}));
   return text;
 }
 
 std::string RangeReportText(const RangeFigures& figures, std::span<const RangeStep> steps,
                             int count, int language) {
   std::string text = RangeSummaryText(figures, language) + "\n";
-  for (const RangeStep& step : steps) text += RangeStepText(step, count, language) + "\n";
+  for (const RangeStep& step : steps) {
+    text += RangeStepText(step, count, language);
+    text += '\n';
+  }
   return text;
 }
 
