@@ -62,10 +62,12 @@ int RunMonitor(Session& session, const CommandLine& line) {
   workflow::LinkMonitor monitor;
   // The CSV form writes the window's link history as it grows, tick by tick.
   LinkHistory history;
-  const auto started = Clock::now();
   if (line.csv) report.Line(LinkHistory::CsvHeader());
+  // The history's times count from the first reading, which is 0 however long the start took.
+  Clock::time_point started;
   for (int tick = 1; !line.count || tick <= *line.count; ++tick) {
     const auto tickStart = Clock::now();
+    if (tick == 1) started = tickStart;
     // The module moved the pair on its own: read both devices again.
     const workflow::LinkReading reading = monitor.Tick(device, [&session](const auto&) {
       session.LoadLocal();
